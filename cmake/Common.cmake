@@ -1,0 +1,25 @@
+# Settings every target of the project shares: link vv_common.
+add_library(vv_common INTERFACE)
+target_compile_features(vv_common INTERFACE cxx_std_20)
+target_compile_options(vv_common INTERFACE -Wall -Wextra -Wno-missing-field-initializers)
+target_compile_definitions(vv_common INTERFACE
+  QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_URL_CAST_FROM_STRING
+  VV_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
+  VV_VERSION_MINOR=${PROJECT_VERSION_MINOR}
+  VV_VERSION_PATCH=${PROJECT_VERSION_PATCH})
+target_include_directories(vv_common INTERFACE ${PROJECT_SOURCE_DIR})
+if(VV_WERROR)
+  target_compile_options(vv_common INTERFACE -Werror)
+endif()
+if(VV_SANITIZE)
+  target_compile_options(vv_common INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  target_link_options(vv_common INTERFACE -fsanitize=address,undefined)
+endif()
+
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(LIBDEFLATE REQUIRED IMPORTED_TARGET libdeflate)
+find_library(LZO2_LIBRARY NAMES lzo2 REQUIRED)
+find_path(LZO2_INCLUDE_DIR lzo/lzo1x.h REQUIRED)
+add_library(vv_lzo2 INTERFACE)
+target_link_libraries(vv_lzo2 INTERFACE ${LZO2_LIBRARY})
+target_include_directories(vv_lzo2 INTERFACE ${LZO2_INCLUDE_DIR})

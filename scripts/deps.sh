@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the program and the tests need,
+# running apt-get only when something is missing.
+set -euo pipefail
+packages=(
+  cmake ninja-build g++ pkg-config clang libclang-rt-14-dev
+  qt6-base-dev libgl-dev libdeflate-dev liblzo2-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xdg-utils shared-mime-info desktop-file-utils
+)
+if [ "${1:-}" = "--bench" ]; then
+  packages+=(unzip libarchive-tools p7zip-full zip)
+fi
+if [ "${1:-}" = "--gui" ]; then
+  packages+=(xvfb)
+fi
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update
+  apt-get install -y "${missing[@]}"
+fi

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the full test suite, the archive core
+# again under AddressSanitizer + UndefinedBehaviorSanitizer, and a bounded
+# libFuzzer run over the archive reader.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+
+jobs=$(nproc)
+fuzz_seconds=${VV_FUZZ_SECONDS:-60}
+
+echo "== Build and test (all modules) =="
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVV_WERROR=ON
+cmake --build build -j "$jobs"
+
+echo "== Archive core under AddressSanitizer + UndefinedBehaviorSanitizer =="
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVV_CORE_ONLY=ON -DVV_SANITIZE=ON -DVV_WERROR=ON
+cmake --build build-asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+echo "== Fuzzing the archive reader for ${fuzz_seconds}s =="
+cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVV_FUZZ=ON \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+cmake --build build-fuzz -j "$jobs"
+bash tests/fuzz/run-fuzzer.sh build-fuzz "$fuzz_seconds"
+
+echo "== Full test suite =="
+ctest --test-dir build --output-on-failure -j "$jobs"
