@@ -1,0 +1,22 @@
+#include "archive/FileBuffer.h"
+
+#include "archive/Exceptions.h"
+
+#include <new>
+
+TFileBuffer::TFileBuffer(uint32_t size) : m_size(size)
+{
+    if (size == 0)
+        return;
+    m_data.reset(new (std::nothrow) uint8_t[size]);
+    if (!m_data) {
+        m_size = 0;
+        throw Exception(FormatStr("Not enough memory for a file of %u bytes", size));
+    }
+}
+
+uint8_t *TFileBuffer::release()
+{
+    m_size = 0;
+    return m_data.release();
+}

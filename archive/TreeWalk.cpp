@@ -1,0 +1,78 @@
+#include "archive/TreeWalk.h"
+
+#include "archive/vmFunctions.h"
+
+#include <unordered_set>
+#include <vector>
+
+namespace {
+
+struct Frame {
+    std::vector<TEntryOffset> children;
+    size_t next = 0;
+    std::string prefix;
+};
+
+char UpperAscii(char c)
+{
+    return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+}
+
+} // namespace
+
+void WalkTree(const TVornFile &vorn, TEntryOffset directory, const TEntryVisitor &visit)
+{
+    std::unordered_set<TEntryOffset> entered{directory};
+    std::vector<Frame> stack;
+    stack.push_back({vorn.GetChildren(directory), 0, {}});
+    while (!stack.empty()) {
+        Frame &top = stack.back();
+        if (top.next == top.children.size()) {
+            stack.pop_back();
+            continue;
+        }
+        const TEntryOffset entry = top.children[top.next++];
+        const std::string path = top.prefix + vorn.GetName(entry);
+        visit(entry, path);
+        if (vorn.IsDirectory(entry) && entered.insert(entry).second)
+            stack.push_back({vorn.GetChildren(entry), 0, path + "/"});
+    }
+}
+
+bool SameTextAsciiCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (UpperAscii(a[i]) != UpperAscii(b[i]))
+            return false;
+    return true;
+}
+
+TEntryOffset FindEntry(const TVornFile &vorn, std::string_view path)
+{
+    TEntryOffset current = vorn.GetRootOffset();
+    size_t position = 0;
+    while (position < path.size()) {
+        size_t end = path.find('/', position);
+        if (end == std::string_view::npos)
+            end = path.size();
+        const std::string_view component = path.substr(position, end - position);
+        position = end + 1;
+        if (component.empty())
+            continue;
+        if (!vorn.IsDirectory(current))
+            return 0;
+        TEntryOffset found = 0;
+        for (const TEntryOffset child : vorn.GetChildren(current)) {
+            if (SameTextAsciiCase(AnsiToUtf8(vorn.GetName(child)), component)) {
+                found = child;
+                break;
+            }
+        }
+        if (found == 0)
+            return 0;
+        current = found;
+    }
+    return current;
+}

@@ -1,0 +1,23 @@
+#pragma once
+// Walking an archive's directory tree and finding entries by path. A damaged
+// index can list a folder inside itself; every walk enters each directory at
+// most once, so it always ends.
+
+#include "archive/vmVornFile.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+// Called for every entry below `directory`, depth first in stored order, with
+// the entry's path relative to `directory` (8-bit names joined with "/").
+using TEntryVisitor = std::function<void(TEntryOffset entry, const std::string &relativePath)>;
+void WalkTree(const TVornFile &vorn, TEntryOffset directory, const TEntryVisitor &visit);
+
+// The entry at a "/"-separated path below the root, comparing names with the
+// letters a-z in any case (names are given in UTF-8); 0 when there is none.
+// An empty path gives the root.
+TEntryOffset FindEntry(const TVornFile &vorn, std::string_view path);
+
+// True when the two texts are equal with a-z compared regardless of case.
+bool SameTextAsciiCase(std::string_view a, std::string_view b);

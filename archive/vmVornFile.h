@@ -1,0 +1,94 @@
+#pragma once
+// TVornFile: one open vorn archive. Opening checks the header and loads the
+// whole index as one block; every question about the directory tree is then
+// answered by reads at entry offsets inside that block. Every such read is
+// bounds-checked: a damaged index raises an Exception, it never reads outside
+// the block. File contents are read on request with positioned reads, so
+// ReadFile may run on several threads at once.
+
+#include "archive/FileBuffer.h"
+#include "archive/vmVornFileDef.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class TVornFile {
+public:
+    // Opens and checks the archive; raises an Exception with the message of
+    // the first failing check and leaves nothing open.
+    explicit TVornFile(const std::string &path);
+    ~TVornFile();
+    TVornFile(const TVornFile &) = delete;
+    TVornFile &operator=(const TVornFile &) = delete;
+
+    const std::string &FileName() const { return m_FileName; }
+    const TVornHeader &Header() const { return m_Header; }
+    const std::u16string &Description() const { return m_Description; }
+    uint64_t ArchiveSize() const { return m_ArchiveSize; }
+
+    TEntryOffset GetRootOffset() const;
+    bool IsDirectory(TEntryOffset entry) const;
+    std::string GetName(TEntryOffset entry) const;
+    TEntryOffset GetParent(TEntryOffset entry) const;
+    uint32_t GetChildCount(TEntryOffset directory) const;
+    // Child number `ChildIndex` of the directory; `ChildIndex` becomes the
+    // next index, or 0 after the last child.
+    TEntryOffset GetChild(TEntryOffset directory, uint32_t &ChildIndex) const;
+    // All children in stored order.
+    std::vector<TEntryOffset> GetChildren(TEntryOffset directory) const;
+    uint32_t GetSize(TEntryOffset file) const;
+    uint32_t GetCrc32(TEntryOffset file) const;
+    uint16_t GetFormat(TEntryOffset file) const;
+    uint16_t GetFileFlags(TEntryOffset file) const;
+    // Stored size; a raw file has no compressed-data header and gives its size.
+    uint32_t GetCompressedSize(TEntryOffset file) const;
+    // Chunk size in decoded bytes; 0 for raw files and single streams.
+    uint32_t GetChunkSize(TEntryOffset file) const;
+    TFileTime GetFileTime(TEntryOffset entry) const;
+    // Names of the ancestors, each followed by "\": "\art\bitmaps\" for a
+    // file in root\art\bitmaps, "\" for a child of the root, "" for the root.
+    std::string GetPath(TEntryOffset entry) const;
+
+    // Decodes the file's whole contents into a new buffer, checking the
+    // CRC-32 and the size.
+    TFileBuffer ReadFile(TEntryOffset file) const;
+
+private:
+    struct TChunk {
+        uint32_t m_UncompressedSize;
+        uint32_t m_CompressedSize;
+        uint32_t m_ExtraBytes;
+        uint32_t m_Offset;
+    };
+
+    void Open();
+    void CheckExecutable() const;
+    void LoadDescription();
+    void LoadIndex();
+    void CheckRoot() const;
+
+    // Raises unless [position, position + length) lies inside the index.
+    void CheckIndexRange(uint64_t position, uint64_t length) const;
+    uint16_t IndexU16(uint64_t position) const;
+    uint32_t IndexU32(uint64_t position) const;
+    uint32_t NameFieldPosition(TEntryOffset entry) const;
+    uint64_t AfterNamePosition(TEntryOffset entry) const;
+    std::vector<TChunk> ReadChunks(TEntryOffset file, uint32_t size, uint32_t chunkSize) const;
+
+    // Reads exactly `length` bytes at `position`; raises "Stream read error".
+    void ReadAt(uint64_t position, void *buffer, uint64_t length) const;
+    uint64_t ReadUpTo(uint64_t position, void *buffer, uint64_t length) const;
+    void CheckStoredBytes(uint64_t start, uint64_t length) const;
+
+    void ReadRaw(TEntryOffset file, uint64_t start, TFileBuffer &output, uint64_t &count) const;
+    void ReadStream(TEntryOffset file, uint64_t start, TFileBuffer &output, uint64_t &count) const;
+    void ReadChunked(TEntryOffset file, uint64_t start, TFileBuffer &output, uint64_t &count) const;
+
+    std::string m_FileName;
+    int m_Handle = -1;
+    uint64_t m_ArchiveSize = 0;
+    TVornHeader m_Header;
+    std::u16string m_Description;
+    std::vector<uint8_t> m_Index;
+};
