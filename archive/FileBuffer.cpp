@@ -3,6 +3,7 @@
 #include "archive/Exceptions.h"
 
 #include <new>
+#include <utility>
 
 TFileBuffer::TFileBuffer(uint32_t size) : m_size(size)
 {
@@ -13,6 +14,19 @@ TFileBuffer::TFileBuffer(uint32_t size) : m_size(size)
         m_size = 0;
         throw Exception(FormatStr("Not enough memory for a file of %u bytes", size));
     }
+}
+
+// A moved-from buffer is empty: no bytes and size 0.
+TFileBuffer::TFileBuffer(TFileBuffer &&other) noexcept
+    : m_data(std::move(other.m_data)), m_size(std::exchange(other.m_size, 0))
+{
+}
+
+TFileBuffer &TFileBuffer::operator=(TFileBuffer &&other) noexcept
+{
+    m_data = std::move(other.m_data);
+    m_size = std::exchange(other.m_size, 0);
+    return *this;
 }
 
 uint8_t *TFileBuffer::release()

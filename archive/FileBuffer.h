@@ -10,6 +10,8 @@ public:
     TFileBuffer() = default;
     // Allocates `size` bytes; raises Exception when the memory can't be had.
     explicit TFileBuffer(uint32_t size);
+    TFileBuffer(TFileBuffer &&other) noexcept;
+    TFileBuffer &operator=(TFileBuffer &&other) noexcept;
 
     uint8_t *data() { return m_data.get(); }
     const uint8_t *data() const { return m_data.get(); }

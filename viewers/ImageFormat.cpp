@@ -1,0 +1,25 @@
+#include "viewers/ImageFormat.h"
+
+#include "viewers/BitmapFormat.h"
+#include "viewers/FormatList.h"
+#include "viewers/ImageFormatForm.h"
+#include "viewers/RawFormat.h"
+#include "viewers/WindowPlacement.h"
+
+#include <memory>
+
+void RegisterBuiltInFormats()
+{
+    RegisterFormat(std::make_unique<TBitmapFormat>());
+    RegisterFormat(std::make_unique<TRawFormat>());
+}
+
+void ShowImageWindow(const QImage &picture, const QString &fileName, QWidget *mainWindow)
+{
+    auto window = std::make_unique<TForm1>(mainWindow);
+    window->SetPicture(picture);
+    window->setWindowTitle(fileName + QStringLiteral(" - Image Viewer"));
+    CentreOver(window.get(), mainWindow);
+    window->show();
+    window.release(); // from here on the window deletes itself when closed
+}

@@ -1,0 +1,19 @@
+#pragma once
+// The built-in image formats (TBitmapFormat for ".bmp", TRawFormat for the
+// game's ".raw" textures) and what they share.
+
+#include <QString>
+
+class QImage;
+class QWidget;
+
+// Registers TBitmapFormat, then TRawFormat. Called once while the program
+// initialises, before the main window and its plug-ins exist.
+void RegisterBuiltInFormats();
+
+// Opens an image viewer window owned by mainWindow on the picture, titled
+// after the file and centred over mainWindow.
+void ShowImageWindow(const QImage &picture, const QString &fileName, QWidget *mainWindow);
+
+// Picture index of the built-in image formats in the file list (a landscape).
+constexpr int ImageFormatIconIndex = 8;
