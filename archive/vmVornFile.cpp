@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_set>
 
 namespace {
 
@@ -258,15 +259,19 @@ TFileTime TVornFile::GetFileTime(TEntryOffset entry) const
 
 std::string TVornFile::GetPath(TEntryOffset entry) const
 {
-    std::string path;
-    // Each step climbs to a record at least 16 bytes away, so a longer chain
-    // can only be a loop in a damaged index.
-    uint64_t stepsLeft = m_Index.size() / 16 + 1;
+    // Collect the ancestors first: a damaged index can chain parents into a
+    // loop, which shows as an offset met twice. Joining at the end keeps the
+    // work linear in the path's length.
+    std::vector<TEntryOffset> ancestors;
+    std::unordered_set<TEntryOffset> seen;
     for (TEntryOffset parent = GetParent(entry); parent != 0; parent = GetParent(parent)) {
-        if (stepsLeft-- == 0)
+        if (!seen.insert(parent).second)
             throw Exception(FormatStr("Damaged index: the folders above entry %u form a loop", entry));
-        path.insert(0, GetName(parent) + "\\");
+        ancestors.push_back(parent);
     }
+    std::string path;
+    for (auto it = ancestors.rbegin(); it != ancestors.rend(); ++it)
+        path += GetName(*it) + "\\";
     return path;
 }
 
@@ -366,6 +371,7 @@ void TVornFile::ReadChunked(TEntryOffset file, uint64_t start, TFileBuffer &outp
     // Check every chunk before anything is allocated or written: the output
     // only ever receives the bytes the chunk records add up to.
     uint64_t total = 0;
+    uint64_t totalStored = 0;
     uint32_t workSize = 0;
     for (size_t i = 0; i < chunks.size(); ++i) {
         const TChunk &c = chunks[i];
@@ -373,7 +379,14 @@ void TVornFile::ReadChunked(TEntryOffset file, uint64_t start, TFileBuffer &outp
         if (!storedAsIs && c.m_CompressedSize > chunkSize)
             throw Exception("CompressedSize is bigger than buffer!");
         const uint64_t chunkStart = start + c.m_Offset;
-        CheckStoredBytes(chunkStart, storedAsIs ? c.m_UncompressedSize : uint64_t(c.m_CompressedSize) + c.m_ExtraBytes);
+        const uint64_t stored = storedAsIs ? c.m_UncompressedSize : uint64_t(c.m_CompressedSize) + c.m_ExtraBytes;
+        CheckStoredBytes(chunkStart, stored);
+        // Chunks never share stored bytes, so together they fit in the
+        // archive; without this, chunks pointing at the same few bytes could
+        // claim an output far larger than anything the file can hold.
+        totalStored += stored;
+        if (totalStored > m_ArchiveSize)
+            throw Exception(FormatStr("Damaged index: the chunks of entry %u overlap", file));
         if (!storedAsIs && (c.m_ExtraBytes > c.m_UncompressedSize
                             || c.m_UncompressedSize - c.m_ExtraBytes > MaxDecodedSize(c.m_CompressedSize)))
             throw Exception(FormatStr("Damaged index: chunk %zu of entry %u has impossible sizes", i, file));

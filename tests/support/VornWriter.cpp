@@ -182,7 +182,8 @@ void VornWriter::encodeFile(Node &node)
         return f.format == DATAFORMAT_LZO ? CompressLzo(p, n) : CompressZlib(p, n);
     };
     if (f.format != DATAFORMAT_ZLIB && f.format != DATAFORMAT_LZO) {
-        node.stored = f.data;
+        node.stored = f.data; // raw, or an unknown format stored as is
+        node.compressedSize = uint32_t(node.stored.size());
         return;
     }
     if (f.chunkSize == 0) {
@@ -221,7 +222,8 @@ uint32_t VornWriter::entrySize(const Node &node) const
     const uint32_t name = PaddedNameLength(uint32_t(node.name.size()));
     if (node.directory)
         return DIRENTRY_NAME_POS + name + 4 * uint32_t(node.children.size());
-    const bool compressed = node.file.format == DATAFORMAT_ZLIB || node.file.format == DATAFORMAT_LZO;
+    // Every format but raw has the compressed-data header, unknown ones too.
+    const bool compressed = node.file.format != DATAFORMAT_RAW;
     return FILEENTRY_NAME_POS + name + (compressed ? 8 + CHUNK_RECORD_SIZE * uint32_t(node.chunks.size()) : 0);
 }
 
@@ -248,7 +250,7 @@ void VornWriter::writeEntry(Bytes &index, const Node &node) const
     PutU16(index, e + 24, f.format);
     PutU16(index, e + 26, f.flags);
     PutNameField(index, e + FILEENTRY_NAME_POS, node.name);
-    if (f.format != DATAFORMAT_ZLIB && f.format != DATAFORMAT_LZO)
+    if (f.format == DATAFORMAT_RAW)
         return;
     size_t pos = e + FILEENTRY_NAME_POS + PaddedNameLength(uint32_t(node.name.size()));
     PutU32(index, pos, node.compressedSize);

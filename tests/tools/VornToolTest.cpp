@@ -1,0 +1,271 @@
+// vorntool as a user runs it: output, error messages and exit codes.
+
+#include "tests/support/DemoContent.h"
+#include "tests/support/VornWriter.h"
+
+#include "archive/Crc32.h"
+#include "archive/Exceptions.h"
+#include "archive/vmFunctions.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace {
+
+class TempDir {
+public:
+    TempDir()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "vv_tool_test.XXXXXX").string();
+        if (!mkdtemp(pattern.data()))
+            throw std::runtime_error("mkdtemp failed");
+        m_path = pattern;
+    }
+    ~TempDir() { std::filesystem::remove_all(m_path); }
+    std::string file(const std::string &name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+struct ToolRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadAll(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string Quote(const std::string &text)
+{
+    std::string quoted(1, '\'');
+    for (char c : text) {
+        if (c == '\'')
+            quoted.append("'\\''");
+        else
+            quoted.push_back(c);
+    }
+    quoted.push_back('\'');
+    return quoted;
+}
+
+ToolRun Vorntool(const std::vector<std::string> &arguments)
+{
+    TempDir dir;
+    std::string command = Quote(VORNTOOL_PATH);
+    for (const std::string &argument : arguments)
+        command.append(" ").append(Quote(argument));
+    command.append(" >").append(Quote(dir.file("out"))).append(" 2>").append(Quote(dir.file("err")));
+    const int status = std::system(command.c_str());
+    ToolRun run;
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = ReadAll(dir.file("out"));
+    run.err = ReadAll(dir.file("err"));
+    return run;
+}
+
+std::vector<std::string> Split(const std::string &text, char separator)
+{
+    std::vector<std::string> parts;
+    std::istringstream in(text);
+    for (std::string part; std::getline(in, part, separator);)
+        parts.push_back(part);
+    return parts;
+}
+
+std::vector<std::string> Lines(const std::string &text)
+{
+    return Split(text, '\n');
+}
+
+std::string Crc(const Bytes &bytes)
+{
+    return FormatStr("%08X", CalcCRC32(0, bytes.data(), bytes.size()));
+}
+
+std::string AsString(const Bytes &bytes)
+{
+    return std::string(bytes.begin(), bytes.end());
+}
+
+const std::string Demo = DEMO_ARCHIVE_PATH;
+
+TEST(VornToolTest, DemoArchiveTestsClean)
+{
+    const ToolRun run = Vorntool({"test", Demo});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "10 files OK, 0 failed\n");
+    EXPECT_EQ(run.err, "");
+}
+
+TEST(VornToolTest, CatGivesTheStoredBytesOfTheDemo)
+{
+    const std::vector<std::pair<std::string, Bytes>> files = {
+        {"art/bitmaps/banner.bmp", MakeBitmap(200, 100)},
+        {"ART/BITMAPS/pic.bmp", MakeBitmap(64, 64)},
+        {"scripts/quest.lua", TextLikeBytes(20000, 3)},
+        {"maps/world.vmmap", TextLikeBytes(8 * 1024 * 1024, 11)},
+        {"maps/heightmap.bin", PatternBytes(300000, 5)},
+        {"/scripts/$system.cfg", TextBytes("debug=0\nfullscreen=1\n")},
+        {"empty.txt", {}},
+    };
+    for (const auto &[path, data] : files) {
+        SCOPED_TRACE(path);
+        const ToolRun run = Vorntool({"cat", Demo, path});
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_TRUE(run.out == AsString(data)) << run.out.size() << " bytes instead of " << data.size();
+        EXPECT_EQ(run.err, "");
+    }
+}
+
+TEST(VornToolTest, DemoListing)
+{
+    const ToolRun run = Vorntool({"ls", Demo});
+    EXPECT_EQ(run.exitCode, 0);
+    const auto lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 16u);
+    std::vector<std::string> paths;
+    for (const std::string &line : lines) {
+        const auto fields = Split(line, '\t');
+        ASSERT_EQ(fields.size(), 7u) << line;
+        paths.push_back(fields[6]);
+    }
+    EXPECT_EQ(paths, (std::vector<std::string>{
+                         "art/", "art/bitmaps/", "art/bitmaps/banner.bmp", "art/bitmaps/PIC.BMP", "art/textures/",
+                         "art/textures/checker.raw", "scripts/", "scripts/readme.txt", "scripts/quest.lua",
+                         "scripts/$system.cfg", "scripts/old_quest.lua", "maps/", "maps/world.vmmap",
+                         "maps/heightmap.bin", "empty/", "empty.txt"}));
+    const std::string t2 = FileTimeToStr(MakeFileTime(2004, 2, 29, 9, 30, 0));
+    EXPECT_EQ(lines[11], "d\t0\t0\t-\t-\t" + t2 + "\tmaps/");
+    const auto world = Split(lines[12], '\t');
+    EXPECT_EQ(world[1], "8388608");
+    EXPECT_EQ(world[3], "Zlib");
+    EXPECT_EQ(world[4], Crc(TextLikeBytes(8 * 1024 * 1024, 11)));
+    EXPECT_EQ(world[5], t2);
+    EXPECT_EQ(lines[15], "f\t0\t0\tRaw\t-\t" + FileTimeToStr(MakeFileTime(2003, 5, 14, 17, 4, 8)) + "\tempty.txt");
+}
+
+TEST(VornToolTest, InfoShowsHeaderRowsAndTexts)
+{
+    const ToolRun run = Vorntool({"info", Demo});
+    EXPECT_EQ(run.exitCode, 0);
+    const auto lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 21u);
+    EXPECT_EQ(lines[0], "m_ProductId: Velm");
+    EXPECT_EQ(lines[1], "m_VornId: Vorn");
+    EXPECT_EQ(lines[2], "m_HeaderVersion: 1.0");
+    EXPECT_EQ(lines[3], "m_DirSetOffset: 0x00000396"); // header plus the 67-unit description
+    EXPECT_EQ(lines[5].rfind("m_IndexSize: ", 0), 0u);
+    EXPECT_EQ(lines[7], "m_ProductVersion: 01.[00].1234.05.0607");
+    EXPECT_EQ(lines[8], "m_MinimumVersion: 01.[00].1000.00.0000");
+    EXPECT_EQ(lines[9], "m_Priority: Patch + 2");
+    EXPECT_EQ(lines[10], "m_Flags: NON_RETAIL; ALLOW_MULTIPLAYER_XFER; ");
+    EXPECT_EQ(lines[11], "m_CreatorId: DEMO");
+    EXPECT_EQ(lines[12], "m_GUID: {12345678-9ABC-DEF0-0102-030405060708}");
+    EXPECT_EQ(lines[13], "m_IndexCRC32: 0x00000000");
+    EXPECT_EQ(lines[15], "m_UtcBuildTime: 05/14(3)/2003, 17:04:09.120");
+    EXPECT_EQ(lines[16], "Title: VornViewer demo archive");
+    EXPECT_EQ(lines[17], "Copyright: (c) the VornViewer developers");
+    EXPECT_EQ(lines[18], "Author: VornViewer");
+    EXPECT_EQ(lines[19], "Build Info: demo build 1");
+    EXPECT_EQ(lines[20], "Description: A small archive that shows every kind of entry the viewer handles.");
+}
+
+TEST(VornToolTest, ListAndCatOfWriterArchives)
+{
+    TempDir dir;
+    const TFileTime time = MakeFileTime(2004, 2, 29, 9, 30, 0);
+    const Bytes text = TextLikeBytes(70000, 4);
+    VornWriter w;
+    w.header.m_TitleText = u"\u00c4rger \u20ac";
+    const auto sub = w.addDir(0, "sub", time);
+    w.addDir(sub, "empty", time);
+    w.addFile(sub, {.name = "hello.txt", .data = TextBytes("hello"), .time = time});
+    w.addFile(0, {.name = "caf\xe9.lzo", .data = text, .format = DATAFORMAT_LZO, .chunkSize = 16384,
+                  .extraBytes = 5, .extraOverwrites = true, .time = time});
+    w.addFile(0, {.name = "z", .data = text, .format = DATAFORMAT_ZLIB, .time = time, .crcOverride = 0});
+    w.addFile(0, {.name = "odd", .data = TextBytes("x"), .format = 9, .time = time});
+    const std::string path = dir.file("w.vmres");
+    w.write(path);
+
+    const ToolRun ls = Vorntool({"ls", path});
+    EXPECT_EQ(ls.exitCode, 0);
+    const std::string date = FileTimeToStr(time);
+    const auto lines = Lines(ls.out);
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[0], "d\t0\t0\t-\t-\t" + date + "\tsub/");
+    EXPECT_EQ(lines[1], "d\t0\t0\t-\t-\t" + date + "\tsub/empty/");
+    EXPECT_EQ(lines[2], "f\t5\t5\tRaw\t3610A686\t" + date + "\tsub/hello.txt");
+    const auto lzo = Split(lines[3], '\t');
+    ASSERT_EQ(lzo.size(), 7u);
+    EXPECT_EQ(lzo[0], "f");
+    EXPECT_EQ(lzo[1], "70000");
+    EXPECT_LT(std::stoul(lzo[2]), 70000u);
+    EXPECT_EQ(lzo[3], "Lzo");
+    EXPECT_EQ(lzo[4], Crc(text));
+    EXPECT_EQ(lzo[6], "caf\u00e9.lzo");
+    EXPECT_NE(lines[4].find("\tZlib\t-\t" + date + "\tz"), std::string::npos);
+    EXPECT_EQ(lines[5], "f\t1\t1\tUnknown\t" + Crc(TextBytes("x")) + "\t" + date + "\todd");
+
+    EXPECT_EQ(Vorntool({"cat", path, "CAF\u00c9.lzo"}).exitCode, 1); // only a-z ignore case
+    EXPECT_TRUE(Vorntool({"cat", path, "caf\u00e9.LZO"}).out == AsString(text));
+    EXPECT_TRUE(Vorntool({"cat", path, "z"}).out == AsString(text));
+    EXPECT_EQ(Vorntool({"cat", path, "sub/HELLO.TXT"}).out, "hello");
+    EXPECT_EQ(Lines(Vorntool({"info", path}).out).at(16), "Title: \u00c4rger \u20ac");
+
+    const ToolRun test = Vorntool({"test", path});
+    EXPECT_EQ(test.exitCode, 1);
+    EXPECT_EQ(test.out, "odd: Format Unknown (9) is not supported\n3 files OK, 1 failed\n");
+}
+
+TEST(VornToolTest, FailuresAndExitCodes)
+{
+    TempDir dir;
+    VornWriter w;
+    w.addFile(0, {.name = "bad.txt", .data = TextBytes("data"), .crcOverride = 1});
+    w.addDir(0, "folder");
+    const std::string path = dir.file("bad.vmres");
+    w.write(path);
+
+    const ToolRun test = Vorntool({"test", path});
+    EXPECT_EQ(test.exitCode, 1);
+    EXPECT_EQ(test.out, "bad.txt: CRC-32 differs from header\n0 files OK, 1 failed\n");
+    const ToolRun cat = Vorntool({"cat", path, "bad.txt"});
+    EXPECT_EQ(cat.exitCode, 1);
+    EXPECT_EQ(cat.out, "");
+    EXPECT_EQ(cat.err, "CRC-32 differs from header\n");
+
+    const std::vector<std::pair<std::vector<std::string>, std::string>> errors = {
+        {{"info", dir.file("missing")}, "Cannot open file " + dir.file("missing") + "\n"},
+        {{"ls", VORNTOOL_PATH}, "Unknown header!\n"},
+        {{"cat", path, "nothing/here"}, "No such entry in the archive: nothing/here\n"},
+        {{"cat", path, "folder"}, "folder is a folder\n"},
+    };
+    for (const auto &[arguments, message] : errors) {
+        SCOPED_TRACE(message);
+        const ToolRun run = Vorntool(arguments);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.err, message);
+        EXPECT_EQ(run.out, "");
+    }
+    for (const std::vector<std::string> &usage :
+         {std::vector<std::string>{}, {"frobnicate", path}, {"ls"}, {"cat", path}, {"info", path, "extra"}}) {
+        const ToolRun run = Vorntool(usage);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_EQ(run.err.rfind("usage: vorntool", 0), 0u);
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+} // namespace

@@ -1,0 +1,36 @@
+// vorntool test ARCHIVE: decodes every file and reports each failure.
+
+#include "tools/VornToolCommands.h"
+
+#include "archive/Exceptions.h"
+#include "archive/TreeWalk.h"
+
+namespace {
+
+int RunTest(const std::vector<std::string> &arguments)
+{
+    const TVornFile vorn(arguments[0]);
+    uint64_t passed = 0;
+    uint64_t failed = 0;
+    WalkTree(vorn, vorn.GetRootOffset(), [&](TEntryOffset entry, const std::string &relative) {
+        if (vorn.IsDirectory(entry))
+            return;
+        try {
+            vorn.ReadFile(entry);
+            ++passed;
+        } catch (const Exception &e) {
+            ++failed;
+            WriteStdout(EntryDisplayPath(vorn, entry, relative) + ": " + e.what() + "\n");
+        }
+    });
+    WriteStdout(FormatStr("%llu files OK, %llu failed\n", static_cast<unsigned long long>(passed),
+                          static_cast<unsigned long long>(failed)));
+    return failed == 0 ? 0 : 1;
+}
+
+} // namespace
+
+TToolCommand TestCommand()
+{
+    return {"test", "ARCHIVE", "decode every file and check it", 1, RunTest};
+}
