@@ -79,6 +79,7 @@ void TfrmViewerHex::FormCreate()
     sbrMain->setPageStep(0);
     sbrMain->setEnabled(false);
     connect(sbrMain, &QScrollBar::valueChanged, pbxHex, &THexPane::SetFirstRow);
+    pbxHex->installEventFilter(this);
 
     auto *rows = new QHBoxLayout;
     rows->setContentsMargins(0, 0, 0, 0);
@@ -128,8 +129,8 @@ void TfrmViewerHex::SetData(TFileBuffer data, const QString &fileName)
     pbxHex->update();
 }
 
-// Runs only when data is handed over: resizing the window later keeps the
-// range and page step.
+// Runs when data is handed over and whenever the pane changes height, so the
+// last rows stay reachable after the window is made smaller.
 void TfrmViewerHex::UpdateScrollBar()
 {
     const THexLayout::TScrollRange range =
@@ -137,6 +138,13 @@ void TfrmViewerHex::UpdateScrollBar()
     sbrMain->setMaximum(range.maximum);
     sbrMain->setPageStep(range.pageStep);
     sbrMain->setEnabled(range.enabled);
+}
+
+bool TfrmViewerHex::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == pbxHex && event->type() == QEvent::Resize)
+        UpdateScrollBar();
+    return QWidget::eventFilter(watched, event);
 }
 
 void TfrmViewerHex::UpdateHeaderBackground()

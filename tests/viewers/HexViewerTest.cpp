@@ -160,17 +160,18 @@ TEST_F(HexViewer, SelectionInvertsItsCellsOnly)
     EXPECT_EQ(QColor(PaneImage().pixel(15 * w + w / 2, y)), QColor(255, 255, 255));
 }
 
-TEST_F(HexViewer, ShrinkingKeepsTheRangeAndPageStepOfTheHandOver)
+TEST_F(HexViewer, ShrinkingRecomputesTheRangeSoTheLastRowsStayReachable)
 {
     ASSERT_TRUE(Open(Repeated('\x04', 16 * 1000)));
-    const int maximum = scrollBar->maximum();
     const int page = scrollBar->pageStep();
     window->resize(window->width(), window->minimumHeight());
     QApplication::processEvents();
-    EXPECT_LT(VisibleRows(), page);
-    EXPECT_EQ(scrollBar->maximum(), maximum);
+    const int rows = VisibleRows();
+    EXPECT_LT(rows, page);
+    EXPECT_EQ(scrollBar->pageStep(), rows);
+    EXPECT_EQ(scrollBar->maximum(), 1000 - rows + 1);
     QTest::keyClick(window, Qt::Key_PageDown);
-    EXPECT_EQ(scrollBar->value(), page);
+    EXPECT_EQ(scrollBar->value(), rows);
 }
 
 TEST_F(HexViewer, EscapeClosesAndDestroysTheWindow)

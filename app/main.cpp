@@ -1,0 +1,31 @@
+// VornViewer: start-up in a fixed order. The built-in image formats are
+// registered while the program initialises, then the main window is created
+// (it loads the plug-ins and opens the files named on the command line), then
+// the long-lived dialogs, then the message loop runs until the window closes.
+
+#include "browser/Constants.h"
+#include "browser/FormMain.h"
+#include "browser/GenFunctions.h"
+
+#ifdef VV_HAVE_VIEWERS
+#include "viewers/ImageFormat.h"
+#endif
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(AppTitle);
+    QApplication::setApplicationDisplayName(AppTitle);
+    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3").arg(VV_VERSION_MAJOR).arg(VV_VERSION_MINOR).arg(VV_VERSION_PATCH));
+    InstallDateTimeFormatter();
+#ifdef VV_HAVE_VIEWERS
+    RegisterBuiltInFormats();
+#endif
+
+    TfrmMain frmMain(QApplication::arguments().mid(1));
+    frmMain.CreateLongLivedDialogs();
+    frmMain.show();
+    return application.exec();
+}

@@ -1,0 +1,136 @@
+#include "browser/FileListView.h"
+
+#include "browser/FileListModel.h"
+
+#include <QHeaderView>
+#include <QListView>
+#include <QMouseEvent>
+#include <QTreeView>
+
+namespace {
+constexpr int ColumnWidths[TFileListModel::ColumnCount] = {150, 100, 75, 120, 60, 60, 75};
+}
+
+TFileListView::TFileListView(QWidget *parent) : QStackedWidget(parent)
+{
+    SetUpDetails();
+    SetUpIcons();
+    addWidget(m_Icons);
+    addWidget(m_Details);
+    setCurrentWidget(m_Details);
+}
+
+void TFileListView::SetUpDetails()
+{
+    m_Details = new QTreeView(this);
+    m_Details->setObjectName(QStringLiteral("lsvMainDetails"));
+    m_Details->setRootIsDecorated(false);
+    m_Details->setItemsExpandable(false);
+    m_Details->setUniformRowHeights(true);
+    m_Details->setAllColumnsShowFocus(true);
+    m_Details->setSortingEnabled(false);
+    m_Details->setIconSize(QSize(16, 16));
+    m_Details->header()->setSectionsClickable(true);
+    m_Details->header()->setStretchLastSection(false);
+    m_Details->header()->setHighlightSections(false);
+    connect(m_Details->header(), &QHeaderView::sectionClicked, this, &TFileListView::columnClicked);
+    Watch(m_Details);
+}
+
+void TFileListView::SetUpIcons()
+{
+    m_Icons = new QListView(this);
+    m_Icons->setObjectName(QStringLiteral("lsvMainIcons"));
+    m_Icons->setUniformItemSizes(true);
+    m_Icons->setMovement(QListView::Static);
+    m_Icons->setResizeMode(QListView::Adjust);
+    m_Icons->setWrapping(true);
+    m_Icons->setLayoutMode(QListView::Batched);
+    m_Icons->setBatchSize(2000);
+    Watch(m_Icons);
+}
+
+void TFileListView::Watch(QAbstractItemView *view)
+{
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setDragEnabled(false);
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    view->setTextElideMode(Qt::ElideRight);
+    view->viewport()->installEventFilter(this);
+    connect(view, &QAbstractItemView::doubleClicked, this, &TFileListView::rowDoubleClicked);
+    connect(view, &QWidget::customContextMenuRequested, this,
+            [this, view](const QPoint &position) { emit contextMenuRequested(view->viewport()->mapToGlobal(position)); });
+}
+
+void TFileListView::setModel(QAbstractItemModel *model)
+{
+    m_Details->setModel(model);
+    m_Icons->setModel(model);
+    m_Icons->setModelColumn(0);
+    QItemSelectionModel *shared = m_Details->selectionModel();
+    QItemSelectionModel *own = m_Icons->selectionModel();
+    m_Icons->setSelectionModel(shared);
+    delete own;
+    for (int column = 0; column < TFileListModel::ColumnCount; ++column)
+        m_Details->setColumnWidth(column, ColumnWidths[column]);
+}
+
+QItemSelectionModel *TFileListView::selectionModel() const
+{
+    return m_Details->selectionModel();
+}
+
+void TFileListView::SetViewStyle(int style)
+{
+    m_Style = TViewStyle(((style % 4) + 4) % 4);
+    const bool hadFocus = HasListFocus();
+    if (m_Style == Details) {
+        setCurrentWidget(m_Details);
+    } else {
+        const bool big = m_Style == BigIcons;
+        m_Icons->setViewMode(big ? QListView::IconMode : QListView::ListMode);
+        m_Icons->setIconSize(big ? QSize(32, 32) : QSize(16, 16));
+        m_Icons->setFlow(m_Style == List ? QListView::TopToBottom : QListView::LeftToRight);
+        m_Icons->setWrapping(true);
+        m_Icons->setWordWrap(big);
+        m_Icons->setGridSize(big ? QSize(80, 64) : (m_Style == SmallIcons ? QSize(150, 20) : QSize()));
+        m_Icons->setMovement(QListView::Static);
+        m_Icons->setResizeMode(QListView::Adjust);
+        setCurrentWidget(m_Icons);
+    }
+    if (hadFocus)
+        CurrentView()->setFocus();
+}
+
+QAbstractItemView *TFileListView::CurrentView() const
+{
+    if (m_Style == Details)
+        return m_Details;
+    return m_Icons;
+}
+
+QList<QAbstractItemView *> TFileListView::Views() const
+{
+    return {m_Details, m_Icons};
+}
+
+bool TFileListView::HasListFocus() const
+{
+    return CurrentView()->hasFocus();
+}
+
+void TFileListView::FocusFirstRow()
+{
+    QAbstractItemModel *model = m_Details->model();
+    if (model && model->rowCount() > 0)
+        selectionModel()->setCurrentIndex(model->index(0, 0), QItemSelectionModel::NoUpdate);
+}
+
+bool TFileListView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonPress && watched == CurrentView()->viewport())
+        emit pressed(static_cast<QMouseEvent *>(event)->position().toPoint());
+    return QStackedWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,57 @@
+#pragma once
+// TFileListView: the list control lsvMain. "Details" is a tree view with the
+// seven columns; the three icon styles are one list view. Both show the same
+// model through the same selection model, so switching keeps the selection.
+
+#include <QStackedWidget>
+
+class QAbstractItemModel;
+class QAbstractItemView;
+class QItemSelectionModel;
+class QListView;
+class QTreeView;
+
+class TFileListView : public QStackedWidget {
+    Q_OBJECT
+
+public:
+    // The view styles, numbered as the tags of the view-style menu.
+    enum TViewStyle { BigIcons = 0, SmallIcons = 1, List = 2, Details = 3 };
+
+    explicit TFileListView(QWidget *parent = nullptr);
+
+    void setModel(QAbstractItemModel *model);
+    QItemSelectionModel *selectionModel() const;
+
+    TViewStyle ViewStyle() const { return m_Style; }
+    void SetViewStyle(int style);
+
+    QTreeView *DetailsView() const { return m_Details; }
+    QListView *IconsView() const { return m_Icons; }
+    QAbstractItemView *CurrentView() const;
+    QList<QAbstractItemView *> Views() const;
+
+    // Whether the visible view has the keyboard focus.
+    bool HasListFocus() const;
+    // Makes row 0 the current row without selecting it.
+    void FocusFirstRow();
+
+signals:
+    // A mouse button went down at this position of the visible view.
+    void pressed(const QPoint &position);
+    void rowDoubleClicked();
+    void columnClicked(int column);
+    void contextMenuRequested(const QPoint &globalPosition);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void SetUpDetails();
+    void SetUpIcons();
+    void Watch(QAbstractItemView *view);
+
+    QTreeView *m_Details = nullptr;
+    QListView *m_Icons = nullptr;
+    TViewStyle m_Style = Details;
+};

@@ -1,0 +1,1017 @@
+#include "browser/FormMain.h"
+
+#include "archive/Exceptions.h"
+#include "archive/vmVornFile.h"
+#include "browser/Constants.h"
+#include "browser/FileListModel.h"
+#include "browser/FileListView.h"
+#include "browser/GenFunctions.h"
+#include "browser/MenuHeading.h"
+#include "browser/PictureLists.h"
+#include "browser/UiSeam.h"
+
+#ifdef VV_HAVE_VIEWERS
+#include "viewers/FormatPlugin.h"
+#include "viewers/ViewHandler.h"
+#endif
+#ifdef VV_HAVE_PLATFORM
+#include "platform/AppFolder.h"
+#endif
+#ifdef VV_HAVE_SETTINGS
+#include "settings/FormAbout.h"
+#include "settings/FormOptions.h"
+#endif
+
+#include <QAbstractEventDispatcher>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace {
+
+constexpr int OffsetRole = Qt::UserRole + 1;
+
+// Shows the hourglass until the end of the scope, also when an error
+// interrupts the work.
+class TBusyCursor {
+public:
+    TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
+    TBusyCursor(const TBusyCursor &) = delete;
+    TBusyCursor &operator=(const TBusyCursor &) = delete;
+};
+
+// Suspends a widget's painting until the end of the scope.
+class TUpdatesSuspended {
+public:
+    explicit TUpdatesSuspended(QWidget *widget) : m_widget(widget), m_was(widget->updatesEnabled())
+    {
+        widget->setUpdatesEnabled(false);
+    }
+    ~TUpdatesSuspended() { m_widget->setUpdatesEnabled(m_was); }
+    TUpdatesSuspended(const TUpdatesSuspended &) = delete;
+    TUpdatesSuspended &operator=(const TUpdatesSuspended &) = delete;
+
+private:
+    QWidget *m_widget;
+    bool m_was;
+};
+
+QAction *MakeAction(QObject *parent, const QString &text, const QString &hint, const QKeySequence &shortcut = {})
+{
+    auto *action = new QAction(text, parent);
+    action->setStatusTip(hint);
+    action->setToolTip(hint.isEmpty() ? QString(text).remove(u'&') : hint);
+    action->setShortcut(shortcut);
+    return action;
+}
+
+bool IsVvcPath(const QString &path)
+{
+    const QString name = FileNamePart(path);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot >= 0 && SameTextAsciiCase(name.mid(dot), QStringLiteral(".vvc"));
+}
+
+QString DefaultIniFileName()
+{
+#ifdef VV_HAVE_PLATFORM
+    return SettingsFileName();
+#else
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/VornViewer.ini");
+#endif
+}
+
+} // namespace
+
+// ===================================================================
+// Start-up
+// ===================================================================
+
+TfrmMain::TfrmMain(const QStringList &arguments, TUiSeam *seam, QWidget *parent) : QMainWindow(parent)
+{
+    if (!seam) {
+        m_OwnSeam = std::make_unique<TDialogUiSeam>();
+        seam = m_OwnSeam.get();
+    }
+    m_Seam = seam;
+    setObjectName(QStringLiteral("frmMain"));
+    FormCreate(arguments);
+}
+
+TfrmMain::~TfrmMain()
+{
+    m_Model->ClearRows();
+}
+
+void TfrmMain::FormCreate(const QStringList &arguments)
+{
+    setWindowTitle(AppTitle);
+    m_IniFileName = DefaultIniFileName();
+    CreateActions();
+    CreateMenus();
+    CreateToolbar();
+    CreateFileList();
+    CreatePopupMenu();
+    LayOutWindow();
+    CreateStatusBar();
+    lblVornPath->setText(NoVornOpenText);
+    ConnectIdleUpdate();
+    LoadHistory();
+#ifdef VV_HAVE_VIEWERS
+    LoadPlugins(PluginFolder());
+#endif
+    setAcceptDrops(true);
+    m_TempFolder = QDir::tempPath();
+    if (!m_TempFolder.endsWith(u'/'))
+        m_TempFolder += u'/';
+    m_Busy = false;
+    OpenCommandLine(arguments);
+}
+
+void TfrmMain::OpenCommandLine(const QStringList &arguments)
+{
+    for (const QString &argument : arguments) {
+        if (!QFileInfo(argument).isFile())
+            continue;
+        try {
+            OpenFile(LongFileName(argument));
+        } catch (const std::exception &error) {
+            AppException(error);
+            return; // the arguments after a failing one stay unopened
+        }
+    }
+}
+
+void TfrmMain::CreateLongLivedDialogs()
+{
+    // Extraction target dialog: created here once extraction lands.
+#ifdef VV_HAVE_SETTINGS
+    if (!m_frmOptions) {
+        m_frmOptions = new TfrmOptions(m_IniFileName, this);
+        m_frmOptions->SetErrorHandler([this](const std::exception &error) { AppException(error); });
+    }
+#endif
+    // Overwrite prompt, collection dialog and properties dialog: created
+    // here once their features land.
+}
+
+void TfrmMain::CreateActions()
+{
+    actExtract = MakeAction(this, QStringLiteral("Extract"), QStringLiteral("Extract file(s)"), QKeySequence(Qt::SHIFT | Qt::Key_E));
+    actView = MakeAction(this, QStringLiteral("View"), QStringLiteral("View selected file"), QKeySequence(Qt::SHIFT | Qt::Key_V));
+    actClose = MakeAction(this, QStringLiteral("&Close"), QStringLiteral("Close active vorn"), QKeySequence(Qt::CTRL | Qt::Key_F4));
+    actCloseAll = MakeAction(this, QStringLiteral("Close &All"), QStringLiteral("Close all open vorns"));
+    actSaveVVC = MakeAction(this, QStringLiteral("Save VVC"), QStringLiteral("Save a list of vorn files for easy access"));
+    actExtract->setIcon(ToolbarPicture(TToolbarPicture::Extract));
+    actView->setIcon(ToolbarPicture(TToolbarPicture::View));
+    actClose->setIcon(ToolbarPicture(TToolbarPicture::Close));
+    for (QAction *action : {actExtract, actView, actClose, actCloseAll, actSaveVVC})
+        action->setEnabled(false);
+
+    connect(actExtract, &QAction::triggered, this, [this] { RunCommand([this] { tbnExtractClick(); }); });
+    connect(actView, &QAction::triggered, this, [this] { RunCommand([this] { lsvMainDblClick(); }); });
+    connect(actClose, &QAction::triggered, this, [this] { RunCommand([this] { CloseActiveVorn(); }); });
+    connect(actCloseAll, &QAction::triggered, this, [this] { RunCommand([this] { CloseAllVorns(); }); });
+    connect(actSaveVVC, &QAction::triggered, this, [this] { RunCommand([this] { mniSaveVVCClick(); }); });
+}
+
+void TfrmMain::CreateMenus()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    mniOpenVorn = MakeAction(this, QStringLiteral("&Open"), QStringLiteral("Open an existing vorn file."), QKeySequence(Qt::CTRL | Qt::Key_O));
+    mniOpenVorn->setIcon(ToolbarPicture(TToolbarPicture::Open));
+    connect(mniOpenVorn, &QAction::triggered, this, [this] { RunCommand([this] { mniOpenVornClick(); }); });
+    file->addAction(mniOpenVorn);
+    mniReopen = file->addMenu(QStringLiteral("&Reopen"));
+    mniReopen->setEnabled(false);
+    file->addSeparator();
+    file->addAction(actSaveVVC);
+    file->addSeparator();
+    file->addAction(actClose);
+    file->addAction(actCloseAll);
+    file->addSeparator();
+    mniExit = MakeAction(this, QStringLiteral("&Exit"), QStringLiteral("Exit this application"), QKeySequence(Qt::ALT | Qt::Key_F4));
+    connect(mniExit, &QAction::triggered, this, &QWidget::close);
+    file->addAction(mniExit);
+
+    QMenu *actions = menuBar()->addMenu(QStringLiteral("Actions"));
+    actions->addAction(actExtract);
+    actions->addAction(actView);
+    actions->addSeparator();
+    ornInfo1 = MakeAction(this, QStringLiteral("Vorn Info"), QStringLiteral("View detailed information about the active vorn"), QKeySequence(Qt::Key_F1));
+    connect(ornInfo1, &QAction::triggered, this, [this] { RunCommand([this] { ornInfo1Click(); }); });
+    actions->addAction(ornInfo1);
+    actions->addSeparator();
+    mniSelectAll = MakeAction(this, QStringLiteral("Select All"), QString(), QKeySequence(Qt::CTRL | Qt::Key_A));
+    connect(mniSelectAll, &QAction::triggered, this, &TfrmMain::mniSelectAllClick);
+    actions->addAction(mniSelectAll);
+    mniInvertSelection = MakeAction(this, QStringLiteral("Invert Selection"), QString(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
+    connect(mniInvertSelection, &QAction::triggered, this, &TfrmMain::mniInvertSelectionClick);
+    actions->addAction(mniInvertSelection);
+    for (QAction *action : {ornInfo1, mniSelectAll, mniInvertSelection})
+        action->setEnabled(false);
+
+    mnuView = menuBar()->addMenu(QStringLiteral("&View"));
+    connect(mnuView, &QMenu::aboutToShow, this, &TfrmMain::mniViewClick);
+    mniViewHideFolderView = MakeAction(this, QStringLiteral("Folder tree"), QStringLiteral("Show / Hide the folder tree"), QKeySequence(Qt::Key_F4));
+    mniViewHideFolderView->setCheckable(true);
+    mniViewHideFolderView->setChecked(true);
+    connect(mniViewHideFolderView, &QAction::triggered, this, [this] { mniViewHideFolderViewClick(false); });
+    mnuView->addAction(mniViewHideFolderView);
+    mniToolbar = MakeAction(this, QStringLiteral("Toolbar"), QStringLiteral("Show / Hide the toolbar"));
+    mniToolbar->setCheckable(true);
+    mniToolbar->setChecked(true);
+    connect(mniToolbar, &QAction::triggered, this, &TfrmMain::mniToolbarClick);
+    mnuView->addAction(mniToolbar);
+    mnuView->addSeparator();
+    mniPreferences = MakeAction(this, QStringLiteral("Options"), QStringLiteral("Change various options for this application"));
+    connect(mniPreferences, &QAction::triggered, this, [this] { RunCommand([this] { mniPreferencesClick(); }); });
+    mnuView->addAction(mniPreferences);
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+    mniAbout = MakeAction(this, QStringLiteral("About"), QString());
+    connect(mniAbout, &QAction::triggered, this, [this] { RunCommand([this] { mniAboutClick(); }); });
+    help->addAction(mniAbout);
+}
+
+void TfrmMain::CreateToolbar()
+{
+    tbrMain = addToolBar(QStringLiteral("Toolbar"));
+    tbrMain->setObjectName(QStringLiteral("tbrMain"));
+    tbrMain->setMovable(false);
+    tbrMain->setFloatable(false);
+    tbrMain->toggleViewAction()->setVisible(false);
+    tbrMain->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    tbrMain->setIconSize(QSize(24, 24));
+    tbrMain->setContextMenuPolicy(Qt::PreventContextMenu);
+
+    auto *openButton = new QAction(mniOpenVorn->icon(), QStringLiteral("Open"), this);
+    openButton->setToolTip(mniOpenVorn->statusTip());
+    openButton->setStatusTip(mniOpenVorn->statusTip());
+    connect(openButton, &QAction::triggered, mniOpenVorn, &QAction::trigger);
+    tbrMain->addAction(openButton);
+    tbrMain->addAction(actClose);
+    tbrMain->addSeparator();
+    tbrMain->addAction(actExtract);
+    tbrMain->addAction(actView);
+    tbrMain->addSeparator();
+
+    mnuViewStyle = new QMenu(this);
+    auto *group = new QActionGroup(mnuViewStyle);
+    const QStringList captions = {QStringLiteral("Big Icons"), QStringLiteral("Small Icons"),
+                                  QStringLiteral("List"), QStringLiteral("Details")};
+    for (int tag = 0; tag < captions.size(); ++tag) {
+        QAction *item = mnuViewStyle->addAction(captions[tag]);
+        item->setCheckable(true);
+        item->setData(tag);
+        group->addAction(item);
+        connect(item, &QAction::triggered, this, [this, tag] { mniViewStyleClick(tag); });
+        mniViewStyles.append(item);
+    }
+    connect(mnuViewStyle, &QMenu::aboutToShow, this, [this] {
+        mniViewStyles.value(ViewStyle())->setChecked(true);
+    });
+
+    tbnViewStyle = new QToolButton(tbrMain);
+    tbnViewStyle->setObjectName(QStringLiteral("tbnViewStyle"));
+    tbnViewStyle->setText(QStringLiteral("Style"));
+    tbnViewStyle->setToolTip(QStringLiteral("Change the style of the listview"));
+    tbnViewStyle->setStatusTip(tbnViewStyle->toolTip());
+    tbnViewStyle->setIcon(ToolbarPicture(TToolbarPicture::Style));
+    tbnViewStyle->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    tbnViewStyle->setAutoRaise(true);
+    tbnViewStyle->setPopupMode(QToolButton::MenuButtonPopup);
+    tbnViewStyle->setMenu(mnuViewStyle);
+    connect(tbnViewStyle, &QToolButton::clicked, this, &TfrmMain::tbnViewStyleClick);
+    tbrMain->addWidget(tbnViewStyle);
+    for (QToolButton *button : tbrMain->findChildren<QToolButton *>())
+        button->setMinimumSize(40, 44);
+}
+
+void TfrmMain::CreatePathBar(QWidget *parent)
+{
+    pnlOutlookBarBg = new QWidget(parent);
+    pnlOutlookBarBg->setObjectName(QStringLiteral("pnlOutlookBarBg"));
+    pnlOutlookBarBg->setFixedHeight(30);
+    auto *layout = new QVBoxLayout(pnlOutlookBarBg);
+    layout->setContentsMargins(0, 4, 0, 4);
+    pnlOutlookBar = new QFrame(pnlOutlookBarBg);
+    pnlOutlookBar->setObjectName(QStringLiteral("pnlOutlookBar"));
+    pnlOutlookBar->setFixedHeight(22);
+    pnlOutlookBar->setAutoFillBackground(true);
+    QPalette palette = pnlOutlookBar->palette();
+    palette.setColor(QPalette::Window, AppWorkspaceColor());
+    palette.setColor(QPalette::WindowText, Qt::white);
+    pnlOutlookBar->setPalette(palette);
+    auto *barLayout = new QHBoxLayout(pnlOutlookBar);
+    barLayout->setContentsMargins(6, 0, 6, 0);
+    lblVornPath = new QLabel(pnlOutlookBar);
+    lblVornPath->setObjectName(QStringLiteral("lblVornPath"));
+    QFont bold = lblVornPath->font();
+    bold.setBold(true);
+    lblVornPath->setFont(bold);
+    lblVornPath->setPalette(palette);
+    barLayout->addWidget(lblVornPath);
+    barLayout->addStretch();
+    layout->addWidget(pnlOutlookBar);
+}
+
+void TfrmMain::CreateFoldersPanel()
+{
+    pnlFolders = new QFrame;
+    pnlFolders->setObjectName(QStringLiteral("pnlFolders"));
+    pnlFolders->setFrameShape(QFrame::StyledPanel);
+    pnlFolders->setFrameShadow(QFrame::Sunken);
+    auto *layout = new QVBoxLayout(pnlFolders);
+    layout->setContentsMargins(1, 1, 1, 1);
+    layout->setSpacing(0);
+
+    auto *header = new QWidget(pnlFolders);
+    header->setFixedHeight(21);
+    auto *headerLayout = new QHBoxLayout(header);
+    headerLayout->setContentsMargins(0, 0, 2, 0);
+    pnlFoldersHeader = new QLabel(QStringLiteral("  Folders"), header);
+    pnlFoldersHeader->setObjectName(QStringLiteral("pnlFoldersHeader"));
+    pnlFoldersHeader->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    btnHideFilderView = new QToolButton(header);
+    btnHideFilderView->setObjectName(QStringLiteral("btnHideFilderView"));
+    btnHideFilderView->setAutoRaise(true);
+    btnHideFilderView->setFixedSize(18, 16);
+    btnHideFilderView->setText(QStringLiteral("x"));
+    btnHideFilderView->setToolTip(QStringLiteral("Hide the folder tree"));
+    connect(btnHideFilderView, &QToolButton::clicked, this, [this] { mniViewHideFolderViewClick(true); });
+    headerLayout->addWidget(pnlFoldersHeader, 1);
+    headerLayout->addWidget(btnHideFilderView);
+    layout->addWidget(header);
+
+    trvFolders = new QTreeWidget(pnlFolders);
+    trvFolders->setObjectName(QStringLiteral("trvFolders"));
+    trvFolders->setHeaderHidden(true);
+    trvFolders->setFrameShape(QFrame::NoFrame);
+    trvFolders->setIndentation(19);
+    trvFolders->setIconSize(QSize(16, 16));
+    trvFolders->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    trvFolders->setSelectionMode(QAbstractItemView::SingleSelection);
+    trvFolders->setUniformRowHeights(true);
+    connect(trvFolders, &QTreeWidget::itemSelectionChanged, this, &TfrmMain::OnTreeSelectionChanged);
+    layout->addWidget(trvFolders);
+}
+
+void TfrmMain::CreateFileList()
+{
+    m_Model = new TFileListModel(this);
+    lsvMain = new TFileListView;
+    lsvMain->setObjectName(QStringLiteral("lsvMain"));
+    lsvMain->setModel(m_Model);
+    connect(lsvMain->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TfrmMain::OnSelectionChanged);
+    connect(m_Model, &QAbstractItemModel::modelReset, this, &TfrmMain::OnSelectionChanged);
+    connect(lsvMain, &TFileListView::columnClicked, this, &TfrmMain::lsvMainColumnClick);
+    connect(lsvMain, &TFileListView::rowDoubleClicked, this, [this] { RunCommand([this] { lsvMainDblClick(); }); });
+    connect(lsvMain, &TFileListView::pressed, this, [this](const QPoint &position) { m_LastPressPosition = position; });
+    connect(lsvMain, &TFileListView::contextMenuRequested, this, [this](const QPoint &globalPosition) {
+        mnuPopupMainPopup();
+        mnuPopupMain->popup(globalPosition);
+    });
+    for (QAbstractItemView *view : lsvMain->Views()) {
+        view->installEventFilter(this);
+        view->viewport()->installEventFilter(this);
+    }
+}
+
+void TfrmMain::CreatePopupMenu()
+{
+    mnuPopupMain = new QMenu(this);
+    mnuPopupMain->setObjectName(QStringLiteral("mnuPopupMain"));
+    popmniActions = new TMenuHeadingAction(QStringLiteral("Actions"), mnuPopupMain);
+    mnuPopupMain->addAction(popmniActions);
+    popmniView = mnuPopupMain->addAction(QStringLiteral("View"));
+    popmniView->setShortcut(QKeySequence(Qt::Key_Return));
+    popmniView->setShortcutContext(Qt::WidgetShortcut); // Enter itself is handled by the list
+    mnuPopupMain->setDefaultAction(popmniView);
+    connect(popmniView, &QAction::triggered, this, [this] { RunCommand([this] { lsvMainDblClick(); }); });
+    popmniExtract = mnuPopupMain->addAction(QStringLiteral("Extract"));
+    popmniExtract->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    connect(popmniExtract, &QAction::triggered, this, [this] { RunCommand([this] { tbnExtractClick(); }); });
+    mnuPopupMain->addSeparator();
+    popmniProperties = mnuPopupMain->addAction(QStringLiteral("Properties"));
+    popmniProperties->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return));
+    connect(popmniProperties, &QAction::triggered, this, [this] { RunCommand([this] { popmniPropertiesClick(); }); });
+    // The shortcuts of Extract and Properties work while the list has the focus.
+    for (QAction *action : {popmniExtract, popmniProperties}) {
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        lsvMain->addAction(action);
+    }
+}
+
+void TfrmMain::CreateStatusBar()
+{
+    statusBar()->setObjectName(QStringLiteral("stbMain"));
+    statusBar()->setFixedHeight(19);
+    statusBar()->setSizeGripEnabled(true);
+    stbPanel = new QLabel(statusBar());
+    stbPanel->setMinimumWidth(50);
+    statusBar()->addWidget(stbPanel);
+}
+
+void TfrmMain::LayOutWindow()
+{
+    auto *central = new QWidget(this);
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    CreatePathBar(central);
+    layout->addWidget(pnlOutlookBarBg);
+
+    CreateFoldersPanel();
+    sptMain = new QSplitter(Qt::Horizontal, central);
+    sptMain->setObjectName(QStringLiteral("sptMain"));
+    sptMain->setHandleWidth(4);
+    sptMain->setChildrenCollapsible(false);
+    sptMain->addWidget(pnlFolders);
+    sptMain->addWidget(lsvMain);
+    sptMain->setStretchFactor(0, 0);
+    sptMain->setStretchFactor(1, 1);
+    sptMain->setSizes({161, 535});
+    layout->addWidget(sptMain, 1);
+    setCentralWidget(central);
+
+    resize(696, 480);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TfrmMain::ConnectIdleUpdate()
+{
+    // The enabling rules are evaluated whenever the event loop is about to
+    // wait for new events, i.e. when the program goes idle.
+    if (QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance())
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TfrmMain::actCloseUpdate);
+}
+
+// ===================================================================
+// Errors
+// ===================================================================
+
+void TfrmMain::AppException(const std::exception &error)
+{
+    if (dynamic_cast<const EAbort *>(&error))
+        return;
+    m_Seam->showError(this, ErrorBoxText(QString::fromUtf8(error.what())));
+}
+
+void TfrmMain::RunCommand(const std::function<void()> &command)
+{
+    try {
+        command();
+    } catch (const std::exception &error) {
+        AppException(error);
+    }
+}
+
+// ===================================================================
+// State
+// ===================================================================
+
+TEntryOffset TfrmMain::CurrentFolder() const
+{
+    return m_Model->CurrentFolder();
+}
+
+std::vector<TEntryOffset> TfrmMain::SelectedEntries() const
+{
+    QModelIndexList rows = lsvMain->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
+    std::vector<TEntryOffset> entries;
+    entries.reserve(size_t(rows.size()));
+    for (const QModelIndex &index : rows)
+        entries.push_back(m_Model->Rows()[size_t(index.row())].Entry);
+    return entries;
+}
+
+int TfrmMain::SelectedCount() const
+{
+    if (m_SelectedCountCache < 0)
+        m_SelectedCountCache = int(lsvMain->selectionModel()->selectedRows().size());
+    return m_SelectedCountCache;
+}
+
+void TfrmMain::OnSelectionChanged()
+{
+    m_SelectedCountCache = -1;
+}
+
+void TfrmMain::SetBusy(bool busy)
+{
+    m_Busy = busy;
+    actCloseUpdate();
+}
+
+void TfrmMain::SetStatusPanelText(const QString &text)
+{
+    stbPanel->setText(text);
+}
+
+QString TfrmMain::StatusPanelText() const
+{
+    return stbPanel->text();
+}
+
+void TfrmMain::actCloseUpdate()
+{
+    const bool active = m_ActiveVorn != nullptr;
+    const bool closable = active && !m_Busy;
+    actExtract->setEnabled(active);
+    actView->setEnabled(active && SelectedCount() == 1);
+    for (QAction *action : {actClose, actCloseAll, actSaveVVC, ornInfo1, mniSelectAll, mniInvertSelection})
+        action->setEnabled(closable);
+}
+
+// ===================================================================
+// Opening and closing
+// ===================================================================
+
+void TfrmMain::OpenFile(const QString &path)
+{
+    QCoreApplication::processEvents();
+    if (IsVvcPath(path)) {
+        ReadCollection(path);
+        AddToHistory(path);
+        return;
+    }
+    if (SelectIfOpen(path))
+        return;
+    auto vorn = std::make_unique<TVornFile>(PathToLocal(path));
+    m_OpenVorns.push_back(std::move(vorn));
+    m_ActiveVorn = m_OpenVorns.back().get();
+    SetCaptionForVorn(m_ActiveVorn);
+    try {
+        TUpdatesSuspended suspended(trvFolders);
+        AddVornToTree(path);
+    } catch (...) {
+        CloseActiveVorn();
+        throw;
+    }
+    AddToHistory(path);
+}
+
+bool TfrmMain::SelectIfOpen(const QString &path)
+{
+    for (size_t i = 0; i < m_OpenVorns.size(); ++i) {
+        if (!SamePath(PathFromLocal(m_OpenVorns[i]->FileName()), path))
+            continue;
+        QTreeWidgetItem *node = TopNodeOfVorn(int(i));
+        ActivateVornOfNode(node);
+        trvFolders->setCurrentItem(node);
+        return true;
+    }
+    return false;
+}
+
+void TfrmMain::AddVornToTree(const QString &path)
+{
+    auto *node = new QTreeWidgetItem;
+    node->setText(0, FileNamePart(path));
+    node->setData(0, OffsetRole, uint(m_ActiveVorn->GetRootOffset()));
+    node->setIcon(0, ListPicture(Pictures::Archive));
+    trvFolders->insertTopLevelItem(0, node);
+    trvFolders->setCurrentItem(node); // lists the root folder
+    m_ActiveRootNode = node;
+    if (m_ActiveVorn->GetChildCount(m_ActiveVorn->GetRootOffset()) > 0)
+        AddFolderNodes(node, m_ActiveVorn->GetRootOffset());
+}
+
+void TfrmMain::AddFolderNodes(QTreeWidgetItem *parent, TEntryOffset directory)
+{
+    // Iterative, entering each directory once: a damaged index that lists a
+    // folder inside itself (or is very deep) ends instead of recursing.
+    const QIcon folderIcon = FolderNodeIcon();
+    std::unordered_set<TEntryOffset> entered{directory};
+    std::vector<std::pair<QTreeWidgetItem *, TEntryOffset>> pending{{parent, directory}};
+    while (!pending.empty()) {
+        const auto [node, folder] = pending.back();
+        pending.pop_back();
+        for (const TEntryOffset child : m_ActiveVorn->GetChildren(folder)) {
+            if (!m_ActiveVorn->IsDirectory(child) || !entered.insert(child).second)
+                continue;
+            auto *childNode = new QTreeWidgetItem(node);
+            childNode->setText(0, AnsiToQString(m_ActiveVorn->GetName(child)));
+            childNode->setData(0, OffsetRole, uint(child));
+            childNode->setIcon(0, folderIcon);
+            pending.emplace_back(childNode, child);
+        }
+    }
+}
+
+void TfrmMain::CloseActiveVorn()
+{
+    if (!m_ActiveVorn)
+        return;
+    trvFolders->clearSelection();
+    const int index = VornIndex(m_ActiveVorn);
+    QTreeWidgetItem *node = m_ActiveRootNode ? m_ActiveRootNode : TopNodeOfVorn(index);
+    delete node;
+    m_ActiveRootNode = nullptr;
+    if (m_Model->Vorn() == m_ActiveVorn)
+        m_Model->ClearRows(); // the rows must not outlive their reader
+    m_OpenVorns.erase(m_OpenVorns.begin() + index);
+    m_ActiveVorn = nullptr;
+    if (m_OpenVorns.empty()) {
+        ShowNothingOpen();
+        return;
+    }
+    ActivateVornOfNode(trvFolders->topLevelItem(0));
+    SelectFolderNode(m_ActiveVorn->GetRootOffset(), m_ActiveRootNode);
+}
+
+void TfrmMain::CloseAllVorns()
+{
+    if (m_OpenVorns.empty())
+        return;
+    trvFolders->clearSelection();
+    m_ActiveVorn = nullptr;
+    m_ActiveRootNode = nullptr;
+    m_Model->ClearRows();
+    m_OpenVorns.clear(); // oldest first
+    ShowNothingOpen();
+}
+
+void TfrmMain::ShowNothingOpen()
+{
+    m_Model->ClearRows();
+    trvFolders->clear();
+    setWindowTitle(AppTitle);
+    lblVornPath->setText(NoVornOpenText);
+}
+
+void TfrmMain::SetCaptionForVorn(const TVornFile *vorn)
+{
+    setWindowTitle(AppTitle + QLatin1String(" - [") + PathFromLocal(vorn->FileName()) + u']');
+}
+
+QTreeWidgetItem *TfrmMain::TopNodeOfVorn(int vornIndex) const
+{
+    return trvFolders->topLevelItem(int(m_OpenVorns.size()) - 1 - vornIndex);
+}
+
+int TfrmMain::VornIndex(const TVornFile *vorn) const
+{
+    for (size_t i = 0; i < m_OpenVorns.size(); ++i)
+        if (m_OpenVorns[i].get() == vorn)
+            return int(i);
+    return -1;
+}
+
+void TfrmMain::DropFiles(const QStringList &paths)
+{
+    for (qsizetype i = paths.size() - 1; i >= 0; --i) {
+        const QString &path = paths[i];
+        if (!QFileInfo(path).isFile())
+            continue;
+        try {
+            OpenFile(path);
+        } catch (const std::exception &error) {
+            m_Seam->showErrorMessage(this, QStringLiteral("Can't open file %1.%2Reason: %3")
+                                               .arg(path, QStringLiteral("\n\r"), QString::fromUtf8(error.what())));
+        }
+    }
+}
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TfrmMain::dropEvent(QDropEvent *event)
+{
+    QStringList paths;
+    for (const QUrl &url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            paths << url.toLocalFile(); // any length
+    event->acceptProposedAction();
+    DropFiles(paths);
+}
+
+// ===================================================================
+// Tree
+// ===================================================================
+
+TEntryOffset TfrmMain::NodeOffset(const QTreeWidgetItem *node)
+{
+    return node ? TEntryOffset(node->data(0, OffsetRole).toUInt()) : 0;
+}
+
+void TfrmMain::OnTreeSelectionChanged()
+{
+    const QList<QTreeWidgetItem *> selected = trvFolders->selectedItems();
+    RunCommand([&] { trvFoldersChange(selected.value(0)); });
+}
+
+void TfrmMain::trvFoldersChange(QTreeWidgetItem *node)
+{
+    if (!node || !node->isSelected())
+        return;
+    QTreeWidgetItem *top = node;
+    while (top->parent())
+        top = top->parent();
+    ActivateVornOfNode(top);
+    {
+        TUpdatesSuspended suspended(lsvMain);
+        FillFileList(NodeOffset(node));
+    }
+    if (m_ActiveVorn && m_ActiveVorn->GetChildCount(m_ActiveVorn->GetRootOffset()) > 0) {
+        UpdatePathLabel(NodeOffset(node));
+        lsvMain->FocusFirstRow();
+    }
+}
+
+void TfrmMain::UpdatePathLabel(TEntryOffset folder)
+{
+    const QString archive = FileNamePart(PathFromLocal(m_ActiveVorn->FileName()));
+    const QString inside = AnsiToQString(m_ActiveVorn->GetPath(folder) + m_ActiveVorn->GetName(folder));
+    lblVornPath->setText(archive + inside + u'\\');
+}
+
+void TfrmMain::ActivateVornOfNode(QTreeWidgetItem *topNode)
+{
+    const int position = trvFolders->indexOfTopLevelItem(topNode);
+    const int index = int(m_OpenVorns.size()) - 1 - position;
+    if (position < 0 || index < 0 || index >= int(m_OpenVorns.size()))
+        return;
+    TVornFile *vorn = m_OpenVorns[size_t(index)].get();
+    if (vorn == m_ActiveVorn)
+        return;
+    m_ActiveVorn = vorn;
+    m_ActiveRootNode = topNode;
+    SetCaptionForVorn(vorn);
+}
+
+void TfrmMain::SelectFolderNode(TEntryOffset directory, QTreeWidgetItem *startNode)
+{
+    if (!startNode)
+        return;
+    std::vector<QTreeWidgetItem *> pending{startNode};
+    while (!pending.empty()) {
+        QTreeWidgetItem *node = pending.back();
+        pending.pop_back();
+        if (NodeOffset(node) == directory) {
+            if (node->parent())
+                node->parent()->setExpanded(true);
+            else
+                node->setExpanded(true);
+            trvFolders->setCurrentItem(node);
+            return;
+        }
+        for (int i = node->childCount() - 1; i >= 0; --i)
+            pending.push_back(node->child(i)); // first child searched first
+    }
+}
+
+// ===================================================================
+// List
+// ===================================================================
+
+void TfrmMain::FillFileList(TEntryOffset directory)
+{
+    TBusyCursor hourglass;
+    m_Model->FillFileList(m_ActiveVorn, directory);
+}
+
+void TfrmMain::lsvMainColumnClick(int column)
+{
+    if (!m_Model->ChooseSortColumn(column))
+        return;
+    RunCommand([this] { FillFileList(m_Model->CurrentFolder()); });
+}
+
+void TfrmMain::lsvMainDblClick()
+{
+    if (SelectedCount() != 1)
+        return;
+    const QModelIndexList rows = lsvMain->selectionModel()->selectedRows();
+    const TVornChildItem &row = m_Model->Rows()[size_t(rows.first().row())];
+    if (row.ImageIndex > 1)
+        ViewEntry(row.Entry);
+    else
+        SelectFolderNode(row.Entry, m_ActiveRootNode);
+}
+
+bool TfrmMain::lsvMainKeyPress(int character)
+{
+    if (character == 8) {
+        RunCommand([this] {
+            if (!m_ActiveVorn)
+                return;
+            const TEntryOffset parent = m_ActiveVorn->GetParent(m_Model->CurrentFolder());
+            if (parent != 0)
+                SelectFolderNode(parent, m_ActiveRootNode);
+        });
+        return true;
+    }
+    if (character == 13) {
+        RunCommand([this] { lsvMainDblClick(); });
+        return true;
+    }
+    return false;
+}
+
+void TfrmMain::ViewEntry(TEntryOffset entry)
+{
+    if (!m_ActiveVorn)
+        return;
+    TFileBuffer buffer = m_ActiveVorn->ReadFile(entry);
+#ifdef VV_HAVE_VIEWERS
+    const QString name = AnsiToQString(m_ActiveVorn->GetName(entry));
+    try {
+        ViewFile(std::move(buffer), name, this);
+    } catch (...) {
+        // The viewers fail silently; the buffer is freed with the exception.
+    }
+#endif
+}
+
+void TfrmMain::mniSelectAllClick()
+{
+    if (lsvMain->HasListFocus())
+        lsvMain->CurrentView()->selectAll();
+}
+
+void TfrmMain::mniInvertSelectionClick()
+{
+    const int count = m_Model->rowCount();
+    if (!lsvMain->HasListFocus() || count == 0)
+        return;
+    const QItemSelection all(m_Model->index(0, 0), m_Model->index(count - 1, TFileListModel::ColumnCount - 1));
+    lsvMain->selectionModel()->select(all, QItemSelectionModel::Toggle);
+}
+
+void TfrmMain::tbnViewStyleClick()
+{
+    lsvMain->SetViewStyle((ViewStyle() + 1) % 4);
+}
+
+void TfrmMain::mniViewStyleClick(int tag)
+{
+    lsvMain->SetViewStyle(tag);
+}
+
+int TfrmMain::ViewStyle() const
+{
+    return lsvMain->ViewStyle();
+}
+
+void TfrmMain::mnuPopupMainPopup()
+{
+    const bool one = SelectedCount() == 1;
+    popmniView->setEnabled(one);
+    popmniExtract->setEnabled(m_Model->rowCount() > 0);
+    popmniProperties->setEnabled(one);
+}
+
+bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    const QList<QAbstractItemView *> views = lsvMain->Views();
+    const bool isView = views.contains(static_cast<QAbstractItemView *>(qobject_cast<QWidget *>(watched)));
+    if (isView && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier))
+            return QMainWindow::eventFilter(watched, event);
+        if (key->key() == Qt::Key_Backspace)
+            return lsvMainKeyPress(8);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            return lsvMainKeyPress(13);
+    }
+    if (!isView && event->type() == QEvent::MouseMove) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->buttons() & Qt::LeftButton)
+            lsvMainMouseMove(mouse->position().toPoint());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ===================================================================
+// Window commands
+// ===================================================================
+
+void TfrmMain::mniOpenVornClick()
+{
+    QString folder;
+#ifdef VV_HAVE_SETTINGS
+    if (m_frmOptions)
+        folder = m_frmOptions->GetStartupDir();
+#endif
+    const QStringList chosen = m_Seam->askOpenFileNames(this, folder, OpenDialogFilterText());
+    if (chosen.isEmpty())
+        return;
+    for (const QString &path : chosen)
+        OpenFile(path); // an error ends the loop and goes to the error box
+#ifdef VV_HAVE_SETTINGS
+    if (m_frmOptions)
+        m_frmOptions->SetLastOpenDir(FolderPart(chosen.first()));
+#endif
+}
+
+void TfrmMain::mniViewHideFolderViewClick(bool fromHeaderButton)
+{
+    const bool visible = fromHeaderButton ? false : !pnlFolders->isVisible();
+    pnlFolders->setVisible(visible); // the splitter handle follows the panel
+    mniViewHideFolderView->setChecked(visible);
+}
+
+void TfrmMain::mniToolbarClick()
+{
+    tbrMain->setVisible(!tbrMain->isVisible());
+    mniToolbar->setChecked(tbrMain->isVisible());
+}
+
+void TfrmMain::mniViewClick()
+{
+    mniToolbar->setChecked(tbrMain->isVisible());
+    mniViewHideFolderView->setChecked(pnlFolders->isVisible());
+}
+
+void TfrmMain::mniPreferencesClick()
+{
+#ifdef VV_HAVE_SETTINGS
+    if (!m_frmOptions)
+        return;
+    m_frmOptions->SaveSettings();
+    m_frmOptions->exec();
+#endif
+}
+
+void TfrmMain::mniAboutClick()
+{
+#ifdef VV_HAVE_SETTINGS
+    TfrmAbout::Execute(this);
+#endif
+}
+
+// ===================================================================
+// Closing
+// ===================================================================
+
+void TfrmMain::closeEvent(QCloseEvent *event)
+{
+    if (m_Busy) { // FormCloseQuery
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+void TfrmMain::FormClose()
+{
+    m_Model->ClearRows();
+    CloseAllVorns();
+    SaveHistory();
+#ifdef VV_HAVE_SETTINGS
+    if (m_frmOptions)
+        RunCommand([this] { m_frmOptions->SaveSettings(); });
+#endif
+}
+
+// ===================================================================
+// Hooks of features still to come
+// ===================================================================
+
+void TfrmMain::LoadHistory() {}
+
+void TfrmMain::AddToHistory(const QString &) {}
+
+void TfrmMain::SaveHistory() {}
+
+void TfrmMain::ReadCollection(const QString &) {}
+
+void TfrmMain::mniSaveVVCClick() {}
+
+void TfrmMain::tbnExtractClick() {}
+
+void TfrmMain::ornInfo1Click() {}
+
+void TfrmMain::popmniPropertiesClick() {}
+
+void TfrmMain::lsvMainMouseMove(const QPoint &) {}

@@ -1,0 +1,224 @@
+#pragma once
+// TfrmMain: the main window. It owns every open archive (OpenVorns, oldest
+// first), shows their folders in the tree trvFolders (newest archive at the
+// top) and the entries of the selected folder in the list lsvMain, and
+// carries the menus, the toolbar and the commands that reach the other
+// features.
+//
+// Mapping between tree and archives: the top-level node at sibling position i
+// belongs to OpenVorns()[Count - 1 - i]; there is no other link.
+//
+// Errors: every command catches at its own boundary and hands the error to
+// AppException, which shows the standard error box.
+
+#include "archive/vmVornFileDef.h"
+
+#include <QMainWindow>
+#include <QPoint>
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QSplitter;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TFileListModel;
+class TFileListView;
+class TUiSeam;
+class TVornFile;
+class TfrmOptions;
+
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // Builds the window (FormCreate) and opens every existing file named in
+    // `arguments`. seam answers the modal questions; null: the real dialogs.
+    explicit TfrmMain(const QStringList &arguments = {}, TUiSeam *seam = nullptr, QWidget *parent = nullptr);
+    ~TfrmMain() override;
+
+    // Creates the long-lived dialogs in start-up order (extraction target,
+    // options, overwrite prompt, collection, properties; those that exist).
+    void CreateLongLivedDialogs();
+
+    // ---- State for the other features ----
+    const std::vector<std::unique_ptr<TVornFile>> &OpenVorns() const { return m_OpenVorns; }
+    TVornFile *ActiveVorn() const { return m_ActiveVorn; }
+    QTreeWidgetItem *ActiveRootNode() const { return m_ActiveRootNode; }
+    // The folder whose entries the list shows.
+    TEntryOffset CurrentFolder() const;
+    // Entry offsets of the selected rows, in list order.
+    std::vector<TEntryOffset> SelectedEntries() const;
+    int SelectedCount() const;
+    bool Busy() const { return m_Busy; }
+    // Set by extraction and drag-out while they run.
+    void SetBusy(bool busy);
+    // The status bar's single panel (extraction progress).
+    void SetStatusPanelText(const QString &text);
+    QString StatusPanelText() const;
+    // The system's temporary folder, with a trailing "/".
+    const QString &TempFolder() const { return m_TempFolder; }
+    const QString &IniFileName() const { return m_IniFileName; }
+    // Where the mouse button last went down in the list (viewport position).
+    QPoint LastPressPosition() const { return m_LastPressPosition; }
+    TFileListModel *FileListModel() const { return m_Model; }
+    TUiSeam &Ui() const { return *m_Seam; }
+    TfrmOptions *Options() const { return m_frmOptions; }
+
+    // ---- Opening and closing ----
+    // Opens an archive or (".vvc") a collection; raises the reader's error.
+    void OpenFile(const QString &path);
+    // Whether an archive of that path is open; if so it becomes active and
+    // its top-level node is selected.
+    bool SelectIfOpen(const QString &path);
+    void CloseActiveVorn();
+    void CloseAllVorns();
+    // Reads a file of the active archive and shows it; a read error raises.
+    void ViewEntry(TEntryOffset entry);
+    // Opens files dropped on the window, last to first; failures are reported
+    // one by one and do not stop the others.
+    void DropFiles(const QStringList &paths);
+
+    // ---- Tree ----
+    void trvFoldersChange(QTreeWidgetItem *node);
+    void ActivateVornOfNode(QTreeWidgetItem *topNode);
+    void SelectFolderNode(TEntryOffset directory, QTreeWidgetItem *startNode);
+    static TEntryOffset NodeOffset(const QTreeWidgetItem *node);
+
+    // ---- List ----
+    void FillFileList(TEntryOffset directory);
+    void lsvMainColumnClick(int column);
+    void lsvMainDblClick();
+    // Backspace (8) and Enter (13); true when the key was handled.
+    bool lsvMainKeyPress(int character);
+    void mniSelectAllClick();
+    void mniInvertSelectionClick();
+    void tbnViewStyleClick();
+    void mniViewStyleClick(int tag);
+    int ViewStyle() const;
+    void mnuPopupMainPopup();
+
+    // ---- Window commands ----
+    void mniOpenVornClick();
+    void mniViewHideFolderViewClick(bool fromHeaderButton);
+    void mniToolbarClick();
+    void mniViewClick();
+    void mniPreferencesClick();
+    void mniAboutClick();
+    // Enabling rules of the commands; runs whenever the program is idle.
+    void actCloseUpdate();
+
+    // ---- Hooks of features still to come (do nothing until they land) ----
+    // Recent-files history: load at start-up, add after an open, save at close.
+    void LoadHistory();
+    void AddToHistory(const QString &path);
+    void SaveHistory();
+    // Reads a collection file and opens the archives it names.
+    void ReadCollection(const QString &path);
+    void mniSaveVVCClick();
+    void tbnExtractClick();
+    void ornInfo1Click();
+    void popmniPropertiesClick();
+    // A mouse move with the button down in the list (drag-out).
+    void lsvMainMouseMove(const QPoint &position);
+
+    // The standard error box for an error no command handles.
+    void AppException(const std::exception &error);
+    // Runs a command, reporting its errors through AppException.
+    void RunCommand(const std::function<void()> &command);
+
+    // ---- Controls ----
+    QToolBar *tbrMain = nullptr;
+    QWidget *pnlOutlookBarBg = nullptr;
+    QFrame *pnlOutlookBar = nullptr;
+    QLabel *lblVornPath = nullptr;
+    QSplitter *sptMain = nullptr;
+    QFrame *pnlFolders = nullptr;
+    QLabel *pnlFoldersHeader = nullptr;
+    QToolButton *btnHideFilderView = nullptr;
+    QTreeWidget *trvFolders = nullptr;
+    TFileListView *lsvMain = nullptr;
+    QLabel *stbPanel = nullptr;
+
+    QAction *actExtract = nullptr;
+    QAction *actView = nullptr;
+    QAction *actClose = nullptr;
+    QAction *actCloseAll = nullptr;
+    QAction *actSaveVVC = nullptr;
+
+    QAction *mniOpenVorn = nullptr;
+    QMenu *mniReopen = nullptr;
+    QAction *mniExit = nullptr;
+    QAction *ornInfo1 = nullptr;
+    QAction *mniSelectAll = nullptr;
+    QAction *mniInvertSelection = nullptr;
+    QMenu *mnuView = nullptr;
+    QAction *mniViewHideFolderView = nullptr;
+    QAction *mniToolbar = nullptr;
+    QAction *mniPreferences = nullptr;
+    QAction *mniAbout = nullptr;
+
+    QToolButton *tbnViewStyle = nullptr;
+    QMenu *mnuViewStyle = nullptr;
+    QList<QAction *> mniViewStyles; // tags 0 to 3
+
+    QMenu *mnuPopupMain = nullptr;
+    QAction *popmniActions = nullptr;
+    QAction *popmniView = nullptr;
+    QAction *popmniExtract = nullptr;
+    QAction *popmniProperties = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void FormCreate(const QStringList &arguments);
+    void OpenCommandLine(const QStringList &arguments);
+    void FormClose();
+
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolbar();
+    void CreatePathBar(QWidget *parent);
+    void CreateFoldersPanel();
+    void CreateFileList();
+    void CreatePopupMenu();
+    void CreateStatusBar();
+    void LayOutWindow();
+    void ConnectIdleUpdate();
+
+    void AddVornToTree(const QString &path);
+    void AddFolderNodes(QTreeWidgetItem *parent, TEntryOffset directory);
+    QTreeWidgetItem *TopNodeOfVorn(int vornIndex) const;
+    int VornIndex(const TVornFile *vorn) const;
+    void SetCaptionForVorn(const TVornFile *vorn);
+    void ShowNothingOpen();
+    void UpdatePathLabel(TEntryOffset folder);
+    void OnTreeSelectionChanged();
+    void OnSelectionChanged();
+
+    std::unique_ptr<TUiSeam> m_OwnSeam;
+    TUiSeam *m_Seam = nullptr;
+    TfrmOptions *m_frmOptions = nullptr;
+    TFileListModel *m_Model = nullptr;
+
+    std::vector<std::unique_ptr<TVornFile>> m_OpenVorns;
+    TVornFile *m_ActiveVorn = nullptr;
+    QTreeWidgetItem *m_ActiveRootNode = nullptr;
+    bool m_Busy = false;
+    mutable int m_SelectedCountCache = -1; // -1: count again
+    QString m_TempFolder;
+    QString m_IniFileName;
+    QPoint m_LastPressPosition;
+};

@@ -1,0 +1,39 @@
+#include "browser/UiSeam.h"
+
+#include "browser/Constants.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+void TDialogUiSeam::showError(QWidget *parent, const QString &text)
+{
+    QMessageBox::critical(parent, AppTitle, text, QMessageBox::Ok);
+}
+
+void TDialogUiSeam::showErrorMessage(QWidget *parent, const QString &text)
+{
+    QMessageBox::critical(parent, QStringLiteral("Error"), text, QMessageBox::Ok);
+}
+
+QStringList TDialogUiSeam::askOpenFileNames(QWidget *parent, const QString &folder, const QString &filter)
+{
+    QFileDialog dialog(parent, QString(), folder, filter);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setSizeGripEnabled(true);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
+}
+
+QString TDialogUiSeam::askSaveFileName(QWidget *parent, const QString &filter, const QString &defaultSuffix)
+{
+    QFileDialog dialog(parent, QString(), QString(), filter);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    dialog.setSizeGripEnabled(true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}

@@ -1,0 +1,34 @@
+#pragma once
+// TUiSeam: the modal questions and messages of the main window. The real
+// implementation shows the real dialogs; tests install one that answers them.
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+class TUiSeam {
+public:
+    virtual ~TUiSeam() = default;
+
+    // The standard error box: stop icon, OK button, caption "VornViewer".
+    virtual void showError(QWidget *parent, const QString &text) = 0;
+    // A message box of the error kind with a single OK button.
+    virtual void showErrorMessage(QWidget *parent, const QString &text) = 0;
+    // The open dialog: several existing files; empty when cancelled.
+    virtual QStringList askOpenFileNames(QWidget *parent, const QString &folder,
+                                         const QString &filter) = 0;
+    // The save dialog: one file name; empty when cancelled. Asks before
+    // overwriting and adds defaultSuffix to a name without one.
+    virtual QString askSaveFileName(QWidget *parent, const QString &filter,
+                                    const QString &defaultSuffix) = 0;
+};
+
+// The real dialogs.
+class TDialogUiSeam : public TUiSeam {
+public:
+    void showError(QWidget *parent, const QString &text) override;
+    void showErrorMessage(QWidget *parent, const QString &text) override;
+    QStringList askOpenFileNames(QWidget *parent, const QString &folder, const QString &filter) override;
+    QString askSaveFileName(QWidget *parent, const QString &filter, const QString &defaultSuffix) override;
+};
