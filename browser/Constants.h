@@ -6,6 +6,8 @@
 
 inline const QString AppTitle = QStringLiteral("VornViewer");
 inline const QString NoVornOpenText = QStringLiteral("(No vorn open)");
+// Settings file section of the recent-files list.
+inline const QString HistorySection = QStringLiteral("history");
 
 struct TFileFilter {
     QString Description;

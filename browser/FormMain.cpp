@@ -2,10 +2,15 @@
 
 #include "archive/Exceptions.h"
 #include "archive/vmVornFile.h"
+#include "browser/Collection.h"
 #include "browser/Constants.h"
 #include "browser/FileListModel.h"
 #include "browser/FileListView.h"
+#include "browser/FormProperties.h"
+#include "browser/FormSaveVVC.h"
+#include "browser/FormVornProperties.h"
 #include "browser/GenFunctions.h"
+#include "browser/History.h"
 #include "browser/MenuHeading.h"
 #include "browser/PictureLists.h"
 #include "browser/UiSeam.h"
@@ -173,8 +178,10 @@ void TfrmMain::CreateLongLivedDialogs()
         m_frmOptions->SetErrorHandler([this](const std::exception &error) { AppException(error); });
     }
 #endif
-    // Overwrite prompt, collection dialog and properties dialog: created
-    // here once their features land.
+    if (!frmSaveVVC)
+        frmSaveVVC = new TfrmSaveVVC(this);
+    if (!frmProperties)
+        frmProperties = new TfrmProperties(this);
 }
 
 void TfrmMain::CreateActions()
@@ -205,7 +212,7 @@ void TfrmMain::CreateMenus()
     connect(mniOpenVorn, &QAction::triggered, this, [this] { RunCommand([this] { mniOpenVornClick(); }); });
     file->addAction(mniOpenVorn);
     mniReopen = file->addMenu(QStringLiteral("&Reopen"));
-    mniReopen->setEnabled(false);
+    mniReopen->menuAction()->setEnabled(false);
     file->addSeparator();
     file->addAction(actSaveVVC);
     file->addSeparator();
@@ -556,8 +563,7 @@ void TfrmMain::OpenFile(const QString &path)
 {
     QCoreApplication::processEvents();
     if (IsVvcPath(path)) {
-        ReadCollection(path);
-        AddToHistory(path);
+        ReadCollection(path); // remembers the collection after its archives
         return;
     }
     if (SelectIfOpen(path))
@@ -998,20 +1004,66 @@ void TfrmMain::FormClose()
 // Hooks of features still to come
 // ===================================================================
 
-void TfrmMain::LoadHistory() {}
+void TfrmMain::LoadHistory()
+{
+    FileHistory = new THistory(this);
+    FileHistory->SetIfExistsPlaceFirst(true);
+    connect(FileHistory, &THistory::OnChange, this, &TfrmMain::FileHistoryChange);
+    FileHistory->SetMaxItems(8);
+    FileHistoryChange();
+    FileHistory->LoadFromIniFile(m_IniFileName, HistorySection);
+}
 
-void TfrmMain::AddToHistory(const QString &) {}
+void TfrmMain::AddToHistory(const QString &path)
+{
+    FileHistory->Add(path);
+}
 
-void TfrmMain::SaveHistory() {}
+void TfrmMain::SaveHistory()
+{
+    RunCommand([this] { FileHistory->SaveToIniFile(m_IniFileName, HistorySection); });
+}
 
-void TfrmMain::ReadCollection(const QString &) {}
+void TfrmMain::FileHistoryChange()
+{
+    FillReopenMenu(*mniReopen, *FileHistory, [this](int tag) { RunCommand([this, tag] { GenericReopenClick(tag); }); });
+}
 
-void TfrmMain::mniSaveVVCClick() {}
+void TfrmMain::GenericReopenClick(int tag)
+{
+    ::GenericReopenClick(*FileHistory, tag, [this](const QString &path) { OpenFile(path); });
+}
+
+void TfrmMain::ReadCollection(const QString &path)
+{
+    OpenCollection(path, {[this](const QString &p) { return SelectIfOpen(p); },
+                          [this](const QString &p) { OpenFile(p); },
+                          [this](const QString &p) { AddToHistory(p); }});
+}
+
+void TfrmMain::mniSaveVVCClick()
+{
+    const QString fileName = Ui().askSaveFileName(this, CollectionSaveFilter(), CollectionDefaultSuffix());
+    if (fileName.isEmpty())
+        return;
+    QStringList paths;
+    for (const auto &vorn : m_OpenVorns)
+        paths << PathFromLocal(vorn->FileName());
+    frmSaveVVC->Execute(fileName, paths);
+}
 
 void TfrmMain::tbnExtractClick() {}
 
-void TfrmMain::ornInfo1Click() {}
+void TfrmMain::ornInfo1Click()
+{
+    if (m_ActiveVorn)
+        TfrmVornProperties::ShowVornInfo(*m_ActiveVorn, this);
+}
 
-void TfrmMain::popmniPropertiesClick() {}
+void TfrmMain::popmniPropertiesClick()
+{
+    if (m_ActiveVorn && SelectedCount() == 1)
+        frmProperties->ShowProperties(*m_ActiveVorn, SelectedEntries().front());
+}
 
 void TfrmMain::lsvMainMouseMove(const QPoint &) {}

@@ -34,7 +34,10 @@ class TFileListModel;
 class TFileListView;
 class TUiSeam;
 class TVornFile;
+class THistory;
 class TfrmOptions;
+class TfrmProperties;
+class TfrmSaveVVC;
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -116,12 +119,16 @@ public:
     // Enabling rules of the commands; runs whenever the program is idle.
     void actCloseUpdate();
 
-    // ---- Hooks of features still to come (do nothing until they land) ----
+    // ---- Recent files, collections, info dialogs ----
     // Recent-files history: load at start-up, add after an open, save at close.
     void LoadHistory();
     void AddToHistory(const QString &path);
     void SaveHistory();
-    // Reads a collection file and opens the archives it names.
+    THistory *History() const { return FileHistory; }
+    // Rebuilds the "&Reopen" submenu from the history.
+    void FileHistoryChange();
+    void GenericReopenClick(int tag);
+    // Opens the archives a collection file names, then remembers the collection.
     void ReadCollection(const QString &path);
     void mniSaveVVCClick();
     void tbnExtractClick();
@@ -211,6 +218,9 @@ private:
     std::unique_ptr<TUiSeam> m_OwnSeam;
     TUiSeam *m_Seam = nullptr;
     TfrmOptions *m_frmOptions = nullptr;
+    THistory *FileHistory = nullptr;
+    TfrmSaveVVC *frmSaveVVC = nullptr;
+    TfrmProperties *frmProperties = nullptr;
     TFileListModel *m_Model = nullptr;
 
     std::vector<std::unique_ptr<TVornFile>> m_OpenVorns;

@@ -1,5 +1,7 @@
 #include "tests/browser/BrowserFixture.h"
 
+#include "platform/AppFolder.h"
+
 #include <QApplication>
 
 void EnsureApplication()
@@ -16,6 +18,8 @@ void BrowserTest::SetUp()
 {
     EnsureApplication();
     ASSERT_TRUE(m_dir.isValid());
+    // Each test keeps its settings (history, folders) in its own folder.
+    SetSettingsFileNameOverride(m_dir.filePath(QStringLiteral("VornViewer.ini")));
 }
 
 QString BrowserTest::Write(VornWriter &writer, const QString &name) const

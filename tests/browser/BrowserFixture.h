@@ -30,7 +30,8 @@ public:
         openFolderAsked = folder;
         return openAnswer;
     }
-    QString askSaveFileName(QWidget *, const QString &, const QString &) override { return {}; }
+    QString saveAnswer; // what the save dialog "chooses"
+    QString askSaveFileName(QWidget *, const QString &, const QString &) override { return saveAnswer; }
 };
 
 // Makes the QApplication once for the whole test program.
