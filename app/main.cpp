@@ -7,9 +7,7 @@
 #include "browser/FormMain.h"
 #include "browser/GenFunctions.h"
 
-#ifdef VV_HAVE_VIEWERS
 #include "viewers/ImageFormat.h"
-#endif
 
 #include <QApplication>
 
@@ -20,9 +18,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationDisplayName(AppTitle);
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3").arg(VV_VERSION_MAJOR).arg(VV_VERSION_MINOR).arg(VV_VERSION_PATCH));
     InstallDateTimeFormatter();
-#ifdef VV_HAVE_VIEWERS
     RegisterBuiltInFormats();
-#endif
 
     TfrmMain frmMain(QApplication::arguments().mid(1));
     frmMain.CreateLongLivedDialogs();

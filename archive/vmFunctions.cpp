@@ -32,7 +32,7 @@ void CivilFromDays(int64_t z, int &year, int &month, int &day)
     year = int(yoe + era * 400 + (month <= 2));
 }
 
-std::string DefaultFormatter(const TDosDateTime &dos)
+std::tm DosToTm(const TDosDateTime &dos)
 {
     std::tm tm{};
     tm.tm_year = dos.year - 1900;
@@ -41,6 +41,13 @@ std::string DefaultFormatter(const TDosDateTime &dos)
     tm.tm_hour = dos.hour;
     tm.tm_min = dos.minute;
     tm.tm_sec = dos.second;
+    tm.tm_isdst = -1;
+    return tm;
+}
+
+std::string DefaultFormatter(const TDosDateTime &dos)
+{
+    const std::tm tm = DosToTm(dos);
     char text[128];
     const size_t n = std::strftime(text, sizeof text, "%x %X", &tm);
     return std::string(text, n);
@@ -169,14 +176,7 @@ bool FileTimeToLocalUnixTime(TFileTime fileTime, std::time_t &result)
     TDosDateTime dos;
     if (!FileTimeToDosDateTime(fileTime, dos))
         return false;
-    std::tm tm{};
-    tm.tm_year = dos.year - 1900;
-    tm.tm_mon = dos.month - 1;
-    tm.tm_mday = dos.day;
-    tm.tm_hour = dos.hour;
-    tm.tm_min = dos.minute;
-    tm.tm_sec = dos.second;
-    tm.tm_isdst = -1;
+    std::tm tm = DosToTm(dos);
     result = std::mktime(&tm);
     return result != std::time_t(-1);
 }

@@ -15,17 +15,14 @@
 #include "browser/PictureLists.h"
 #include "browser/UiSeam.h"
 
-#ifdef VV_HAVE_VIEWERS
 #include "viewers/FormatPlugin.h"
 #include "viewers/ViewHandler.h"
-#endif
-#ifdef VV_HAVE_PLATFORM
 #include "platform/AppFolder.h"
-#endif
-#ifdef VV_HAVE_SETTINGS
 #include "settings/FormAbout.h"
 #include "settings/FormOptions.h"
-#endif
+#include "extract/DropSource.h"
+#include "extract/ExtractCommand.h"
+#include "extract/FormExtractDialog.h"
 
 #include <QAbstractEventDispatcher>
 #include <QActionGroup>
@@ -101,11 +98,7 @@ bool IsVvcPath(const QString &path)
 
 QString DefaultIniFileName()
 {
-#ifdef VV_HAVE_PLATFORM
     return SettingsFileName();
-#else
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/VornViewer.ini");
-#endif
 }
 
 } // namespace
@@ -144,13 +137,9 @@ void TfrmMain::FormCreate(const QStringList &arguments)
     lblVornPath->setText(NoVornOpenText);
     ConnectIdleUpdate();
     LoadHistory();
-#ifdef VV_HAVE_VIEWERS
     LoadPlugins(PluginFolder());
-#endif
     setAcceptDrops(true);
-    m_TempFolder = QDir::tempPath();
-    if (!m_TempFolder.endsWith(u'/'))
-        m_TempFolder += u'/';
+    m_TempFolder = PrivateTempFolder();
     m_Busy = false;
     OpenCommandLine(arguments);
 }
@@ -171,13 +160,12 @@ void TfrmMain::OpenCommandLine(const QStringList &arguments)
 
 void TfrmMain::CreateLongLivedDialogs()
 {
-    // Extraction target dialog: created here once extraction lands.
-#ifdef VV_HAVE_SETTINGS
+    if (!frmExtractDialog)
+        frmExtractDialog = new TfrmExtractDialog(this);
     if (!m_frmOptions) {
         m_frmOptions = new TfrmOptions(m_IniFileName, this);
         m_frmOptions->SetErrorHandler([this](const std::exception &error) { AppException(error); });
     }
-#endif
     if (!frmSaveVVC)
         frmSaveVVC = new TfrmSaveVVC(this);
     if (!frmProperties)
@@ -396,7 +384,10 @@ void TfrmMain::CreateFileList()
     connect(m_Model, &QAbstractItemModel::modelReset, this, &TfrmMain::OnSelectionChanged);
     connect(lsvMain, &TFileListView::columnClicked, this, &TfrmMain::lsvMainColumnClick);
     connect(lsvMain, &TFileListView::rowDoubleClicked, this, [this] { RunCommand([this] { lsvMainDblClick(); }); });
-    connect(lsvMain, &TFileListView::pressed, this, [this](const QPoint &position) { m_LastPressPosition = position; });
+    connect(lsvMain, &TFileListView::pressed, this, [this](const QPoint &position) {
+        m_LastPressPosition = position;
+        m_DragStart.MouseDown(position);
+    });
     connect(lsvMain, &TFileListView::contextMenuRequested, this, [this](const QPoint &globalPosition) {
         mnuPopupMainPopup();
         mnuPopupMain->popup(globalPosition);
@@ -706,7 +697,8 @@ void TfrmMain::DropFiles(const QStringList &paths)
 
 void TfrmMain::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (event->mimeData()->hasUrls())
+    // Entries dragged out of our own list are not archives to open.
+    if (event->mimeData()->hasUrls() && !qobject_cast<const TDropFileSource *>(event->mimeData()))
         event->acceptProposedAction();
 }
 
@@ -848,14 +840,12 @@ void TfrmMain::ViewEntry(TEntryOffset entry)
     if (!m_ActiveVorn)
         return;
     TFileBuffer buffer = m_ActiveVorn->ReadFile(entry);
-#ifdef VV_HAVE_VIEWERS
     const QString name = AnsiToQString(m_ActiveVorn->GetName(entry));
     try {
         ViewFile(std::move(buffer), name, this);
     } catch (...) {
         // The viewers fail silently; the buffer is freed with the exception.
     }
-#endif
 }
 
 void TfrmMain::mniSelectAllClick()
@@ -911,8 +901,8 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
     }
     if (!isView && event->type() == QEvent::MouseMove) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (mouse->buttons() & Qt::LeftButton)
-            lsvMainMouseMove(mouse->position().toPoint());
+        if (lsvMainMouseMove(mouse->position().toPoint(), mouse->buttons()))
+            return true; // the drag consumed the move
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -924,19 +914,15 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
 void TfrmMain::mniOpenVornClick()
 {
     QString folder;
-#ifdef VV_HAVE_SETTINGS
     if (m_frmOptions)
         folder = m_frmOptions->GetStartupDir();
-#endif
     const QStringList chosen = m_Seam->askOpenFileNames(this, folder, OpenDialogFilterText());
     if (chosen.isEmpty())
         return;
     for (const QString &path : chosen)
         OpenFile(path); // an error ends the loop and goes to the error box
-#ifdef VV_HAVE_SETTINGS
     if (m_frmOptions)
         m_frmOptions->SetLastOpenDir(FolderPart(chosen.first()));
-#endif
 }
 
 void TfrmMain::mniViewHideFolderViewClick(bool fromHeaderButton)
@@ -960,19 +946,15 @@ void TfrmMain::mniViewClick()
 
 void TfrmMain::mniPreferencesClick()
 {
-#ifdef VV_HAVE_SETTINGS
     if (!m_frmOptions)
         return;
     m_frmOptions->SaveSettings();
     m_frmOptions->exec();
-#endif
 }
 
 void TfrmMain::mniAboutClick()
 {
-#ifdef VV_HAVE_SETTINGS
     TfrmAbout::Execute(this);
-#endif
 }
 
 // ===================================================================
@@ -994,10 +976,8 @@ void TfrmMain::FormClose()
     m_Model->ClearRows();
     CloseAllVorns();
     SaveHistory();
-#ifdef VV_HAVE_SETTINGS
     if (m_frmOptions)
         RunCommand([this] { m_frmOptions->SaveSettings(); });
-#endif
 }
 
 // ===================================================================
@@ -1052,7 +1032,30 @@ void TfrmMain::mniSaveVVCClick()
     frmSaveVVC->Execute(fileName, paths);
 }
 
-void TfrmMain::tbnExtractClick() {}
+void TfrmMain::tbnExtractClick()
+{
+    if (m_ActiveVorn && frmExtractDialog)
+        RunExtraction(this, *frmExtractDialog, *m_ActiveVorn, CurrentFolder(), SelectedEntries(), ExtractHooks());
+}
+
+TExtractHooks TfrmMain::ExtractHooks()
+{
+    TExtractHooks hooks;
+    hooks.GetExtractDir = [this] { return m_frmOptions ? m_frmOptions->GetExtractDir() : QDir::homePath(); };
+    hooks.SetLastExtractDir = [this](const QString &folder) {
+        if (m_frmOptions)
+            m_frmOptions->SetLastExtractDir(folder);
+    };
+    hooks.SetBusy = [this](bool busy) { SetBusy(busy); };
+    hooks.ShowStatus = [this](const QString &text) {
+        SetStatusPanelText(text);
+        statusBar()->repaint();
+    };
+    hooks.ShowDialog = [this](TfrmExtractDialog &dialog) { return m_Seam->execDialog(dialog); };
+    hooks.Question = m_Seam->overwriteQuestion();
+    hooks.Report = m_Seam->extractReport();
+    return hooks;
+}
 
 void TfrmMain::ornInfo1Click()
 {
@@ -1066,4 +1069,33 @@ void TfrmMain::popmniPropertiesClick()
         frmProperties->ShowProperties(*m_ActiveVorn, SelectedEntries().front());
 }
 
-void TfrmMain::lsvMainMouseMove(const QPoint &) {}
+bool TfrmMain::lsvMainMouseMove(const QPoint &position, Qt::MouseButtons buttons)
+{
+    const bool canDrag = m_ActiveVorn && SelectedCount() > 0 && !m_Busy;
+    if (!m_DragStart.ShouldStartDrag(buttons, position, canDrag))
+        return false;
+    const std::vector<TEntryOffset> entries = SelectedEntries();
+    QStringList names;
+    for (const TEntryOffset entry : entries)
+        names << QString::fromStdString(AnsiToUtf8(m_ActiveVorn->GetName(entry)));
+    // The drop may be rendered after the drag has returned (an X11 target
+    // fetches the data later), so it works on what was dragged, not on the
+    // selection or archive of that later moment.
+    const TVornFile *vorn = m_ActiveVorn;
+    const TEntryOffset folder = CurrentFolder();
+    auto source = std::make_unique<TDropFileSource>(DragFileList(m_TempFolder, names),
+                                                    [this, vorn, folder, entries] { dfsMainDrop(vorn, folder, entries); });
+    Execute(lsvMain, std::move(source));
+    return true;
+}
+
+void TfrmMain::dfsMainDrop(const TVornFile *vorn, TEntryOffset folder, const std::vector<TEntryOffset> &entries)
+{
+    const bool stillOpen = std::any_of(m_OpenVorns.begin(), m_OpenVorns.end(),
+                                       [vorn](const auto &open) { return open.get() == vorn; });
+    if (!stillOpen)
+        return;
+    RunCommand([&] { ExtractForDragOut(this, *vorn, folder, entries, m_TempFolder, ExtractHooks()); });
+    SetStatusPanelText(QString());
+    statusBar()->repaint();
+}

@@ -12,6 +12,7 @@
 // AppException, which shows the standard error box.
 
 #include "archive/vmVornFileDef.h"
+#include "extract/DragStartTracker.h"
 
 #include <QMainWindow>
 #include <QPoint>
@@ -35,6 +36,8 @@ class TFileListView;
 class TUiSeam;
 class TVornFile;
 class THistory;
+class TfrmExtractDialog;
+struct TExtractHooks;
 class TfrmOptions;
 class TfrmProperties;
 class TfrmSaveVVC;
@@ -134,8 +137,11 @@ public:
     void tbnExtractClick();
     void ornInfo1Click();
     void popmniPropertiesClick();
-    // A mouse move with the button down in the list (drag-out).
-    void lsvMainMouseMove(const QPoint &position);
+    // A mouse move over the list: starts a drag-out of the selected entries
+    // once a button has moved far enough; true when a drag ran.
+    bool lsvMainMouseMove(const QPoint &position, Qt::MouseButtons buttons);
+    // The drop of a drag-out: writes the dragged entries into TempFolder.
+    void dfsMainDrop(const TVornFile *vorn, TEntryOffset folder, const std::vector<TEntryOffset> &entries);
 
     // The standard error box for an error no command handles.
     void AppException(const std::exception &error);
@@ -190,6 +196,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // What an extraction run needs from this window; shared by Extract and
+    // the drop of a drag-out.
+    TExtractHooks ExtractHooks();
     void FormCreate(const QStringList &arguments);
     void OpenCommandLine(const QStringList &arguments);
     void FormClose();
@@ -218,7 +227,9 @@ private:
     std::unique_ptr<TUiSeam> m_OwnSeam;
     TUiSeam *m_Seam = nullptr;
     TfrmOptions *m_frmOptions = nullptr;
+    TfrmExtractDialog *frmExtractDialog = nullptr;
     THistory *FileHistory = nullptr;
+    TDragStartTracker m_DragStart;
     TfrmSaveVVC *frmSaveVVC = nullptr;
     TfrmProperties *frmProperties = nullptr;
     TFileListModel *m_Model = nullptr;

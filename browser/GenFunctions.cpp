@@ -138,3 +138,12 @@ void InstallDateTimeFormatter()
 {
     SetDateTimeFormatter(LocaleFormatter);
 }
+
+QString PrivateTempFolder()
+{
+    const QString user = qEnvironmentVariable("USER", QStringLiteral("user"));
+    const QString folder = QDir::tempPath() + QStringLiteral("/vornviewer-") + user;
+    QDir().mkpath(folder);
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return folder + u'/';
+}

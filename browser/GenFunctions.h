@@ -40,3 +40,8 @@ QString DateTimeToText(TDateTime value);
 
 // Makes the archive core format dates and times like DateTimeToText.
 void InstallDateTimeFormatter();
+
+// The folder for drag-out files: a folder of this user's own below the
+// system's temporary folder (like the per-user temporary folder of Windows),
+// with a trailing "/". Other users can't plant files or links in it.
+QString PrivateTempFolder();

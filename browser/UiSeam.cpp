@@ -37,3 +37,8 @@ QString TDialogUiSeam::askSaveFileName(QWidget *parent, const QString &filter, c
         return {};
     return dialog.selectedFiles().constFirst();
 }
+
+bool TUiSeam::execDialog(QDialog &dialog)
+{
+    return dialog.exec() == QDialog::Accepted;
+}

@@ -5,6 +5,9 @@
 #include <QString>
 #include <QStringList>
 
+class IExtractReport;
+class IOverwriteQuestion;
+class QDialog;
 class QWidget;
 
 class TUiSeam {
@@ -22,6 +25,11 @@ public:
     // overwriting and adds defaultSuffix to a name without one.
     virtual QString askSaveFileName(QWidget *parent, const QString &filter,
                                     const QString &defaultSuffix) = 0;
+    // Shows a modal dialog; true when it was accepted.
+    virtual bool execDialog(QDialog &dialog);
+    // Answers to an extraction run; nullptr: the real dialogs and boxes.
+    virtual IOverwriteQuestion *overwriteQuestion() { return nullptr; }
+    virtual IExtractReport *extractReport() { return nullptr; }
 };
 
 // The real dialogs.

@@ -6,13 +6,10 @@ packages=(
   cmake ninja-build g++ pkg-config clang libclang-rt-14-dev
   qt6-base-dev libgl-dev libdeflate-dev liblzo2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xdg-utils shared-mime-info desktop-file-utils
+  xdg-utils shared-mime-info desktop-file-utils xvfb xauth
 )
 if [ "${1:-}" = "--bench" ]; then
   packages+=(unzip libarchive-tools p7zip-full zip)
-fi
-if [ "${1:-}" = "--gui" ]; then
-  packages+=(xvfb)
 fi
 missing=()
 for p in "${packages[@]}"; do

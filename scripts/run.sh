@@ -2,7 +2,7 @@
 # Builds VornViewer and starts it on the demo archive (and any paths given).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/deps.sh --gui
+bash scripts/deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$(nproc)" --target vornviewer demo_archive
 args=("$@")

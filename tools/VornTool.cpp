@@ -18,7 +18,7 @@ const std::vector<TToolCommand> &ToolCommands()
         ListCommand(),
         CatCommand(),
         TestCommand(),
-        // ExtractCommand() goes here once tools/VornToolExtract.cpp exists.
+        ExtractCommand(),
     };
     return commands;
 }
@@ -67,7 +67,8 @@ int main(int argc, char **argv)
     if (argc < 2)
         return Usage();
     const TToolCommand *command = FindCommand(argv[1]);
-    if (!command || size_t(argc - 2) != command->argumentCount)
+    const bool anyCount = command && command->argumentCount == SIZE_MAX;
+    if (!command || (!anyCount && size_t(argc - 2) != command->argumentCount))
         return Usage();
     const std::vector<std::string> arguments(argv + 2, argv + argc);
     try {

@@ -13,7 +13,7 @@ struct TToolCommand {
     const char *name;      // the word after "vorntool"
     const char *arguments; // shown in the usage text, e.g. "ARCHIVE PATH"
     const char *summary;   // one line for the usage text
-    size_t argumentCount;  // exact number of arguments after the name
+    size_t argumentCount;  // exact number of arguments after the name; SIZE_MAX: any
     // Runs the command and returns the exit code. Failures raise Exception;
     // main() prints the message to stderr and exits with 1.
     int (*run)(const std::vector<std::string> &arguments);
@@ -23,7 +23,7 @@ TToolCommand InfoCommand();    // VornToolInfo.cpp
 TToolCommand ListCommand();    // VornToolList.cpp
 TToolCommand CatCommand();     // VornToolCat.cpp
 TToolCommand TestCommand();    // VornToolTest.cpp
-TToolCommand ExtractCommand(); // VornToolExtract.cpp ("x"), not written yet
+TToolCommand ExtractCommand(); // VornToolExtract.cpp ("x")
 
 // Every command, in the order the usage text lists them.
 const std::vector<TToolCommand> &ToolCommands();

@@ -1,0 +1,46 @@
+#pragma once
+// The Extract command and the extraction of a drag-out: the target dialog,
+// one engine run with the hourglass and the main window's Busy flag, the
+// status text and the per-file reports. Only one run goes on at a time; a
+// second start while one runs is refused.
+
+#include "archive/vmVornFile.h"
+#include "extract/ExtractTypes.h"
+
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class QWidget;
+class TfrmExtractDialog;
+
+// What a run needs from the main window and the options; the seams are for
+// the tests and default to the real dialogs.
+struct TExtractHooks {
+    std::function<QString()> GetExtractDir;                  // the folder the dialog starts with
+    std::function<void(const QString &)> SetLastExtractDir;  // gets the target after a run
+    std::function<void(bool)> SetBusy;                       // the main window's Busy
+    std::function<void(const QString &)> ShowStatus;         // status panel 0, repainted at once
+    std::function<bool(TfrmExtractDialog &)> ShowDialog;     // default: exec() ended with OK
+    IOverwriteQuestion *Question = nullptr;                  // default: frmOverwriteDlg
+    IExtractReport *Report = nullptr;                        // default: a message box per file
+};
+
+// The Extract command. `selectedEntries` are the selected list rows whose
+// picture isn't 0, in list order; `currentFolder` is the folder the list
+// shows. Returns true when a run ended normally; false when the dialog was
+// cancelled or a run was already going on. An error that ends the run early
+// is raised after Busy and the cursor are restored.
+bool RunExtraction(QWidget *parent, TfrmExtractDialog &dialog, const TVornFile &vorn, TEntryOffset currentFolder,
+                   const std::vector<TEntryOffset> &selectedEntries, const TExtractHooks &hooks);
+
+// The extraction at a drag-out's drop: the selected entries with the names of
+// the folders below them into `tempFolder`, replacing files without a
+// question. Returns false when a run was already going on.
+bool ExtractForDragOut(QWidget *parent, const TVornFile &vorn, TEntryOffset currentFolder,
+                       const std::vector<TEntryOffset> &selectedEntries, const QString &tempFolder,
+                       const TExtractHooks &hooks);
+
+// True while a run of either kind goes on.
+bool ExtractionRunning();

@@ -1,0 +1,166 @@
+#include "extract/ExtractEngine.h"
+
+#include "archive/Exceptions.h"
+#include "archive/vmFunctions.h"
+#include "extract/ExtractPlan.h"
+#include "extract/TargetWriter.h"
+
+std::string ExtractFailureText(const TExtractFailure &failure)
+{
+    return "Can't extract: " + failure.Path + "\nError: " + failure.Message;
+}
+
+struct TExtractEngine::TRun {
+    const TExtractPlan &plan;
+    TExtractOptions &Options;
+    TDecodePrefetcher &prefetcher;
+    TTargetWriter writer;
+    TExtractResult result;
+};
+
+TExtractEngine::TExtractEngine(const TVornFile &vorn, TExtractSelection selection, IOverwriteQuestion &question,
+                               IExtractReport &report)
+    : m_Vorn(vorn), m_Selection(std::move(selection)), m_Question(question), m_Report(report)
+{
+}
+
+TExtractEngine::~TExtractEngine() = default;
+
+TExtractResult TExtractEngine::ExtractEntries(const std::string &TargetDir, TExtractOptions Options)
+{
+    // An empty target would put the archive's files at the top of the file system.
+    if (TargetDir.empty())
+        throw Exception("No folder to extract to");
+    const TEntryOffset root = m_Vorn.GetRootOffset();
+    const TEntryOffset current = m_Selection.CurrentFolder ? m_Selection.CurrentFolder : root;
+    TExtractPlan plan;
+    if (Options.FileSelection == esSelected && !m_Selection.Selected.empty()) {
+        // Each item's ancestors give its folder; for the items of the shown
+        // folder that is the shown folder's own path.
+        for (const TEntryOffset entry : m_Selection.Selected)
+            plan.AddEntryWithAncestors(m_Vorn, TargetDir, entry, Options.FolderMode);
+    } else if (Options.FileSelection == esCurrentDir) {
+        plan.AddEntryWithAncestors(m_Vorn, TargetDir, current, Options.FolderMode);
+    } else {
+        plan.AddEntry(m_Vorn, TargetDir, root, Options.FolderMode);
+    }
+    return Execute(plan, Options);
+}
+
+TExtractResult TExtractEngine::ExtractEntry(const std::string &Dir, TEntryOffset Entry, TExtractOptions *Options)
+{
+    TExtractPlan plan;
+    plan.AddEntry(m_Vorn, Dir, Entry, Options->FolderMode);
+    return Execute(plan, *Options);
+}
+
+TExtractResult TExtractEngine::Execute(const TExtractPlan &plan, TExtractOptions &Options)
+{
+    // Files whose names are usable are decoded ahead, in the order they are written.
+    std::vector<TEntryOffset> files;
+    std::vector<ptrdiff_t> jobs(plan.Steps().size(), -1);
+    for (size_t i = 0; i < plan.Steps().size(); ++i) {
+        const TPlanStep &step = plan.Steps()[i];
+        if (step.kind == TPlanStep::File && step.Error.empty() && plan.Folders()[step.FolderIndex].Error.empty()) {
+            jobs[i] = ptrdiff_t(files.size());
+            files.push_back(step.Entry);
+        }
+    }
+    TDecodePrefetcher prefetcher(m_Vorn, std::move(files), m_Limits);
+    TRun run{plan, Options, prefetcher, {}, {}};
+    for (size_t i = 0; i < plan.Steps().size(); ++i) {
+        const TPlanStep &step = plan.Steps()[i];
+        if (m_BeforeEntry)
+            m_BeforeEntry();
+        switch (step.kind) {
+        case TPlanStep::Folder:
+            if (plan.Folders()[step.FolderIndex].Error.empty())
+                run.writer.CreateFolders(plan.Folders()[step.FolderIndex].Path);
+            break;
+        case TPlanStep::File:
+            ExtractFile(run, step, jobs[i]);
+            break;
+        case TPlanStep::Abort:
+            std::rethrow_exception(plan.AbortError());
+        }
+    }
+    return run.result;
+}
+
+void TExtractEngine::ExtractFile(TRun &run, const TPlanStep &step, ptrdiff_t job)
+{
+    const TPlanFolder &folder = run.plan.Folders()[step.FolderIndex];
+    try {
+        if (!folder.Error.empty())
+            throw Exception(folder.Error);
+        if (!step.Error.empty())
+            throw Exception(step.Error);
+        if (SettleOverwrite(run, folder.Path, step.Name, step.Entry) == TDecision::Skip) {
+            run.prefetcher.Pass(size_t(job));
+            ++run.result.Skipped;
+            return;
+        }
+        run.writer.CreateFolders(folder.Path);
+        if (m_Status)
+            m_Status("Extracting " + step.Name);
+        const TFileBuffer data = run.prefetcher.Take(size_t(job));
+        run.writer.WriteFile(folder.Path, step.Name, data, m_Vorn.GetFileTime(step.Entry));
+        ++run.result.Written;
+    } catch (const std::exception &error) {
+        if (job >= 0)
+            run.prefetcher.Pass(size_t(job));
+        ++run.result.Failed;
+        m_Report.ReportFailure({folder.Path + step.Name, error.what()});
+    }
+}
+
+TExtractEngine::TDecision TExtractEngine::SettleOverwrite(TRun &run, const std::string &folder,
+                                                          const std::string &name, TEntryOffset entry)
+{
+    TOverwriteMode &mode = run.Options.OverwriteMode;
+    // With "replace all" the existence test is not even made.
+    if (mode == owReplaceAll || !run.writer.Exists(folder, name))
+        return TDecision::Write;
+    if (mode == owAsk) {
+        switch (AskOverwrite(folder + name, entry)) {
+        case TOverwriteAnswer::Yes:
+            return TDecision::Write;
+        case TOverwriteAnswer::No:
+            return TDecision::Skip;
+        case TOverwriteAnswer::YesToAll:
+            mode = owReplaceAll;
+            return TDecision::Write;
+        case TOverwriteAnswer::NoToAll:
+            mode = owSkipAll;
+            return TDecision::Skip;
+        case TOverwriteAnswer::OnlyOlder:
+            mode = owOnlyOlder; // and decided for this file by the rule below
+            break;
+        }
+    }
+    if (mode == owOnlyOlder)
+        return ExistingIsAsNew(run, folder, name, entry) ? TDecision::Skip : TDecision::Write;
+    return TDecision::Skip;
+}
+
+bool TExtractEngine::ExistingIsAsNew(TRun &run, const std::string &folder, const std::string &name,
+                                     TEntryOffset entry)
+{
+    const std::optional<std::time_t> existing = run.writer.ModificationTime(folder, name);
+    if (!existing)
+        return false; // an unreadable time: replace
+    return UnixTimeToLocalDateTime(*existing) >= FileTimeToDateTime(m_Vorn.GetFileTime(entry));
+}
+
+TOverwriteAnswer TExtractEngine::AskOverwrite(const std::string &ExistingPath, TEntryOffset Entry)
+{
+    const TExistingFile existing = TTargetWriter::ReadExisting(ExistingPath);
+    TOverwriteQuestion question;
+    question.ExistingPath = ExistingPath;
+    question.ExistingSize = existing.Size;
+    question.ExistingTime = existing.ModificationTime;
+    question.Entry = Entry;
+    question.EntrySize = m_Vorn.GetSize(Entry);
+    question.EntryTime = m_Vorn.GetFileTime(Entry);
+    return m_Question.AskOverwrite(question);
+}

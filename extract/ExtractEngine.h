@@ -1,0 +1,76 @@
+#pragma once
+// TExtractEngine: one extraction run over one archive. It works on a snapshot
+// taken when it is made (the archive, the shown folder and the selected
+// entries), so the caller's list may change while a run goes on; the caller
+// keeps the archive open until the run ends.
+//
+// Every file is handled on its own: an error is reported through
+// IExtractReport and the run goes on with the next entry. Questions, reports,
+// status texts and the creation of files follow the order of a sequential
+// run; only the decoding of the next files may run ahead on worker threads.
+
+#include "archive/vmVornFile.h"
+#include "extract/DecodePrefetcher.h"
+#include "extract/ExtractTypes.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class TExtractPlan;
+class TTargetWriter;
+struct TPlanStep;
+
+struct TExtractSelection {
+    TEntryOffset CurrentFolder = 0;       // the folder the list shows; 0 stands for the root
+    std::vector<TEntryOffset> Selected;   // the selected entries, in list order
+};
+
+class TExtractEngine {
+public:
+    using TStatusCallback = std::function<void(const std::string &text)>;
+    using TBeforeEntryCallback = std::function<void()>;
+
+    TExtractEngine(const TVornFile &vorn, TExtractSelection selection, IOverwriteQuestion &question,
+                   IExtractReport &report);
+    ~TExtractEngine();
+
+    // "Extracting " + name, before each file is written.
+    void SetStatusCallback(TStatusCallback callback) { m_Status = std::move(callback); }
+    // Before each entry, folders included (the GUI lets pending events run).
+    void SetBeforeEntryCallback(TBeforeEntryCallback callback) { m_BeforeEntry = std::move(callback); }
+    // Decoding ahead; the default uses the machine's cores, Threads = 0
+    // decodes each file just before it is written.
+    void SetPrefetchLimits(const TPrefetchLimits &limits) { m_Limits = limits; }
+
+    // One run: the entries chosen by Options.FileSelection, written below
+    // TargetDir. Options is the run's own copy; an overwrite answer changes
+    // it for the rest of the run. An error outside the per-file handling (a
+    // damaged index, an empty TargetDir) is raised after the files before it
+    // are written.
+    TExtractResult ExtractEntries(const std::string &TargetDir, TExtractOptions Options);
+    // Writes Entry into Dir, a folder with everything below it.
+    TExtractResult ExtractEntry(const std::string &Dir, TEntryOffset Entry, TExtractOptions *Options);
+    // Asks about replacing ExistingPath with Entry; raises when the existing
+    // file can't be opened.
+    TOverwriteAnswer AskOverwrite(const std::string &ExistingPath, TEntryOffset Entry);
+
+private:
+    enum class TDecision { Write, Skip };
+
+    // What one run works with while it goes through the plan.
+    struct TRun;
+
+    TExtractResult Execute(const TExtractPlan &plan, TExtractOptions &Options);
+    void ExtractFile(TRun &run, const TPlanStep &step, ptrdiff_t job);
+    TDecision SettleOverwrite(TRun &run, const std::string &folder, const std::string &name, TEntryOffset entry);
+    bool ExistingIsAsNew(TRun &run, const std::string &folder, const std::string &name, TEntryOffset entry);
+
+    const TVornFile &m_Vorn;
+    TExtractSelection m_Selection;
+    IOverwriteQuestion &m_Question;
+    IExtractReport &m_Report;
+    TStatusCallback m_Status;
+    TBeforeEntryCallback m_BeforeEntry;
+    TPrefetchLimits m_Limits = DefaultPrefetchLimits();
+};

@@ -1,0 +1,132 @@
+#include "extract/ExtractPlan.h"
+
+#include "archive/Exceptions.h"
+#include "archive/vmFunctions.h"
+#include "extract/SafeName.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+std::string WithSeparator(const std::string &Dir)
+{
+    return !Dir.empty() && Dir.back() == '/' ? Dir : Dir + '/';
+}
+
+void TExtractPlan::AddEntry(const TVornFile &vorn, const std::string &Dir, TEntryOffset Entry, TFolderMode FolderMode)
+{
+    if (Aborted())
+        return;
+    AddSubtree(vorn, AddFolder({WithSeparator(Dir), {}}), Entry, FolderMode);
+}
+
+void TExtractPlan::AddEntryWithAncestors(const TVornFile &vorn, const std::string &TargetDir, TEntryOffset Entry,
+                                         TFolderMode FolderMode)
+{
+    if (Aborted())
+        return;
+    try {
+        AddSubtree(vorn, AddFolder(AncestorFolder(vorn, TargetDir, Entry, FolderMode)), Entry, FolderMode);
+    } catch (...) {
+        AbortWith(std::current_exception());
+    }
+}
+
+TPlanFolder TExtractPlan::AncestorFolder(const TVornFile &vorn, const std::string &TargetDir, TEntryOffset Entry,
+                                         TFolderMode FolderMode)
+{
+    TPlanFolder folder{WithSeparator(TargetDir), {}};
+    if (FolderMode != fnFullPath)
+        return folder;
+    std::vector<TEntryOffset> ancestors; // below the root, nearest first
+    std::unordered_set<TEntryOffset> seen;
+    for (TEntryOffset parent = vorn.GetParent(Entry); parent != 0; parent = vorn.GetParent(parent)) {
+        if (!seen.insert(parent).second)
+            throw Exception(FormatStr("Damaged index: the folders above entry %u form a loop", Entry));
+        if (vorn.GetParent(parent) != 0)
+            ancestors.push_back(parent);
+    }
+    for (auto it = ancestors.rbegin(); it != ancestors.rend(); ++it) {
+        const std::string name = vorn.GetName(*it);
+        if (folder.Error.empty())
+            folder.Error = UnsafeNameReason(name);
+        folder.Path += AnsiToUtf8(name) + '/';
+    }
+    return folder;
+}
+
+uint32_t TExtractPlan::AddFolder(TPlanFolder folder)
+{
+    m_Folders.push_back(std::move(folder));
+    return uint32_t(m_Folders.size() - 1);
+}
+
+void TExtractPlan::AbortWith(std::exception_ptr error)
+{
+    m_AbortError = std::move(error);
+    m_Steps.push_back({TPlanStep::Abort});
+}
+
+TPlanFolder TExtractPlan::FolderOf(const TVornFile &vorn, uint32_t dir, TEntryOffset directory,
+                                   TFolderMode FolderMode) const
+{
+    TPlanFolder folder = m_Folders[dir];
+    // The root maps onto the folder it is extracted into.
+    if (FolderMode == fnNone || vorn.GetParent(directory) == 0)
+        return folder;
+    const std::string name = vorn.GetName(directory);
+    if (folder.Error.empty())
+        folder.Error = UnsafeNameReason(name);
+    folder.Path += AnsiToUtf8(name) + '/';
+    return folder;
+}
+
+void TExtractPlan::AddFile(const TVornFile &vorn, uint32_t dir, TEntryOffset file)
+{
+    TPlanStep step{TPlanStep::File, dir, file};
+    try {
+        const std::string name = vorn.GetName(file);
+        step.Error = UnsafeNameReason(name);
+        step.Name = AnsiToUtf8(name);
+    } catch (const std::exception &error) {
+        step.Error = error.what();
+    }
+    m_Steps.push_back(std::move(step));
+}
+
+void TExtractPlan::AddSubtree(const TVornFile &vorn, uint32_t dir, TEntryOffset Entry, TFolderMode FolderMode)
+{
+    struct Frame {
+        uint32_t folder;
+        std::vector<TEntryOffset> children;
+        size_t next = 0;
+    };
+    // A damaged index can list a folder inside itself: each folder's
+    // children are visited once.
+    std::unordered_set<TEntryOffset> entered;
+    std::vector<Frame> stack;
+    const auto visit = [&](uint32_t parent, TEntryOffset entry) {
+        if (!vorn.IsDirectory(entry)) {
+            AddFile(vorn, parent, entry);
+            return;
+        }
+        const uint32_t folder = AddFolder(FolderOf(vorn, parent, entry, FolderMode));
+        m_Steps.push_back({TPlanStep::Folder, folder, entry});
+        if (vorn.GetChildCount(entry) > 0 && entered.insert(entry).second)
+            stack.push_back({folder, vorn.GetChildren(entry)});
+    };
+    try {
+        visit(dir, Entry);
+        while (!stack.empty()) {
+            Frame &top = stack.back();
+            if (top.next == top.children.size()) {
+                stack.pop_back();
+                continue;
+            }
+            const uint32_t folder = top.folder;
+            const TEntryOffset child = top.children[top.next++];
+            visit(folder, child);
+        }
+    } catch (...) {
+        AbortWith(std::current_exception());
+    }
+}

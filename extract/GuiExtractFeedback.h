@@ -1,0 +1,20 @@
+#pragma once
+// The GUI's answers to the engine: the overwrite question as the real
+// frmOverwriteDlg, made anew for each file, and each failed file in a
+// message box of its own.
+
+#include "extract/ExtractTypes.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class TGuiExtractFeedback : public IOverwriteQuestion, public IExtractReport {
+public:
+    explicit TGuiExtractFeedback(QWidget *parent) : m_Parent(parent) {}
+
+    TOverwriteAnswer AskOverwrite(const TOverwriteQuestion &question) override;
+    void ReportFailure(const TExtractFailure &failure) override;
+
+private:
+    QPointer<QWidget> m_Parent;
+};

@@ -1,0 +1,53 @@
+#pragma once
+// TTargetWriter: the file-system side of an extraction run. Folders are made
+// with their parents; a file is written to a temporary file in its folder
+// and renamed over the target only when all of its data is on disk, so a
+// failure never leaves a partial file nor destroys the file it would replace.
+
+#include "archive/FileBuffer.h"
+#include "archive/vmVornFileDef.h"
+
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <unordered_set>
+
+struct TExistingFile {
+    uint64_t Size = 0;
+    std::optional<std::time_t> ModificationTime;
+};
+
+class TTargetWriter {
+public:
+    TTargetWriter() = default;
+    ~TTargetWriter();
+    TTargetWriter(const TTargetWriter &) = delete;
+    TTargetWriter &operator=(const TTargetWriter &) = delete;
+
+    // Creates the folder and its missing parents; failures are not reported
+    // here (writing into the folder then fails).
+    void CreateFolders(const std::string &folder);
+    // True when something other than a folder has the name in `folder`.
+    bool Exists(const std::string &folder, const std::string &name);
+    // The file's modification time, when it can be read.
+    std::optional<std::time_t> ModificationTime(const std::string &folder, const std::string &name);
+    // Size and time of an existing file, read by opening it; raises when it
+    // can't be opened.
+    static TExistingFile ReadExisting(const std::string &path);
+
+    // Writes the bytes as folder + name and stamps them with the FILETIME
+    // taken as local time (DOS precision; a time outside the DOS range
+    // leaves the system's time). Raises with the reason on failure.
+    void WriteFile(const std::string &folder, const std::string &name, const TFileBuffer &data, TFileTime time);
+
+private:
+    // A descriptor of the folder; -1 when it can't be opened.
+    int FolderHandle(const std::string &folder);
+    void CloseFolder();
+
+    std::unordered_set<std::string> m_MadeFolders;
+    std::string m_OpenFolder;
+    int m_FolderHandle = -1;
+    uint32_t m_TempCounter = 0;
+};

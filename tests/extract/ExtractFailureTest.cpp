@@ -1,0 +1,162 @@
+// Per-file failures, hostile names, the replacement through a temporary file
+// and the time stamps of written files.
+
+#include "tests/extract/ExtractTestSupport.h"
+
+#include "archive/vmFunctions.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Files = std::map<std::string, std::string>;
+
+FileSpec DamagedFile(const std::string &name)
+{
+    FileSpec spec = TextFile(name, "damaged contents", 0, DATAFORMAT_ZLIB);
+    spec.crcOverride = 0x12345678;
+    return spec;
+}
+
+TEST(ExtractFailure, ADamagedFileIsReportedAndTheRunGoesOn)
+{
+    TScratchFolder scratch;
+    VornWriter writer;
+    writer.addFile(0, DamagedFile("bad.txt"));
+    writer.addFile(0, TextFile("good.txt", "good"));
+    const auto vorn = BuildArchive(writer, scratch.path() / "test.vmres");
+    const fs::path target = scratch.path() / "out";
+    TRecorder recorder;
+    const TExtractResult result = RunEngine(*vorn, recorder, target.string(), {fnFullPath, owAsk, esAll});
+
+    const std::string badPath = (target / "bad.txt").string();
+    EXPECT_EQ(recorder.events, (std::vector<std::string>{"status Extracting bad.txt", "fail " + badPath,
+                                                         "status Extracting good.txt"}));
+    ASSERT_EQ(recorder.failures.size(), 1u);
+    EXPECT_EQ(ExtractFailureText(recorder.failures[0]),
+              "Can't extract: " + badPath + "\nError: CRC-32 differs from header");
+    EXPECT_EQ(FilesBelow(target), (Files{{"good.txt", "good"}}));
+    EXPECT_EQ(result.Failed, 1u);
+    EXPECT_EQ(result.Written, 1u);
+}
+
+TEST(ExtractFailure, AFailedReplacementKeepsTheExistingFileAndLeavesNoTemporaryFile)
+{
+    TScratchFolder scratch;
+    VornWriter writer;
+    writer.addFile(0, DamagedFile("bad.txt"));
+    const auto vorn = BuildArchive(writer, scratch.path() / "test.vmres");
+    const fs::path target = scratch.path() / "out";
+    WriteText(target / "bad.txt", "keep me");
+    TRecorder recorder;
+    recorder.answers = {TOverwriteAnswer::Yes};
+    RunEngine(*vorn, recorder, target.string(), {fnFullPath, owAsk, esAll});
+    EXPECT_EQ(recorder.failures.size(), 1u);
+    EXPECT_EQ(FilesBelow(target), (Files{{"bad.txt", "keep me"}}));
+}
+
+TEST(ExtractFailure, ATargetThatCantBeCreatedFailsEachFile)
+{
+    TScratchFolder scratch;
+    VornWriter writer;
+    writer.addFile(0, TextFile("one.txt", "1"));
+    const auto sub = writer.addDir(0, "sub");
+    writer.addFile(sub, TextFile("two.txt", "2"));
+    const auto vorn = BuildArchive(writer, scratch.path() / "test.vmres");
+    WriteText(scratch.path() / "plain", "a file, not a folder");
+    const fs::path target = scratch.path() / "plain" / "out";
+    TRecorder recorder;
+    const TExtractResult result = RunEngine(*vorn, recorder, target.string(), {fnFullPath, owAsk, esAll});
+    ASSERT_EQ(recorder.failures.size(), 2u);
+    EXPECT_EQ(recorder.failures[0].Path, (target / "one.txt").string());
+    EXPECT_EQ(recorder.failures[1].Path, (target / "sub" / "two.txt").string());
+    EXPECT_NE(recorder.failures[0].Message.find("Cannot create file"), std::string::npos);
+    EXPECT_EQ(result.Failed, 2u);
+}
+
+TEST(ExtractFailure, WrittenFilesCarryTheEntryTimeToTheEvenSecond)
+{
+    TScratchFolder scratch;
+    VornWriter writer;
+    const TFileTime oddSecond = MakeFileTime(2004, 2, 29, 23, 59, 59);
+    const TFileTime evenSecond = MakeFileTime(1999, 12, 31, 1, 2, 4);
+    writer.addFile(0, TextFile("odd.txt", "odd", oddSecond, DATAFORMAT_LZO));
+    writer.addFile(0, TextFile("even.txt", "even", evenSecond));
+    const auto vorn = BuildArchive(writer, scratch.path() / "test.vmres");
+    TRecorder recorder;
+    RunEngine(*vorn, recorder, scratch.str(), {fnNone, owAsk, esAll});
+
+    std::time_t expected = 0;
+    ASSERT_TRUE(FileTimeToLocalUnixTime(oddSecond, expected));
+    EXPECT_EQ(ModificationTime(scratch.path() / "odd.txt"), expected);
+    EXPECT_EQ(UnixTimeToLocalDateTime(expected), FileTimeToDateTime(oddSecond));
+    ASSERT_TRUE(FileTimeToLocalUnixTime(evenSecond, expected));
+    EXPECT_EQ(ModificationTime(scratch.path() / "even.txt"), expected);
+}
+
+class HostileNames : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        VornWriter writer;
+        for (const char *name : {"..", ".", "", "a/b", "/abs", "c:d", "x\\y"})
+            writer.addFile(0, TextFile(name, "hostile"));
+        const auto up = writer.addDir(0, "..");
+        const auto evil = writer.addFile(up, TextFile("evil.txt", "evil"));
+        const auto slash = writer.addDir(0, "../../etc");
+        writer.addFile(slash, TextFile("evil2.txt", "evil"));
+        writer.addFile(0, TextFile("fine.txt", "fine"));
+        vorn = BuildArchive(writer, scratch.path() / "test.vmres");
+        upOffset = writer.entryOffset(up);
+        evilOffset = writer.entryOffset(evil);
+        target = scratch.path() / "deep" / "out";
+        fs::create_directories(target);
+    }
+
+    // Everything in the scratch folder apart from the archive, relative to it.
+    std::vector<std::string> WrittenOutsideTarget()
+    {
+        std::vector<std::string> outside;
+        for (const auto &item : fs::recursive_directory_iterator(scratch.path())) {
+            const std::string relative = fs::relative(item.path(), scratch.path()).generic_string();
+            if (relative != "test.vmres" && relative != "deep" && relative.rfind("deep/out", 0) != 0)
+                outside.push_back(relative);
+        }
+        return outside;
+    }
+
+    TScratchFolder scratch;
+    std::unique_ptr<TVornFile> vorn;
+    TEntryOffset upOffset = 0, evilOffset = 0;
+    fs::path target;
+    TRecorder recorder;
+};
+
+TEST_F(HostileNames, EachUnsafeNameFailsAloneAndNothingIsWrittenOutsideTheTarget)
+{
+    const TExtractResult result = RunEngine(*vorn, recorder, target.string(), {fnFullPath, owReplaceAll, esAll});
+    EXPECT_EQ(result.Failed, 9u);
+    EXPECT_EQ(result.Written, 1u);
+    EXPECT_EQ(FilesBelow(target), (Files{{"fine.txt", "fine"}}));
+    EXPECT_TRUE(WrittenOutsideTarget().empty());
+    for (const TExtractFailure &failure : recorder.failures)
+        EXPECT_EQ(failure.Path.rfind(target.string() + "/", 0), 0u) << failure.Path;
+}
+
+TEST_F(HostileNames, FlatExtractionIgnoresFolderNamesButNotFileNames)
+{
+    const TExtractResult result = RunEngine(*vorn, recorder, target.string(), {fnNone, owReplaceAll, esAll});
+    EXPECT_EQ(result.Failed, 7u);
+    EXPECT_EQ(FilesBelow(target), (Files{{"evil.txt", "evil"}, {"evil2.txt", "evil"}, {"fine.txt", "fine"}}));
+    EXPECT_TRUE(WrittenOutsideTarget().empty());
+}
+
+TEST_F(HostileNames, AnUnsafeFolderOnTheShownPathFailsItsFiles)
+{
+    RunEngine(*vorn, recorder, target.string(), {fnFullPath, owReplaceAll, esSelected}, {upOffset, {evilOffset}});
+    ASSERT_EQ(recorder.failures.size(), 1u);
+    EXPECT_TRUE(WrittenOutsideTarget().empty());
+    EXPECT_TRUE(FilesBelow(target).empty());
+}
+
+} // namespace

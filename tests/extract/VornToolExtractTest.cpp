@@ -1,0 +1,148 @@
+// vorntool x: arguments, overwrite flags, reports and exit codes.
+
+#include "tests/extract/ExtractTestSupport.h"
+
+#include "archive/vmFunctions.h"
+#include "tools/VornToolExtract.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+
+using Files = std::map<std::string, std::string>;
+
+class VornToolExtract : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // Questions must never wait for a terminal here.
+        const int devNull = ::open("/dev/null", O_RDONLY);
+        ::dup2(devNull, STDIN_FILENO);
+        ::close(devNull);
+
+        entryTime = MakeFileTime(2015, 3, 4, 5, 6, 8);
+        ASSERT_TRUE(FileTimeToLocalUnixTime(entryTime, entryUnixTime));
+        VornWriter writer;
+        writer.addFile(0, TextFile("top.txt", "top", entryTime));
+        const auto a = writer.addDir(0, "a");
+        const auto b = writer.addDir(a, "b");
+        writer.addFile(b, TextFile("x.txt", "x", entryTime, DATAFORMAT_ZLIB));
+        writer.addFile(b, TextFile("y.txt", "y", entryTime, DATAFORMAT_LZO));
+        archive = (scratch.path() / "test.vmres").string();
+        BuildArchive(writer, archive);
+        out = scratch.path() / "out";
+    }
+
+    int Run(std::vector<std::string> arguments)
+    {
+        arguments.insert(arguments.begin(), archive);
+        ::testing::internal::CaptureStderr();
+        try {
+            const int code = RunExtractCommand(arguments);
+            errors = ::testing::internal::GetCapturedStderr();
+            return code;
+        } catch (...) {
+            errors = ::testing::internal::GetCapturedStderr();
+            throw;
+        }
+    }
+
+    TScratchFolder scratch;
+    std::string archive;
+    fs::path out;
+    std::string errors;
+    TFileTime entryTime = 0;
+    std::time_t entryUnixTime = 0;
+};
+
+TEST_F(VornToolExtract, WholeArchiveWithOrWithoutFolders)
+{
+    EXPECT_EQ(Run({"-o", out.string()}), 0);
+    EXPECT_EQ(FilesBelow(out), (Files{{"top.txt", "top"}, {"a/b/x.txt", "x"}, {"a/b/y.txt", "y"}}));
+    EXPECT_EQ(ModificationTime(out / "a/b/x.txt"), entryUnixTime);
+
+    TScratchFolder flat;
+    EXPECT_EQ(Run({"--flat", "-o", flat.str()}), 0);
+    EXPECT_EQ(FilesBelow(flat.path()), (Files{{"top.txt", "top"}, {"x.txt", "x"}, {"y.txt", "y"}}));
+}
+
+TEST_F(VornToolExtract, NamedPathsKeepTheirArchivePath)
+{
+    EXPECT_EQ(Run({"-o", out.string(), "a/b/x.txt", "A/B"}), 0);
+    EXPECT_EQ(FilesBelow(out), (Files{{"a/b/x.txt", "x"}, {"a/b/y.txt", "y"}}));
+    // The folder was named after the file, so x.txt met the skip-by-default question.
+    EXPECT_NE(errors.find("Skipped existing file: " + (out / "a/b/x.txt").string()), std::string::npos);
+}
+
+TEST_F(VornToolExtract, AMissingPathFailsButTheOthersAreWritten)
+{
+    EXPECT_EQ(Run({"-o", out.string(), "nothing/here", "top.txt"}), 1);
+    EXPECT_EQ(FilesBelow(out), (Files{{"top.txt", "top"}}));
+    EXPECT_NE(errors.find("nothing/here"), std::string::npos);
+}
+
+TEST_F(VornToolExtract, OverwriteFlags)
+{
+    WriteText(out / "top.txt", "old");
+    WriteText(out / "a/b/x.txt", "old");
+    SetModificationTime(out / "top.txt", entryUnixTime - 2);
+    SetModificationTime(out / "a/b/x.txt", entryUnixTime);
+
+    EXPECT_EQ(Run({"-o", out.string(), "-n"}), 0);
+    EXPECT_EQ(ReadText(out / "top.txt"), "old");
+    EXPECT_EQ(Run({"-o", out.string()}), 0); // no terminal: skipped
+    EXPECT_EQ(ReadText(out / "top.txt"), "old");
+    EXPECT_EQ(Run({"-o", out.string(), "--older"}), 0);
+    EXPECT_EQ(ReadText(out / "top.txt"), "top");
+    EXPECT_EQ(ReadText(out / "a/b/x.txt"), "old");
+    EXPECT_EQ(Run({"-o", out.string(), "-y"}), 0);
+    EXPECT_EQ(ReadText(out / "a/b/x.txt"), "x");
+}
+
+TEST_F(VornToolExtract, AFailedFileIsReportedAndGivesExitCodeOne)
+{
+    VornWriter writer;
+    FileSpec damaged = TextFile("bad.txt", "contents", 0, DATAFORMAT_ZLIB);
+    damaged.crcOverride = 7;
+    writer.addFile(0, damaged);
+    writer.addFile(0, TextFile("good.txt", "good"));
+    archive = (scratch.path() / "damaged.vmres").string();
+    BuildArchive(writer, archive);
+    EXPECT_EQ(Run({"-o", out.string()}), 1);
+    EXPECT_EQ(FilesBelow(out), (Files{{"good.txt", "good"}}));
+    EXPECT_NE(errors.find("Can't extract: " + (out / "bad.txt").string() + "\nError: CRC-32 differs from header"),
+              std::string::npos);
+}
+
+TEST_F(VornToolExtract, WrongArgumentsAreRefused)
+{
+    EXPECT_THROW(Run({"-y", "-n"}), Exception);
+    EXPECT_THROW(Run({"--bogus"}), Exception);
+    EXPECT_THROW(Run({"-o"}), Exception);
+    EXPECT_THROW(RunExtractCommand({}), Exception);
+    EXPECT_THROW(RunExtractCommand({(scratch.path() / "absent.vmres").string()}), Exception);
+}
+
+TEST(TerminalQuestion, RepliesMapToAnswersAndEndOfInputSkips)
+{
+    TOverwriteQuestion question;
+    question.ExistingPath = "/tmp/x";
+    std::istringstream input("maybe\nA\n");
+    std::ostringstream output;
+    TTerminalQuestion terminal(input, output, true);
+    EXPECT_EQ(terminal.AskOverwrite(question), TOverwriteAnswer::YesToAll);
+    EXPECT_NE(output.str().find("/tmp/x already exists."), std::string::npos);
+    EXPECT_EQ(terminal.AskOverwrite(question), TOverwriteAnswer::No);
+
+    EXPECT_EQ(ParseOverwriteReply("y"), TOverwriteAnswer::Yes);
+    EXPECT_EQ(ParseOverwriteReply("n"), TOverwriteAnswer::No);
+    EXPECT_EQ(ParseOverwriteReply("N"), TOverwriteAnswer::NoToAll);
+    EXPECT_EQ(ParseOverwriteReply("o"), TOverwriteAnswer::OnlyOlder);
+    EXPECT_EQ(ParseOverwriteReply("x"), std::nullopt);
+}
+
+} // namespace

@@ -1,0 +1,218 @@
+// When a drag starts, which paths it offers, and that the files are written
+// once, only when a receiver asks for them after the drop (offscreen).
+
+#include "tests/extract/drag/DragTestSupport.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(DragStartTracker, StartsAtTenPixelsOnEitherAxis)
+{
+    const QPoint press(100, 100);
+    struct Case {
+        QPoint to;
+        bool starts;
+    };
+    const Case cases[] = {
+        {{109, 109}, false}, {{91, 91}, false}, {{110, 100}, true}, {{100, 110}, true},
+        {{90, 100}, true},   {{100, 90}, true}, {{109, 110}, true},
+    };
+    for (const Case &c : cases) {
+        TDragStartTracker tracker;
+        tracker.MouseDown(press);
+        EXPECT_EQ(tracker.ShouldStartDrag(Qt::LeftButton, c.to, true), c.starts)
+            << c.to.x() << "," << c.to.y();
+    }
+}
+
+TEST(DragStartTracker, NeedsLeftOrRightButtonASelectionAndAPress)
+{
+    const QPoint press(5, 5), far(40, 5);
+    TDragStartTracker tracker;
+    EXPECT_FALSE(tracker.ShouldStartDrag(Qt::LeftButton, far, true)) << "no press seen";
+    tracker.MouseDown(press);
+    EXPECT_FALSE(tracker.ShouldStartDrag(Qt::NoButton, far, true));
+    EXPECT_FALSE(tracker.ShouldStartDrag(Qt::MiddleButton, far, true));
+    EXPECT_FALSE(tracker.ShouldStartDrag(Qt::LeftButton, far, false)) << "nothing selected";
+    EXPECT_TRUE(tracker.ShouldStartDrag(Qt::RightButton, far, true));
+    EXPECT_FALSE(tracker.ShouldStartDrag(Qt::RightButton, far, true)) << "press used up";
+    tracker.MouseDown(press);
+    EXPECT_TRUE(tracker.ShouldStartDrag(Qt::LeftButton | Qt::MiddleButton, far, true));
+}
+
+TEST(DragFileList, TempFolderPlusEachSelectedNameOnceInListOrder)
+{
+    EXPECT_EQ(DragFileList(QStringLiteral("/tmp/"),
+                           {QStringLiteral("b.txt"), QStringLiteral("textures"),
+                            QStringLiteral("a.dat"), QStringLiteral("b.txt")}),
+              (QStringList{QStringLiteral("/tmp/b.txt"), QStringLiteral("/tmp/textures"),
+                           QStringLiteral("/tmp/a.dat")}));
+    EXPECT_EQ(DragFileList(QStringLiteral("/var/tmp"), {QStringLiteral("x")}),
+              QStringList{QStringLiteral("/var/tmp/x")});
+}
+
+TEST(DragFileList, NamesThatLeaveTheFolderAreNotOffered)
+{
+    // "/tmp/" + "" or ".." would offer the temporary folder itself or its
+    // parent to a target that moves what it gets.
+    const QStringList bad = {QString(),           QStringLiteral("."),
+                             QStringLiteral(".."), QStringLiteral("a/b"),
+                             QStringLiteral("a\\b"), QStringLiteral("c:x"),
+                             QStringLiteral("n") + QChar(0)};
+    EXPECT_TRUE(DragFileList(QStringLiteral("/tmp/"), bad).isEmpty());
+    EXPECT_EQ(DragFileList(QStringLiteral("/tmp/"), bad + QStringList{QStringLiteral("..a")}),
+              QStringList{QStringLiteral("/tmp/..a")});
+}
+
+TEST(MapDropAction, FirstSharedOfCopyMoveLink)
+{
+    EXPECT_EQ(MapDropAction(Qt::MoveAction, Qt::MoveAction), TDragResult::DropMove);
+    EXPECT_EQ(MapDropAction(Qt::TargetMoveAction, Qt::MoveAction), TDragResult::DropMove);
+    EXPECT_EQ(MapDropAction(Qt::CopyAction, Qt::MoveAction), TDragResult::Cancelled);
+    EXPECT_EQ(MapDropAction(Qt::IgnoreAction, Qt::MoveAction), TDragResult::Cancelled);
+    EXPECT_EQ(MapDropAction(Qt::CopyAction, Qt::CopyAction | Qt::MoveAction),
+              TDragResult::DropCopy);
+    EXPECT_EQ(MapDropAction(Qt::LinkAction, Qt::CopyAction | Qt::LinkAction),
+              TDragResult::DropLink);
+}
+
+class DropFileSourceData : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_temp.isValid());
+        probe.TempFolder = m_temp.path();
+        probe.Entries = {
+            {QStringLiteral("one.txt"), "first", Stamp(2004, 5, 6, 7, 8, 10), {}},
+            {QStringLiteral("two.bin"), QByteArray("\0\1\2", 3), Stamp(1999, 1, 2, 3, 4, 6), {}},
+            {QStringLiteral("maps"),
+             {},
+             {},
+             {{QStringLiteral("deep.vmmap"), "map", Stamp(2010, 1, 1, 0, 0, 0), {}}}},
+        };
+        selected = {QStringLiteral("one.txt"), QStringLiteral("two.bin"), QStringLiteral("maps")};
+    }
+
+    static QDateTime Stamp(int y, int mo, int d, int h, int mi, int s)
+    {
+        return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
+    }
+
+    std::unique_ptr<TDropFileSource> MakeSource()
+    {
+        return std::make_unique<TDropFileSource>(DragFileList(probe.TempFolder, selected),
+                                                 probe.Callback());
+    }
+
+    QList<QUrl> ExpectedUrls() const
+    {
+        QList<QUrl> urls;
+        for (const QString &name : selected)
+            urls.append(QUrl::fromLocalFile(probe.TempFolder + u'/' + name));
+        return urls;
+    }
+
+    TRenderProbe probe;
+    QStringList selected;
+
+private:
+    QTemporaryDir m_temp;
+};
+
+TEST_F(DropFileSourceData, FormatsAloneWriteNothing)
+{
+    auto dfs = MakeSource();
+    EXPECT_EQ(dfs->formats(), QStringList{QStringLiteral("text/uri-list")});
+    EXPECT_TRUE(dfs->hasUrls());
+    EXPECT_EQ(probe.Calls, 0);
+    EXPECT_TRUE(TreeOf(probe.TempFolder).isEmpty());
+}
+
+TEST_F(DropFileSourceData, FirstRequestWritesOnceAndAnswersTheUrls)
+{
+    auto dfs = MakeSource();
+    EXPECT_EQ(dfs->urls(), ExpectedUrls());
+    EXPECT_EQ(probe.Calls, 1);
+    EXPECT_TRUE(dfs->Rendered());
+    EXPECT_EQ(TreeOf(probe.TempFolder),
+              (QStringList{QStringLiteral("maps"), QStringLiteral("maps/deep.vmmap"),
+                           QStringLiteral("one.txt"), QStringLiteral("two.bin")}));
+    const QFileInfo one(probe.TempFolder + QStringLiteral("/one.txt"));
+    EXPECT_EQ(one.lastModified(), Stamp(2004, 5, 6, 7, 8, 10));
+    EXPECT_EQ(one.size(), 5);
+
+    // Later requests, in either form, reuse what was written.
+    QByteArray text;
+    for (const QUrl &url : ExpectedUrls())
+        text += url.toEncoded() + "\r\n";
+    EXPECT_EQ(dfs->data(QStringLiteral("text/uri-list")), text);
+    EXPECT_EQ(dfs->urls(), ExpectedUrls());
+    EXPECT_EQ(probe.Calls, 1);
+}
+
+TEST_F(DropFileSourceData, OtherFormatsAndAnEmptyListWriteNothing)
+{
+    auto dfs = MakeSource();
+    EXPECT_TRUE(dfs->data(QStringLiteral("text/html")).isEmpty());
+    EXPECT_TRUE(dfs->data(QStringLiteral("application/octet-stream")).isEmpty());
+    EXPECT_EQ(probe.Calls, 0);
+
+    TDropFileSource empty({}, probe.Callback());
+    EXPECT_TRUE(empty.formats().isEmpty());
+    EXPECT_TRUE(empty.urls().isEmpty());
+    EXPECT_EQ(probe.Calls, 0);
+}
+
+TEST_F(DropFileSourceData, RequestsWhileTheButtonIsHeldInADragDoNotWrite)
+{
+    // A drop target may read the URLs while the pointer passes over it; the
+    // files are written only after the button has come up.
+    QWindow window;
+    window.resize(100, 100);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    auto dfs = MakeSource();
+    dfs->SetDragRunning(true);
+
+    QTest::mousePress(&window, Qt::RightButton, {}, QPoint(10, 10));
+    EXPECT_EQ(dfs->urls(), ExpectedUrls());
+    EXPECT_EQ(probe.Calls, 0);
+    EXPECT_TRUE(TreeOf(probe.TempFolder).isEmpty());
+
+    QTest::mouseRelease(&window, Qt::RightButton, {}, QPoint(10, 10));
+    EXPECT_EQ(dfs->urls(), ExpectedUrls());
+    EXPECT_EQ(probe.Calls, 1);
+    EXPECT_EQ(TreeOf(probe.TempFolder).size(), 4);
+}
+
+TEST_F(DropFileSourceData, NothingSelectedStartsNoDrag)
+{
+    selected.clear();
+    TDragSourceWidget source(probe, selected);
+    source.resize(100, 100);
+    source.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&source));
+    QTest::mousePress(source.windowHandle(), Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mouseMove(source.windowHandle(), QPoint(40, 40));
+    QTest::mouseRelease(source.windowHandle(), Qt::LeftButton, {}, QPoint(40, 40));
+    EXPECT_FALSE(source.Result.has_value());
+    EXPECT_EQ(Execute(&source, MakeSource()), TDragResult::Cancelled);
+    EXPECT_EQ(probe.Calls, 0);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,164 @@
+// vorntool x ARCHIVE [-o DIR] [--flat] [-y | -n | --older] [PATH ...]
+// Writes the whole archive, or the named files and folders ("/"-separated
+// paths), below DIR (default: the current folder), rebuilding the archive's
+// folders unless --flat is given. Existing files: -y replaces them all, -n
+// skips them all, --older replaces only older ones; otherwise each one is
+// asked about on the terminal and skipped when there is none. Each failed
+// file is reported on stderr and the run goes on; the exit code is 1 when
+// any failed.
+
+#include "tools/VornToolExtract.h"
+
+#include "archive/Exceptions.h"
+#include "archive/TreeWalk.h"
+#include "archive/vmFunctions.h"
+#include "extract/ExtractEngine.h"
+#include "tools/VornToolCommands.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <iostream>
+#include <unistd.h>
+
+namespace {
+
+struct TExtractArguments {
+    std::string archive;
+    std::string target = ".";
+    TExtractOptions options{fnFullPath, owAsk, esAll};
+    std::vector<std::string> paths;
+};
+
+void SetOverwriteMode(TExtractArguments &parsed, TOverwriteMode mode, bool &modeGiven)
+{
+    if (modeGiven)
+        throw Exception("Give only one of -y, -n and --older");
+    parsed.options.OverwriteMode = mode;
+    modeGiven = true;
+}
+
+TExtractArguments ParseArguments(const std::vector<std::string> &arguments)
+{
+    if (arguments.empty())
+        throw Exception("usage: vorntool x ARCHIVE [-o DIR] [--flat] [-y | -n | --older] [PATH ...]");
+    TExtractArguments parsed;
+    parsed.archive = arguments[0];
+    bool modeGiven = false;
+    bool optionsEnded = false;
+    for (size_t i = 1; i < arguments.size(); ++i) {
+        const std::string &word = arguments[i];
+        if (optionsEnded || word.empty() || word[0] != '-') {
+            parsed.paths.push_back(word);
+        } else if (word == "--") {
+            optionsEnded = true;
+        } else if (word == "-o") {
+            if (++i == arguments.size())
+                throw Exception("-o needs a folder");
+            parsed.target = arguments[i];
+        } else if (word == "--flat") {
+            parsed.options.FolderMode = fnNone;
+        } else if (word == "-y") {
+            SetOverwriteMode(parsed, owReplaceAll, modeGiven);
+        } else if (word == "-n") {
+            SetOverwriteMode(parsed, owSkipAll, modeGiven);
+        } else if (word == "--older") {
+            SetOverwriteMode(parsed, owOnlyOlder, modeGiven);
+        } else {
+            throw Exception(FormatStr("Unknown option %s", word.c_str()));
+        }
+    }
+    if (!parsed.paths.empty())
+        parsed.options.FileSelection = esSelected;
+    return parsed;
+}
+
+std::string LocalTimeText(std::time_t time)
+{
+    std::tm local{};
+    char text[64] = "???";
+    if (localtime_r(&time, &local))
+        std::strftime(text, sizeof text, "%x %X", &local);
+    return text;
+}
+
+class TStderrReport : public IExtractReport {
+public:
+    void ReportFailure(const TExtractFailure &failure) override
+    {
+        std::fprintf(stderr, "%s\n", ExtractFailureText(failure).c_str());
+    }
+};
+
+int RunExtract(const std::vector<std::string> &arguments)
+{
+    return RunExtractCommand(arguments);
+}
+
+} // namespace
+
+std::optional<TOverwriteAnswer> ParseOverwriteReply(const std::string &reply)
+{
+    if (reply == "y" || reply == "Y" || reply == "yes")
+        return TOverwriteAnswer::Yes;
+    if (reply == "n" || reply == "no")
+        return TOverwriteAnswer::No;
+    if (reply == "A" || reply == "all")
+        return TOverwriteAnswer::YesToAll;
+    if (reply == "N" || reply == "none")
+        return TOverwriteAnswer::NoToAll;
+    if (reply == "o" || reply == "O" || reply == "older")
+        return TOverwriteAnswer::OnlyOlder;
+    return std::nullopt;
+}
+
+TOverwriteAnswer TTerminalQuestion::AskOverwrite(const TOverwriteQuestion &question)
+{
+    if (!m_Interactive) {
+        m_Output << "Skipped existing file: " << question.ExistingPath << '\n';
+        return TOverwriteAnswer::No;
+    }
+    m_Output << question.ExistingPath << " already exists.\n"
+             << "Do you want to replace the existing file:\n    " << question.ExistingSize << " bytes, "
+             << (question.ExistingTime ? LocalTimeText(*question.ExistingTime) : std::string("???")) << '\n'
+             << "with this one?\n    " << SizeToStr(question.EntrySize) << " bytes, "
+             << FileTimeToStr(question.EntryTime) << '\n';
+    for (;;) {
+        m_Output << "[y]es, [n]o, [A]ll, [N]one, [o]nly older? " << std::flush;
+        std::string reply;
+        if (!std::getline(m_Input, reply))
+            return TOverwriteAnswer::No; // end of input: leave the file alone
+        if (const std::optional<TOverwriteAnswer> answer = ParseOverwriteReply(reply))
+            return *answer;
+    }
+}
+
+int RunExtractCommand(const std::vector<std::string> &arguments)
+{
+    const TExtractArguments parsed = ParseArguments(arguments);
+    const TVornFile vorn(parsed.archive);
+    bool missing = false;
+    TExtractSelection selection;
+    for (const std::string &path : parsed.paths) {
+        const TEntryOffset entry = FindEntry(vorn, path);
+        if (entry == 0) {
+            std::fprintf(stderr, "No such entry in the archive: %s\n", path.c_str());
+            missing = true;
+        } else {
+            selection.Selected.push_back(entry);
+        }
+    }
+    if (!parsed.paths.empty() && selection.Selected.empty())
+        return 1;
+    TTerminalQuestion question(std::cin, std::cerr, ::isatty(STDIN_FILENO) == 1);
+    TStderrReport report;
+    TExtractEngine engine(vorn, std::move(selection), question, report);
+    const TExtractResult result = engine.ExtractEntries(parsed.target, parsed.options);
+    return result.Failed > 0 || missing ? 1 : 0;
+}
+
+// The dispatcher passes any number of words: this command checks them itself.
+TToolCommand ExtractCommand()
+{
+    return {"x", "ARCHIVE [-o DIR] [--flat] [-y|-n|--older] [PATH ...]",
+            "extract the archive or the named entries", SIZE_MAX, RunExtract};
+}

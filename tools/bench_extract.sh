@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Extraction benchmark: vorntool x against unzip, bsdtar and 7z on the same
+# files (zip -6), plus decoding alone. Two archives: about 500 MB in 2,000
+# files and about 100 MB in 50,000 small files; raw, zlib and LZO, whole and
+# chunked. Everything is extracted into fresh folders on the disk that holds
+# the sources; each tool runs RUNS times and its best time counts.
+#
+#   tools/bench_extract.sh [WORKDIR]
+# Environment: BUILD (build folder, default build), VORNTOOL, GENERATOR, RUNS (3).
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD:-$here/build}
+vorntool=${VORNTOOL:-$build/tools/vorntool}
+generator=${GENERATOR:-$build/tools/make_bench_archives}
+work=${1:-$here/../bench-extract}
+runs=${RUNS:-3}
+
+for tool in unzip bsdtar 7z zip; do
+  command -v $tool >/dev/null || { echo "missing $tool (apt-get install -y unzip libarchive-tools p7zip-full zip)"; exit 1; }
+done
+mkdir -p "$work"
+cd "$work"
+if [[ ! -f big.vmres || ! -f small.vmres ]]; then
+  rm -rf big small
+  "$generator" make "$work"
+fi
+for set in big small; do
+  [[ -f $set.zip ]] || (cd $set && zip -6 -r -q ../$set.zip .)
+done
+
+# Best wall-clock seconds of a command run in a fresh, empty folder "out".
+best_time() {
+  local best=""
+  for ((i = 0; i < runs; i++)); do
+    rm -rf out && mkdir out && sync
+    local start end
+    start=$(date +%s.%N)
+    "$@" >/dev/null
+    end=$(date +%s.%N)
+    best=$(echo "$start $end ${best:-1e9}" | awk '{t = $2 - $1; print (t < $3 ? t : $3)}')
+  done
+  rm -rf out
+  echo "$best"
+}
+
+best_decode() {
+  local best=1e9
+  for ((i = 0; i < runs; i++)); do
+    best=$("$generator" decode "$1" "$2" | awk -v b=$best '{print ($1 < b ? $1 : b)}')
+  done
+  echo "$best"
+}
+
+printf '%-7s %-22s %9s %9s %10s\n' set tool seconds MB/s "vs vorntool"
+for set in big small; do
+  bytes=$("$generator" decode $set.vmres 0 | awk '{print $2}')
+  declare -A t=()
+  t[vorntool x]=$(best_time "$vorntool" x $set.vmres -o out -y)
+  t[unzip]=$(best_time unzip -q -o $set.zip -d out)
+  t[bsdtar]=$(best_time bsdtar -xf $set.zip -C out)
+  t[7z x]=$(best_time 7z x -y -bd -oout $set.zip)
+  t[decode only, 1 thread]=$(best_decode $set.vmres 0)
+  t[decode only, prefetch]=$(best_decode $set.vmres 1)
+  for tool in "vorntool x" unzip bsdtar "7z x" "decode only, 1 thread" "decode only, prefetch"; do
+    echo "$set|$tool|${t[$tool]}|$bytes|${t[vorntool x]}"
+  done | awk -F'|' '{printf "%-7s %-22s %9.3f %9.1f %10.2f\n", $1, $2, $3, $4 / $3 / 1e6, $3 / $5}'
+  unset t
+done
