@@ -1,0 +1,136 @@
+// Extract and drag-out as the main window runs them: the target dialog and
+// the questions answered through the seam, real files written.
+
+#include "browser/FileListModel.h"
+#include "browser/FileListView.h"
+#include "browser/FormMain.h"
+#include "extract/ExtractTypes.h"
+#include "extract/FormExtractDialog.h"
+#include "settings/FormOptions.h"
+#include "tests/browser/BrowserFixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QItemSelectionModel>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <memory>
+
+namespace {
+
+// Answers the target dialog with a folder and "All" with folder names, and
+// collects the per-file reports.
+class TExtractSeam : public TRecordingSeam, public IExtractReport {
+public:
+    QString target;
+    QStringList reports;
+    bool dialogShown = false;
+
+    bool execDialog(QDialog &dialog) override
+    {
+        auto *extract = qobject_cast<TfrmExtractDialog *>(&dialog);
+        if (!extract)
+            return false;
+        dialogShown = true;
+        extract->cbxPath->setEditText(target);
+        extract->rbnExtractAll->setChecked(true);
+        extract->chkUseFolderNames->setChecked(true);
+        extract->Button1->click();
+        return extract->result() == QDialog::Accepted;
+    }
+    IExtractReport *extractReport() override { return this; }
+    void ReportFailure(const TExtractFailure &failure) override
+    {
+        reports << QString::fromStdString(ExtractFailureText(failure));
+    }
+};
+
+QStringList FilesBelow(const QString &folder)
+{
+    QStringList files;
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << QDir(folder).relativeFilePath(it.next());
+    files.sort();
+    return files;
+}
+
+class FormMainExtractTest : public BrowserTest {
+protected:
+    std::unique_ptr<TfrmMain> MakeWindow()
+    {
+        auto window = std::make_unique<TfrmMain>(QStringList{}, &m_seam);
+        window->CreateLongLivedDialogs();
+        return window;
+    }
+
+    void SelectAllRows(TfrmMain &window)
+    {
+        TFileListModel *model = window.FileListModel();
+        for (int row = 0; row < model->rowCount(); ++row)
+            window.lsvMain->selectionModel()->select(model->index(row, 0),
+                                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+
+    TExtractSeam m_seam;
+};
+
+TEST_F(FormMainExtractTest, ExtractAllWritesTheWholeTreeAndLeavesTheWindowIdle)
+{
+    auto window = MakeWindow();
+    window->OpenFile(WriteSample(QStringLiteral("a.vmres")));
+    m_seam.target = Path(QStringLiteral("out"));
+    window->tbnExtractClick();
+    EXPECT_TRUE(m_seam.dialogShown);
+    EXPECT_TRUE(m_seam.reports.isEmpty()) << m_seam.reports.join(u'\n').toStdString();
+    EXPECT_FALSE(window->Busy());
+    EXPECT_FALSE(FilesBelow(m_seam.target).isEmpty());
+    EXPECT_TRUE(FilesBelow(m_seam.target).contains(QStringLiteral("readme.txt")));
+    // The target becomes the next run's starting folder.
+    EXPECT_EQ(QDir::cleanPath(window->Options()->GetExtractDir()), QDir::cleanPath(m_seam.target));
+}
+
+TEST_F(FormMainExtractTest, DragNeedsTenPixelsAndACancelledDragWritesNothing)
+{
+    auto window = MakeWindow();
+    window->OpenFile(WriteSample(QStringLiteral("a.vmres")));
+    SelectAllRows(*window);
+    const QStringList before = FilesBelow(window->TempFolder());
+    emit window->lsvMain->pressed(QPoint(20, 20));
+    EXPECT_FALSE(window->lsvMainMouseMove(QPoint(29, 29), Qt::LeftButton));
+    // The offscreen platform ends a drag at once without a drop.
+    EXPECT_TRUE(window->lsvMainMouseMove(QPoint(30, 20), Qt::LeftButton));
+    EXPECT_EQ(FilesBelow(window->TempFolder()), before);
+    EXPECT_FALSE(window->Busy());
+}
+
+TEST_F(FormMainExtractTest, DropWritesTheDraggedEntriesIntoThePrivateTempFolder)
+{
+    auto window = MakeWindow();
+    window->OpenFile(WriteSample(QStringLiteral("a.vmres")));
+    SelectAllRows(*window);
+    const QString temp = window->TempFolder();
+    EXPECT_TRUE(temp.endsWith(u'/'));
+    EXPECT_EQ(QFile::permissions(temp) & (QFileDevice::ReadOther | QFileDevice::WriteOther), QFileDevice::Permissions());
+    QFile::remove(temp + QStringLiteral("readme.txt"));
+    window->dfsMainDrop(window->ActiveVorn(), window->CurrentFolder(), window->SelectedEntries());
+    EXPECT_TRUE(QFile::exists(temp + QStringLiteral("readme.txt")));
+    EXPECT_TRUE(m_seam.reports.isEmpty());
+    EXPECT_FALSE(window->Busy());
+    EXPECT_TRUE(window->StatusPanelText().isEmpty());
+
+    // A drop rendered after its archive was closed writes nothing.
+    QFile::remove(temp + QStringLiteral("readme.txt"));
+    const TVornFile *closed = window->ActiveVorn();
+    const TEntryOffset folder = window->CurrentFolder();
+    const auto entries = window->SelectedEntries();
+    window->CloseAllVorns();
+    window->dfsMainDrop(closed, folder, entries);
+    EXPECT_FALSE(QFile::exists(temp + QStringLiteral("readme.txt")));
+}
+
+} // namespace
