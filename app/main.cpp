@@ -15,7 +15,6 @@ int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(AppTitle);
-    QApplication::setApplicationDisplayName(AppTitle);
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3").arg(VV_VERSION_MAJOR).arg(VV_VERSION_MINOR).arg(VV_VERSION_PATCH));
     InstallDateTimeFormatter();
     RegisterBuiltInFormats();

@@ -8,7 +8,7 @@
 #include <QTreeView>
 
 namespace {
-constexpr int ColumnWidths[TFileListModel::ColumnCount] = {150, 100, 75, 120, 60, 60, 75};
+constexpr int ColumnWidths[TFileListModel::ColumnCount] = {115, 80, 60, 155, 45, 50, 70};
 }
 
 TFileListView::TFileListView(QWidget *parent) : QStackedWidget(parent)

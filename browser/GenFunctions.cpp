@@ -109,12 +109,28 @@ QString PathFromLocal(const std::string &path)
 
 namespace {
 
+// The locale's long time format without its time-zone field: archive times
+// carry no zone, like the long time of the Windows locale.
+QString LongTimeFormat(const QLocale &locale)
+{
+    const QString format = locale.timeFormat(QLocale::LongFormat);
+    QString result;
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == u'\'')
+            quoted = !quoted;
+        if (quoted || c != u't')
+            result += c;
+    }
+    return result.simplified();
+}
+
 QString DateTimeText(const QDate &date, const QTime &time)
 {
     const QLocale locale = QLocale::system();
     QString text = locale.toString(date, QLocale::ShortFormat);
     if (time != QTime(0, 0))
-        text += u' ' + locale.toString(time, QLocale::LongFormat);
+        text += u' ' + locale.toString(time, LongTimeFormat(locale));
     return text;
 }
 
