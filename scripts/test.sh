@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the full test suite, the archive core
-# again under AddressSanitizer + UndefinedBehaviorSanitizer, and a bounded
-# libFuzzer run over the archive reader.
+# again under AddressSanitizer + UndefinedBehaviorSanitizer, the viewers under
+# the leak checker, and a bounded libFuzzer run over the archive reader.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -18,6 +18,13 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVV_CORE_ONLY=ON -DV
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+echo "== Viewers under AddressSanitizer's leak checker =="
+cmake -S . -B build-asan-gui -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVV_SANITIZE=ON -DVV_WERROR=ON
+cmake --build build-asan-gui -j "$jobs" --target viewers_test
+QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
+  LSAN_OPTIONS="suppressions=$PWD/tests/viewers/lsan-plugin-buffers.supp:print_suppressions=0" \
+  build-asan-gui/tests/viewers/viewers_test --gtest_brief=1
 
 echo "== Fuzzing the archive reader for ${fuzz_seconds}s =="
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVV_FUZZ=ON \
