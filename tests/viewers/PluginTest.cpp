@@ -24,7 +24,7 @@ namespace {
 
 // Builds a plug-in folder from the test libraries under chosen names, so that
 // the name order (the load order) is under the test's control.
-class Plugins : public TViewerTest {
+class Plugins : public TTrackedViewTest {
 protected:
     QString Install(const char *library, const QString &name)
     {
@@ -42,16 +42,6 @@ protected:
 
     int Load() { return LoadPlugins(folder.path()); }
 
-    TViewer View(const QByteArray &bytes, const QString &name)
-    {
-        TFileBuffer buffer = MakeBuffer(bytes);
-        block = buffer.data();
-        BufferTracker::Watch(block);
-        return ViewFile(std::move(buffer), name, mainWindow.get());
-    }
-
-    int Frees() const { return BufferTracker::FreesOf(block); }
-
     template <typename Result>
     Result Ask(const QString &path, const char *function)
     {
@@ -66,7 +56,6 @@ protected:
     int ViewCount(const QString &path) { return Ask<int32_t>(path, "TestViewCount"); }
 
     QTemporaryDir folder;
-    const void *block = nullptr;
 };
 
 QByteArray BitmapFile()

@@ -30,25 +30,13 @@ QByteArray Binary()
 
 // Views the bytes under the name and reports the viewer used and how often
 // the buffer was freed by the time ViewFile returned.
-class ViewDispatch : public TViewerTest {
+class ViewDispatch : public TTrackedViewTest {
 protected:
     void SetUp() override
     {
-        TViewerTest::SetUp();
+        TTrackedViewTest::SetUp();
         RegisterBuiltInFormats();
     }
-
-    TViewer View(const QByteArray &bytes, const QString &name)
-    {
-        TFileBuffer buffer = MakeBuffer(bytes);
-        block = buffer.data();
-        BufferTracker::Watch(block);
-        return ViewFile(std::move(buffer), name, mainWindow.get());
-    }
-
-    int Frees() const { return BufferTracker::FreesOf(block); }
-
-    const void *block = nullptr;
 };
 
 TEST_F(ViewDispatch, ClaimedBitmapOpensTheImageViewerAndIsFreedOnce)

@@ -4,6 +4,8 @@
 // format registry and no windows.
 
 #include "archive/FileBuffer.h"
+#include "tests/viewers/BufferTracker.h"
+#include "viewers/ViewHandler.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -39,4 +41,21 @@ protected:
 
     // Stands in for the main window: owner of text and image viewers.
     std::unique_ptr<QWidget> mainWindow;
+};
+
+// A viewer test that hands buffers to ViewFile and counts how often each
+// was freed.
+class TTrackedViewTest : public TViewerTest {
+protected:
+    TViewer View(const QByteArray &bytes, const QString &name)
+    {
+        TFileBuffer buffer = MakeBuffer(bytes);
+        block = buffer.data();
+        BufferTracker::Watch(block);
+        return ViewFile(std::move(buffer), name, mainWindow.get());
+    }
+
+    int Frees() const { return BufferTracker::FreesOf(block); }
+
+    const void *block = nullptr;
 };
