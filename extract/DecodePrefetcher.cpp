@@ -1,5 +1,7 @@
 #include "extract/DecodePrefetcher.h"
 
+#include "extract/StagingFolder.h"
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -12,8 +14,8 @@ TPrefetchLimits DefaultPrefetchLimits()
 }
 
 TDecodePrefetcher::TDecodePrefetcher(const TVornFile &vorn, std::vector<TEntryOffset> files,
-                                     const TPrefetchLimits &limits)
-    : m_Vorn(vorn), m_Files(std::move(files)), m_Limits(limits), m_Slots(m_Files.size())
+                                     const TPrefetchLimits &limits, TStagingFolder *staging)
+    : m_Vorn(vorn), m_Files(std::move(files)), m_Limits(limits), m_Staging(staging), m_Slots(m_Files.size())
 {
     m_Limits.MaxFiles = std::max<size_t>(1, m_Limits.MaxFiles);
     for (size_t i = 0; i < m_Files.size(); ++i) {
@@ -61,21 +63,33 @@ void TDecodePrefetcher::Decode(size_t index, std::unique_lock<std::mutex> &lock)
 {
     const TEntryOffset entry = m_Files[index];
     lock.unlock();
-    TFileBuffer buffer;
+    TPreparedFile file;
     std::exception_ptr error;
     try {
-        buffer = m_Vorn.ReadFile(entry);
+        file = Prepare(index, entry);
     } catch (...) {
         error = std::current_exception();
     }
     lock.lock();
     TSlot &slot = m_Slots[index];
     if (slot.state == TState::Gone)
-        return; // passed while it was decoded; the buffer is freed here
-    slot.buffer = std::move(buffer);
+        return; // passed while it was decoded; the file is dropped here
+    slot.file = std::move(file);
     slot.error = std::move(error);
     slot.state = TState::Done;
     m_SlotDone.notify_all();
+}
+
+TPreparedFile TDecodePrefetcher::Prepare(size_t index, TEntryOffset entry)
+{
+    TPreparedFile file;
+    file.Data = m_Vorn.ReadFile(entry);
+    if (m_Staging) {
+        file.Staged = m_Staging->Stage(index, file.Data, m_Vorn.GetFileTime(entry));
+        if (file.Staged)
+            file.Data = TFileBuffer();
+    }
+    return file;
 }
 
 void TDecodePrefetcher::WorkerLoop()
@@ -97,13 +111,13 @@ void TDecodePrefetcher::Consume(size_t index)
     if (slot.state != TState::Pending)
         m_BytesAhead -= slot.size;
     slot.state = TState::Gone;
-    slot.buffer = TFileBuffer();
+    slot.file = TPreparedFile();
     slot.error = nullptr;
     m_Consumed = index + 1;
     m_WorkAvailable.notify_all();
 }
 
-TFileBuffer TDecodePrefetcher::Take(size_t index)
+TPreparedFile TDecodePrefetcher::Take(size_t index)
 {
     std::unique_lock lock(m_Mutex);
     if (index < m_Consumed || index >= m_Slots.size())
@@ -120,12 +134,12 @@ TFileBuffer TDecodePrefetcher::Take(size_t index)
             continue;
         }
         if (slot.state == TState::Done) {
-            TFileBuffer buffer = std::move(slot.buffer);
+            TPreparedFile file = std::move(slot.file);
             const std::exception_ptr error = slot.error;
             Consume(index);
             if (error)
                 std::rethrow_exception(error);
-            return buffer;
+            return file;
         }
         // A worker decodes it: meanwhile help with the files after it.
         const ptrdiff_t next = ClaimNext();

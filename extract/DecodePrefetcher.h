@@ -1,13 +1,15 @@
 #pragma once
-// TDecodePrefetcher: decodes a run's files ahead of the thread that writes
-// them. The writer takes the files strictly in order; worker threads (and the
-// writer itself while it would otherwise wait) decode the next files within a
-// bounded window, so memory stays limited and everything the writer does --
-// questions, reports, file creation -- keeps the order of a sequential run.
-// Decoding only reads the archive (TVornFile::ReadFile is safe on several
-// threads); all writing stays with the caller.
+// TDecodePrefetcher: prepares a run's files ahead of the thread that puts
+// them in place. That thread takes the files strictly in order; worker
+// threads (and the taker itself while it would otherwise wait) decode the
+// next files within a bounded window and, given a staging folder, write them
+// there as finished files without a name. So memory and disk in flight stay
+// limited, and everything the taker does -- questions, reports, folders,
+// putting files in place -- keeps the order of a sequential run. Decoding
+// only reads the archive (TVornFile::ReadFile is safe on several threads).
 
 #include "archive/vmVornFile.h"
+#include "extract/StagedFile.h"
 
 #include <condition_variable>
 #include <cstdint>
@@ -18,24 +20,32 @@
 
 struct TPrefetchLimits {
     unsigned Threads = 0;             // worker threads; 0 decodes on the taking thread only
-    size_t MaxFiles = 64;             // files decoded ahead of the writer
-    uint64_t MaxBytes = 64ull << 20;  // decoded bytes held ahead of the writer
+    size_t MaxFiles = 64;             // files prepared ahead of the taker
+    uint64_t MaxBytes = 64ull << 20;  // decoded bytes held (in memory or staged) ahead of the taker
 };
 
-// Workers for this machine: one core is left to the thread that writes.
+// Workers for this machine: one per core but one, as the taking thread
+// works too while it waits.
 TPrefetchLimits DefaultPrefetchLimits();
+
+class TStagingFolder;
 
 class TDecodePrefetcher {
 public:
-    TDecodePrefetcher(const TVornFile &vorn, std::vector<TEntryOffset> files, const TPrefetchLimits &limits);
+    // Without a staging folder the decoded bytes are handed over in memory.
+    // The staging folder knows the same files by the same numbers and must
+    // outlive the prefetcher.
+    TDecodePrefetcher(const TVornFile &vorn, std::vector<TEntryOffset> files, const TPrefetchLimits &limits,
+                      TStagingFolder *staging = nullptr);
     ~TDecodePrefetcher();
     TDecodePrefetcher(const TDecodePrefetcher &) = delete;
     TDecodePrefetcher &operator=(const TDecodePrefetcher &) = delete;
 
-    // The decoded contents of file number `index`; raises the error of its
-    // decoding. Files are taken or passed in increasing order.
-    TFileBuffer Take(size_t index);
-    // File number `index` is not needed (or was taken already).
+    // File number `index`, decoded and perhaps staged; raises the error of
+    // its decoding. Files are taken or passed in increasing order.
+    TPreparedFile Take(size_t index);
+    // File number `index` is not needed (or was taken already); a staged
+    // copy is dropped.
     void Pass(size_t index);
 
 private:
@@ -43,7 +53,7 @@ private:
     struct TSlot {
         TState state = TState::Pending;
         uint64_t size = 0; // expected decoded size, for the memory bound
-        TFileBuffer buffer;
+        TPreparedFile file;
         std::exception_ptr error;
     };
 
@@ -51,11 +61,13 @@ private:
     // Under the lock: the next file a thread may start, or -1.
     ptrdiff_t ClaimNext();
     void Decode(size_t index, std::unique_lock<std::mutex> &lock);
+    TPreparedFile Prepare(size_t index, TEntryOffset entry);
     void Consume(size_t index);
 
     const TVornFile &m_Vorn;
     std::vector<TEntryOffset> m_Files;
     TPrefetchLimits m_Limits;
+    TStagingFolder *m_Staging;
     std::vector<TSlot> m_Slots;
     std::mutex m_Mutex;
     std::condition_variable m_WorkAvailable;

@@ -3,6 +3,7 @@
 #include "archive/Exceptions.h"
 #include "archive/vmFunctions.h"
 #include "extract/ExtractPlan.h"
+#include "extract/StagingFolder.h"
 #include "extract/TargetWriter.h"
 
 std::string ExtractFailureText(const TExtractFailure &failure)
@@ -44,29 +45,40 @@ TExtractResult TExtractEngine::ExtractEntries(const std::string &TargetDir, TExt
     } else {
         plan.AddEntry(m_Vorn, TargetDir, root, Options.FolderMode);
     }
-    return Execute(plan, Options);
+    return Execute(plan, Options, TargetDir);
 }
 
 TExtractResult TExtractEngine::ExtractEntry(const std::string &Dir, TEntryOffset Entry, TExtractOptions *Options)
 {
     TExtractPlan plan;
     plan.AddEntry(m_Vorn, Dir, Entry, Options->FolderMode);
-    return Execute(plan, *Options);
+    return Execute(plan, *Options, Dir);
 }
 
-TExtractResult TExtractEngine::Execute(const TExtractPlan &plan, TExtractOptions &Options)
+TExtractResult TExtractEngine::Execute(const TExtractPlan &plan, TExtractOptions &Options, const std::string &root)
 {
-    // Files whose names are usable are decoded ahead, in the order they are written.
+    // Files whose names are usable are prepared ahead, in the order they are written.
     std::vector<TEntryOffset> files;
+    std::vector<std::string> folders; // where each of them goes
     std::vector<ptrdiff_t> jobs(plan.Steps().size(), -1);
     for (size_t i = 0; i < plan.Steps().size(); ++i) {
         const TPlanStep &step = plan.Steps()[i];
-        if (step.kind == TPlanStep::File && step.Error.empty() && plan.Folders()[step.FolderIndex].Error.empty()) {
+        if (step.kind != TPlanStep::File)
+            continue;
+        const TPlanFolder &folder = plan.Folders()[step.FolderIndex];
+        if (step.Error.empty() && folder.Error.empty()) {
             jobs[i] = ptrdiff_t(files.size());
             files.push_back(step.Entry);
+            folders.push_back(folder.Path);
         }
     }
-    TDecodePrefetcher prefetcher(m_Vorn, std::move(files), m_Limits);
+    // Worker threads decode the files and write them as unnamed files below
+    // the run's folder; this thread only links them into place. Without
+    // workers each file is decoded and written when its turn comes. A staged
+    // file that is never placed vanishes when it is closed, whatever ends
+    // the run.
+    TStagingFolder staging(WithSeparator(root), std::move(folders));
+    TDecodePrefetcher prefetcher(m_Vorn, std::move(files), m_Limits, m_Limits.Threads > 0 ? &staging : nullptr);
     TRun run{plan, Options, prefetcher, {}, {}};
     for (size_t i = 0; i < plan.Steps().size(); ++i) {
         const TPlanStep &step = plan.Steps()[i];
@@ -103,8 +115,8 @@ void TExtractEngine::ExtractFile(TRun &run, const TPlanStep &step, ptrdiff_t job
         run.writer.CreateFolders(folder.Path);
         if (m_Status)
             m_Status("Extracting " + step.Name);
-        const TFileBuffer data = run.prefetcher.Take(size_t(job));
-        run.writer.WriteFile(folder.Path, step.Name, data, m_Vorn.GetFileTime(step.Entry));
+        const TPreparedFile file = run.prefetcher.Take(size_t(job));
+        run.writer.PlaceFile(folder.Path, step.Name, file, m_Vorn.GetFileTime(step.Entry));
         ++run.result.Written;
     } catch (const std::exception &error) {
         if (job >= 0)

@@ -6,8 +6,9 @@
 //
 // Every file is handled on its own: an error is reported through
 // IExtractReport and the run goes on with the next entry. Questions, reports,
-// status texts and the creation of files follow the order of a sequential
-// run; only the decoding of the next files may run ahead on worker threads.
+// status texts, folders and the files put in place follow the order of a
+// sequential run; only the decoding of the next files, and writing them
+// under hidden temporary names, may run ahead on worker threads.
 
 #include "archive/vmVornFile.h"
 #include "extract/DecodePrefetcher.h"
@@ -39,8 +40,8 @@ public:
     void SetStatusCallback(TStatusCallback callback) { m_Status = std::move(callback); }
     // Before each entry, folders included (the GUI lets pending events run).
     void SetBeforeEntryCallback(TBeforeEntryCallback callback) { m_BeforeEntry = std::move(callback); }
-    // Decoding ahead; the default uses the machine's cores, Threads = 0
-    // decodes each file just before it is written.
+    // Preparing files ahead; the default uses the machine's cores, Threads =
+    // 0 decodes and writes each file only when its turn comes.
     void SetPrefetchLimits(const TPrefetchLimits &limits) { m_Limits = limits; }
 
     // One run: the entries chosen by Options.FileSelection, written below
@@ -61,7 +62,8 @@ private:
     // What one run works with while it goes through the plan.
     struct TRun;
 
-    TExtractResult Execute(const TExtractPlan &plan, TExtractOptions &Options);
+    // `root`: the folder every file of the plan goes below.
+    TExtractResult Execute(const TExtractPlan &plan, TExtractOptions &Options, const std::string &root);
     void ExtractFile(TRun &run, const TPlanStep &step, ptrdiff_t job);
     TDecision SettleOverwrite(TRun &run, const std::string &folder, const std::string &name, TEntryOffset entry);
     bool ExistingIsAsNew(TRun &run, const std::string &folder, const std::string &name, TEntryOffset entry);

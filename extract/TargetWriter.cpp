@@ -1,36 +1,13 @@
 #include "extract/TargetWriter.h"
 
 #include "archive/Exceptions.h"
-#include "archive/vmFunctions.h"
+#include "extract/TempFile.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-namespace {
-
-[[noreturn]] void ThrowCreateError(const std::string &path, int error)
-{
-    throw Exception(FormatStr("Cannot create file \"%s\". %s", path.c_str(), std::strerror(error)));
-}
-
-void WriteAll(int handle, const uint8_t *data, size_t size, const std::string &path)
-{
-    while (size > 0) {
-        const ssize_t written = ::write(handle, data, size);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            throw Exception(FormatStr("Error writing \"%s\". %s", path.c_str(), std::strerror(errno)));
-        }
-        data += written;
-        size -= size_t(written);
-    }
-}
-
-} // namespace
 
 TTargetWriter::~TTargetWriter()
 {
@@ -41,14 +18,17 @@ void TTargetWriter::CreateFolders(const std::string &folder)
 {
     if (folder.empty() || m_MadeFolders.count(folder))
         return;
-    // Each prefix ending at a "/" is one folder to make; existing ones are fine.
-    for (size_t end = folder.find('/', 1); end != std::string::npos; end = folder.find('/', end + 1)) {
-        const std::string prefix = folder.substr(0, end);
-        if (::mkdir(prefix.c_str(), 0777) != 0 && errno != EEXIST)
+    // Usually only the last folder is missing; otherwise each prefix ending
+    // at a "/" is one folder to make, and existing ones are fine.
+    if (::mkdir(folder.c_str(), 0777) != 0 && errno == ENOENT) {
+        for (size_t end = folder.find('/', 1); end != std::string::npos; end = folder.find('/', end + 1)) {
+            const std::string prefix = folder.substr(0, end);
+            if (::mkdir(prefix.c_str(), 0777) != 0 && errno != EEXIST)
+                return;
+        }
+        if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)
             return;
     }
-    if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)
-        return;
     struct stat info;
     if (::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
         m_MadeFolders.insert(folder);
@@ -111,28 +91,21 @@ void TTargetWriter::WriteFile(const std::string &folder, const std::string &name
     const int dir = FolderHandle(folder);
     if (dir < 0)
         ThrowCreateError(target, errno);
-
-    // A hidden name of our own in the same folder, so the rename stays on one file system.
+    // A temporary file in the same folder, so the rename stays on one file system.
     std::string temp;
     int handle = -1;
     for (int attempt = 0; handle < 0; ++attempt) {
-        temp = FormatStr(".vornx-%d-%u.part", int(::getpid()), m_TempCounter++);
+        temp = NewTempName();
         handle = ::openat(dir, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (handle < 0 && (errno != EEXIST || attempt > 100))
             ThrowCreateError(target, errno);
     }
     try {
-        WriteAll(handle, data.data(), data.size(), target);
+        WriteAndStamp(handle, data, time, target);
         const int closeError = ::close(handle) == 0 ? 0 : errno;
         handle = -1;
         if (closeError)
             throw Exception(FormatStr("Error writing \"%s\". %s", target.c_str(), std::strerror(closeError)));
-        // Stamped after the data is written and closed, so the time holds.
-        std::time_t stamp;
-        if (FileTimeToLocalUnixTime(time, stamp)) {
-            const struct timespec times[2] = {{0, UTIME_OMIT}, {stamp, 0}};
-            ::utimensat(dir, temp.c_str(), times, 0);
-        }
         if (::renameat(dir, temp.c_str(), dir, name.c_str()) != 0)
             ThrowCreateError(target, errno);
     } catch (...) {
@@ -141,4 +114,48 @@ void TTargetWriter::WriteFile(const std::string &folder, const std::string &name
         ::unlinkat(dir, temp.c_str(), 0);
         throw;
     }
+}
+
+void TTargetWriter::PlaceFile(const std::string &folder, const std::string &name, const TPreparedFile &file,
+                              TFileTime time)
+{
+    if (file.Staged)
+        PlaceStaged(folder, name, *file.Staged, time);
+    else
+        WriteFile(folder, name, file.Data, time);
+}
+
+void TTargetWriter::PlaceStaged(const std::string &folder, const std::string &name, const TStagedFile &staged,
+                                TFileTime time)
+{
+    const std::string target = folder + name;
+    const int dir = FolderHandle(folder);
+    if (dir < 0)
+        ThrowCreateError(target, errno);
+    int error = staged.Link(dir, name);
+    if (error == EEXIST)
+        error = ReplaceWithStaged(dir, name, staged, target);
+    // Another file system, or no way to link: write the bytes the ordinary way.
+    if (error != 0)
+        WriteFile(folder, name, staged.ReadBack(), time);
+}
+
+int TTargetWriter::ReplaceWithStaged(int dir, const std::string &name, const TStagedFile &staged,
+                                     const std::string &target)
+{
+    // Linked under a temporary name first, then renamed over the existing file in one step.
+    std::string temp;
+    int error = EEXIST;
+    for (int attempt = 0; error == EEXIST && attempt <= 100; ++attempt) {
+        temp = NewTempName();
+        error = staged.Link(dir, temp);
+    }
+    if (error != 0)
+        return error;
+    if (::renameat(dir, temp.c_str(), dir, name.c_str()) != 0) {
+        error = errno;
+        ::unlinkat(dir, temp.c_str(), 0);
+        ThrowCreateError(target, error);
+    }
+    return 0;
 }

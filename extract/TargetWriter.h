@@ -1,11 +1,13 @@
 #pragma once
 // TTargetWriter: the file-system side of an extraction run. Folders are made
 // with their parents; a file is written to a temporary file in its folder
-// and renamed over the target only when all of its data is on disk, so a
-// failure never leaves a partial file nor destroys the file it would replace.
+// (or comes staged, already written) and renamed or linked as the target
+// only when all of its data is on disk, so a failure never leaves a partial
+// file nor destroys the file it would replace.
 
 #include "archive/FileBuffer.h"
 #include "archive/vmVornFileDef.h"
+#include "extract/StagedFile.h"
 
 #include <cstdint>
 #include <ctime>
@@ -40,14 +42,20 @@ public:
     // taken as local time (DOS precision; a time outside the DOS range
     // leaves the system's time). Raises with the reason on failure.
     void WriteFile(const std::string &folder, const std::string &name, const TFileBuffer &data, TFileTime time);
+    // Puts a prepared file in place as folder + name: a staged one (already
+    // stamped) is linked there, bytes in memory are written by WriteFile.
+    void PlaceFile(const std::string &folder, const std::string &name, const TPreparedFile &file, TFileTime time);
 
 private:
     // A descriptor of the folder; -1 when it can't be opened.
     int FolderHandle(const std::string &folder);
     void CloseFolder();
+    void PlaceStaged(const std::string &folder, const std::string &name, const TStagedFile &staged, TFileTime time);
+    // Puts the staged file over the existing file `name` in `dir`; returns 0,
+    // or the error when the staged file can't be linked into `dir` at all.
+    int ReplaceWithStaged(int dir, const std::string &name, const TStagedFile &staged, const std::string &target);
 
     std::unordered_set<std::string> m_MadeFolders;
     std::string m_OpenFolder;
     int m_FolderHandle = -1;
-    uint32_t m_TempCounter = 0;
 };

@@ -85,7 +85,7 @@ int Decode(const std::string &archive, unsigned threads)
     limits.Threads = threads;
     TDecodePrefetcher prefetcher(vorn, files, limits);
     for (size_t i = 0; i < files.size(); ++i)
-        bytes += prefetcher.Take(i).size();
+        bytes += prefetcher.Take(i).Data.size();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("%.3f %llu\n", seconds, static_cast<unsigned long long>(bytes));
     return 0;

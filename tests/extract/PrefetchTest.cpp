@@ -95,7 +95,7 @@ TEST(Prefetch, FilesComeInOrderWithTheirErrorsWhateverIsPassed)
             continue;
         }
         try {
-            const TFileBuffer buffer = prefetcher.Take(i);
+            const TFileBuffer buffer = prefetcher.Take(i).Data;
             EXPECT_EQ(buffer.size(), vorn->GetSize(files[i])) << i;
             EXPECT_NE(i % 37, 5u) << "a damaged file decoded: " << i;
         } catch (const Exception &error) {

@@ -1,0 +1,55 @@
+#include "extract/StagingFolder.h"
+
+#include "extract/TempFile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+TStagingFolder::TStagingFolder(std::string root, std::vector<std::string> folders)
+    : m_Root(std::move(root)), m_Folders(std::move(folders))
+{
+}
+
+TStagingFolder::~TStagingFolder()
+{
+    if (m_RootHandle >= 0)
+        ::close(m_RootHandle);
+}
+
+int TStagingFolder::RootHandle()
+{
+    std::lock_guard lock(m_Mutex);
+    if (m_RootHandle < 0)
+        m_RootHandle = ::open(m_Root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    return m_RootHandle;
+}
+
+std::string TStagingFolder::Subfolder(size_t file) const
+{
+    const std::string &folder = m_Folders[file];
+    if (folder.size() <= m_Root.size() || folder.compare(0, m_Root.size(), m_Root) != 0)
+        return ".";
+    return folder.substr(m_Root.size());
+}
+
+std::optional<TStagedFile> TStagingFolder::Stage(size_t file, const TFileBuffer &data, TFileTime time)
+{
+    const int root = RootHandle();
+    if (root < 0)
+        return std::nullopt;
+    // Near its folder when that exists: the file system keeps a file's
+    // data close to its folder's.
+    constexpr int flags = O_TMPFILE | O_RDWR | O_CLOEXEC;
+    int handle = ::openat(root, Subfolder(file).c_str(), flags, 0666);
+    if (handle < 0)
+        handle = ::openat(root, ".", flags, 0666);
+    if (handle < 0)
+        return std::nullopt;
+    TStagedFile staged(handle);
+    try {
+        WriteAndStamp(handle, data, time, m_Root);
+    } catch (const std::exception &) {
+        return std::nullopt; // written again the ordinary way, which reports the error
+    }
+    return staged;
+}

@@ -1,0 +1,22 @@
+#pragma once
+// Helpers for writing a finished file before it is put in place under its
+// real name.
+
+#include "archive/FileBuffer.h"
+#include "archive/vmVornFileDef.h"
+
+#include <string>
+
+// A hidden name of our own that no archive entry or other run is likely to
+// use: the process, a random number drawn once and a counter. Thread-safe.
+std::string NewTempName();
+
+// Writes all the bytes to `handle`, with one write where possible, and then
+// stamps the file with the FILETIME taken as local time (DOS precision; a
+// time outside the DOS range leaves the system's time). Closing the file
+// later does not change the time. Raises with `target`, the file's final
+// path, in the message.
+void WriteAndStamp(int handle, const TFileBuffer &data, TFileTime time, const std::string &target);
+
+// Raises "Cannot create file "<path>". <reason>".
+[[noreturn]] void ThrowCreateError(const std::string &path, int error);
