@@ -3,6 +3,7 @@
 #include "archive/Exceptions.h"
 
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -190,17 +191,27 @@ TDateTime UnixTimeToLocalDateTime(std::time_t time)
     return DosDateTimeToDateTime(dos);
 }
 
+char16_t AnsiCharToUnicode(uint8_t byte)
+{
+    return byte >= 0x80 && byte < 0xA0 ? Cp1252High[byte - 0x80] : char16_t(byte);
+}
+
+char UnicodeToAnsiChar(char16_t ch)
+{
+    if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF))
+        return char(ch);
+    for (size_t i = 0; i < std::size(Cp1252High); ++i)
+        if (Cp1252High[i] == ch)
+            return char(0x80 + i);
+    return '?';
+}
+
 std::string AnsiToUtf8(std::string_view ansi)
 {
     std::string out;
     out.reserve(ansi.size());
-    for (const char c : ansi) {
-        const auto byte = uint8_t(c);
-        if (byte >= 0x80 && byte < 0xA0)
-            AppendUtf8(out, Cp1252High[byte - 0x80]);
-        else
-            AppendUtf8(out, byte);
-    }
+    for (const char c : ansi)
+        AppendUtf8(out, AnsiCharToUnicode(uint8_t(c)));
     return out;
 }
 

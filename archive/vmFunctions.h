@@ -48,4 +48,8 @@ TDateTime UnixTimeToLocalDateTime(std::time_t time);
 
 // Names in the archive are Windows-1252; the header's texts are UTF-16.
 std::string AnsiToUtf8(std::string_view ansi);
+// One Windows-1252 byte as a Unicode character, and back ('?' for a
+// character the code page doesn't have).
+char16_t AnsiCharToUnicode(uint8_t byte);
+char UnicodeToAnsiChar(char16_t ch);
 std::string Utf16ToUtf8(std::u16string_view text);

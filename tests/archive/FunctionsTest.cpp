@@ -71,6 +71,11 @@ TEST(FunctionsTest, TextConversions)
     EXPECT_EQ(AnsiToUtf8("caf\xe9 \x80 \x9f"), "caf\u00e9 \u20ac \u0178");
     EXPECT_EQ(Utf16ToUtf8(u"a\u00e4\u20ac\U0001F600"), "a\u00e4\u20ac\U0001F600");
     EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\uFFFD");
+    // Every byte survives the way to Unicode and back; a character outside
+    // the code page becomes "?".
+    for (int byte = 0; byte < 256; ++byte)
+        EXPECT_EQ(uint8_t(UnicodeToAnsiChar(AnsiCharToUnicode(uint8_t(byte)))), byte);
+    EXPECT_EQ(UnicodeToAnsiChar(u'\u4e00'), '?');
 }
 
 TEST(VornInfoTest, RowsOfTheDemoHeader)
