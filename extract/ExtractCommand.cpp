@@ -1,6 +1,6 @@
 #include "extract/ExtractCommand.h"
 
-#include "extract/ExtractEngine.h"
+#include "engines/ExtractEngine.h"
 #include "extract/FormExtractDialog.h"
 #include "extract/GuiExtractFeedback.h"
 

@@ -5,7 +5,7 @@
 // second start while one runs is refused.
 
 #include "archive/vmVornFile.h"
-#include "extract/ExtractTypes.h"
+#include "engines/ExtractTypes.h"
 
 #include <QString>
 

@@ -4,7 +4,7 @@
 // folder names are rebuilt. Made once at program start and reused, so the
 // path and the check box keep what the user left in them.
 
-#include "extract/ExtractTypes.h"
+#include "engines/ExtractTypes.h"
 
 #include <QDialog>
 

@@ -3,7 +3,7 @@
 // Each of the five buttons gives its answer; closing the dialog any other
 // way counts as No.
 
-#include "extract/ExtractTypes.h"
+#include "engines/ExtractTypes.h"
 
 #include <QDialog>
 

@@ -3,7 +3,7 @@
 // frmOverwriteDlg, made anew for each file, and each failed file in a
 // message box of its own.
 
-#include "extract/ExtractTypes.h"
+#include "engines/ExtractTypes.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -12,7 +12,7 @@
 #include "archive/Exceptions.h"
 #include "archive/TreeWalk.h"
 #include "archive/vmFunctions.h"
-#include "extract/ExtractEngine.h"
+#include "engines/ExtractEngine.h"
 #include "tools/VornToolCommands.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 // vorntool x: extraction on the command line, with the engine the GUI uses.
 
-#include "extract/ExtractTypes.h"
+#include "engines/ExtractTypes.h"
 
 #include <iosfwd>
 #include <optional>

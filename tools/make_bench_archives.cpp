@@ -11,7 +11,7 @@
 //     extraction does.
 
 #include "archive/TreeWalk.h"
-#include "extract/DecodePrefetcher.h"
+#include "engines/DecodePrefetcher.h"
 #include "tests/support/VornWriter.h"
 
 #include <chrono>

@@ -4,7 +4,7 @@
 #include "browser/FileListModel.h"
 #include "browser/FileListView.h"
 #include "browser/FormMain.h"
-#include "extract/ExtractTypes.h"
+#include "engines/ExtractTypes.h"
 #include "extract/FormExtractDialog.h"
 #include "settings/FormOptions.h"
 #include "tests/browser/BrowserFixture.h"

@@ -2,7 +2,7 @@
 // and the Extract command around one run (offscreen; the modal dialogs are
 // answered through the command's seams or by a timer).
 
-#include "tests/extract/ExtractTestSupport.h"
+#include "tests/engines/ExtractTestSupport.h"
 
 #include "archive/vmFunctions.h"
 #include "extract/ExtractCommand.h"

@@ -1,9 +1,9 @@
 // Decoding ahead on worker threads must not change what a run does: the same
 // files, questions, reports and status texts in the same order.
 
-#include "tests/extract/ExtractTestSupport.h"
+#include "tests/engines/ExtractTestSupport.h"
 
-#include "extract/DecodePrefetcher.h"
+#include "engines/DecodePrefetcher.h"
 
 #include <gtest/gtest.h>
 

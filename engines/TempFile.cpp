@@ -1,4 +1,4 @@
-#include "extract/TempFile.h"
+#include "engines/TempFile.h"
 
 #include "archive/Exceptions.h"
 #include "archive/vmFunctions.h"

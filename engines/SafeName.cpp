@@ -1,4 +1,4 @@
-#include "extract/SafeName.h"
+#include "engines/SafeName.h"
 
 #include "archive/Exceptions.h"
 #include "archive/vmFunctions.h"

@@ -1,6 +1,6 @@
-#include "extract/StagingFolder.h"
+#include "engines/StagingFolder.h"
 
-#include "extract/TempFile.h"
+#include "engines/TempFile.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "extract/StagedFile.h"
+#include "engines/StagedFile.h"
 
 #include "archive/Exceptions.h"
 

@@ -1,8 +1,8 @@
-#include "extract/ExtractPlan.h"
+#include "engines/ExtractPlan.h"
 
 #include "archive/Exceptions.h"
 #include "archive/vmFunctions.h"
-#include "extract/SafeName.h"
+#include "engines/SafeName.h"
 
 #include <algorithm>
 #include <unordered_set>

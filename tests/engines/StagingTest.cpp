@@ -4,11 +4,11 @@
 // failure leaves behind, and that no temporary file outlives a run however
 // it ends.
 
-#include "tests/extract/ExtractTestSupport.h"
+#include "tests/engines/ExtractTestSupport.h"
 
 #include "archive/vmFunctions.h"
-#include "extract/StagingFolder.h"
-#include "extract/TargetWriter.h"
+#include "engines/StagingFolder.h"
+#include "engines/TargetWriter.h"
 
 #include <gtest/gtest.h>
 

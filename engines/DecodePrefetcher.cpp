@@ -1,6 +1,6 @@
-#include "extract/DecodePrefetcher.h"
+#include "engines/DecodePrefetcher.h"
 
-#include "extract/StagingFolder.h"
+#include "engines/StagingFolder.h"
 
 #include <algorithm>
 #include <stdexcept>

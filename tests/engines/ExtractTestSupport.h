@@ -5,7 +5,7 @@
 
 #include "archive/Exceptions.h"
 #include "archive/vmVornFile.h"
-#include "extract/ExtractEngine.h"
+#include "engines/ExtractEngine.h"
 #include "tests/support/VornWriter.h"
 
 #include <deque>

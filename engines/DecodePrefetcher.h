@@ -9,7 +9,7 @@
 // only reads the archive (TVornFile::ReadFile is safe on several threads).
 
 #include "archive/vmVornFile.h"
-#include "extract/StagedFile.h"
+#include "engines/StagedFile.h"
 
 #include <condition_variable>
 #include <cstdint>

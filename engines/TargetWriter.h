@@ -7,7 +7,7 @@
 
 #include "archive/FileBuffer.h"
 #include "archive/vmVornFileDef.h"
-#include "extract/StagedFile.h"
+#include "engines/StagedFile.h"
 
 #include <cstdint>
 #include <ctime>

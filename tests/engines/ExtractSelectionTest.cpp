@@ -1,6 +1,6 @@
 // Which entries a run writes, and where, for each selection and folder mode.
 
-#include "tests/extract/ExtractTestSupport.h"
+#include "tests/engines/ExtractTestSupport.h"
 
 #include <gtest/gtest.h>
 

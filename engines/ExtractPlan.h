@@ -6,7 +6,7 @@
 // lets the decoding of later files start early.
 
 #include "archive/vmVornFile.h"
-#include "extract/ExtractTypes.h"
+#include "engines/ExtractTypes.h"
 
 #include <exception>
 #include <string>

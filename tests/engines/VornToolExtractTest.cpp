@@ -1,6 +1,6 @@
 // vorntool x: arguments, overwrite flags, reports and exit codes.
 
-#include "tests/extract/ExtractTestSupport.h"
+#include "tests/engines/ExtractTestSupport.h"
 
 #include "archive/vmFunctions.h"
 #include "tools/VornToolExtract.h"

@@ -1,6 +1,6 @@
 // The overwrite question and the modes its answers switch to.
 
-#include "tests/extract/ExtractTestSupport.h"
+#include "tests/engines/ExtractTestSupport.h"
 
 #include "archive/vmFunctions.h"
 

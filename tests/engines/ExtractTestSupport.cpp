@@ -1,4 +1,4 @@
-#include "tests/extract/ExtractTestSupport.h"
+#include "tests/engines/ExtractTestSupport.h"
 
 #include <algorithm>
 #include <fstream>

@@ -1,7 +1,7 @@
-#include "extract/TargetWriter.h"
+#include "engines/TargetWriter.h"
 
 #include "archive/Exceptions.h"
-#include "extract/TempFile.h"
+#include "engines/TempFile.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,7 +1,7 @@
 // Per-file failures, hostile names, the replacement through a temporary file
 // and the time stamps of written files.
 
-#include "tests/extract/ExtractTestSupport.h"
+#include "tests/engines/ExtractTestSupport.h"
 
 #include "archive/vmFunctions.h"
 

@@ -1,10 +1,10 @@
-#include "extract/ExtractEngine.h"
+#include "engines/ExtractEngine.h"
 
 #include "archive/Exceptions.h"
 #include "archive/vmFunctions.h"
-#include "extract/ExtractPlan.h"
-#include "extract/StagingFolder.h"
-#include "extract/TargetWriter.h"
+#include "engines/ExtractPlan.h"
+#include "engines/StagingFolder.h"
+#include "engines/TargetWriter.h"
 
 std::string ExtractFailureText(const TExtractFailure &failure)
 {

@@ -11,8 +11,8 @@
 // under hidden temporary names, may run ahead on worker threads.
 
 #include "archive/vmVornFile.h"
-#include "extract/DecodePrefetcher.h"
-#include "extract/ExtractTypes.h"
+#include "engines/DecodePrefetcher.h"
+#include "engines/ExtractTypes.h"
 
 #include <functional>
 #include <string>
