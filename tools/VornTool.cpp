@@ -1,5 +1,5 @@
 // vorntool: the archive core on the command line.
-//   vorntool info ARCHIVE | ls ARCHIVE | cat ARCHIVE PATH | test ARCHIVE
+//   vorntool info | ls | cat | test | x | find (see the usage text)
 
 #include "tools/VornToolCommands.h"
 
@@ -19,6 +19,7 @@ const std::vector<TToolCommand> &ToolCommands()
         CatCommand(),
         TestCommand(),
         ExtractCommand(),
+        FindCommand(),
     };
     return commands;
 }

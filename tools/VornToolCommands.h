@@ -24,6 +24,7 @@ TToolCommand ListCommand();    // VornToolList.cpp
 TToolCommand CatCommand();     // VornToolCat.cpp
 TToolCommand TestCommand();    // VornToolTest.cpp
 TToolCommand ExtractCommand(); // VornToolExtract.cpp ("x")
+TToolCommand FindCommand();    // VornToolFind.cpp
 
 // Every command, in the order the usage text lists them.
 const std::vector<TToolCommand> &ToolCommands();

@@ -1,12 +1,16 @@
-// vorntool ls ARCHIVE: every entry below the root, depth first in stored
-// order, one tab-separated line each:
+// vorntool ls ARCHIVE [--json]: every entry below the root, depth first in
+// stored order, one tab-separated line each:
 //   kind  size  compressed-size  format  crc  date  path
+// or with --json a JSON array of one object per entry.
 
 #include "tools/VornToolCommands.h"
 
 #include "archive/Exceptions.h"
 #include "archive/TreeWalk.h"
 #include "archive/vmFunctions.h"
+#include "tools/VornToolJson.h"
+
+#include <cstdio>
 
 namespace {
 
@@ -22,12 +26,36 @@ std::string EntryLine(const TVornFile &vorn, TEntryOffset entry, const std::stri
            + "\t" + date + "\t" + path + "\n";
 }
 
+int Usage()
+{
+    std::fputs("usage: vorntool ls ARCHIVE [--json]\n", stderr);
+    return 2;
+}
+
 int RunList(const std::vector<std::string> &arguments)
 {
-    const TVornFile vorn(arguments[0]);
+    std::string archive;
+    bool json = false;
+    for (const std::string &word : arguments) {
+        if (word == "--json")
+            json = true;
+        else if (archive.empty() && !word.empty())
+            archive = word;
+        else
+            return Usage();
+    }
+    if (archive.empty())
+        return Usage();
+    const TVornFile vorn(archive);
+    TJsonArrayWriter array;
     WalkTree(vorn, vorn.GetRootOffset(), [&](TEntryOffset entry, const std::string &relative) {
-        WriteStdout(EntryLine(vorn, entry, relative));
+        if (json)
+            array.Add(EntryJson(vorn, entry, EntryDisplayPath(vorn, entry, relative)));
+        else
+            WriteStdout(EntryLine(vorn, entry, relative));
     });
+    if (json)
+        array.Finish();
     return 0;
 }
 
@@ -35,5 +63,5 @@ int RunList(const std::vector<std::string> &arguments)
 
 TToolCommand ListCommand()
 {
-    return {"ls", "ARCHIVE", "list every entry", 1, RunList};
+    return {"ls", "ARCHIVE [--json]", "list every entry", SIZE_MAX, RunList};
 }

@@ -268,4 +268,46 @@ TEST(VornToolTest, FailuresAndExitCodes)
     }
 }
 
+TEST(VornToolTest, FindPrintsMatchesWithGrepExitCodesAndJson)
+{
+    TempDir dir;
+    VornWriter w;
+    const auto sub = w.addDir(0, "Sub");
+    w.addFile(sub, {.name = "Quote\"d.TXT", .data = TextBytes("hello")});
+    w.addFile(0, {.name = "big.bin", .data = TextLikeBytes(5000, 1), .format = DATAFORMAT_ZLIB});
+    const std::string path = dir.file("a.vmres");
+    w.write(path);
+
+    ToolRun run = Vorntool({"find", path, "--name", "*.txt"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "Sub/Quote\"d.TXT\n");
+    run = Vorntool({"find", path, path, "--regex", "^s", "--path"});
+    EXPECT_EQ(run.out, path + ":Sub/\n" + path + ":Sub/Quote\"d.TXT\n" + path + ":Sub/\n" + path
+                           + ":Sub/Quote\"d.TXT\n");
+    run = Vorntool({"find", path, "--min-size", "6", "--format", "zlib"});
+    EXPECT_EQ(run.out, "big.bin\n");
+    run = Vorntool({"find", path, "--name", "*.lua"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "");
+    for (const std::vector<std::string> &bad :
+         {std::vector<std::string>{"find", path, "--regex", "(x"}, {"find", path, "--min-size", "-1"},
+          {"find", path, "--format", "rar"}, {"find", dir.file("missing"), path}}) {
+        run = Vorntool(bad);
+        EXPECT_EQ(run.exitCode, 2) << bad[2];
+        EXPECT_FALSE(run.err.empty());
+    }
+
+    run = Vorntool({"find", path, "--name", "*.txt", "--json"});
+    EXPECT_EQ(run.exitCode, 0);
+    const std::string object = "\"kind\":\"f\",\"size\":5,\"compressedSize\":5,\"format\":\"Raw\",\"crc\":\""
+                               + Crc(TextBytes("hello")) + "\"";
+    EXPECT_EQ(run.out.substr(0, 2), "[\n");
+    EXPECT_NE(run.out.find("{\"archive\":\"" + path + "\"," + object), std::string::npos);
+    EXPECT_NE(run.out.find(",\"path\":\"Sub/Quote\\\"d.TXT\"}\n]\n"), std::string::npos);
+    const ToolRun ls = Vorntool({"ls", "--json", path});
+    EXPECT_EQ(Lines(ls.out).size(), 5u);
+    EXPECT_EQ(Lines(ls.out).at(1).rfind("{\"kind\":\"d\",\"size\":0,\"compressedSize\":0,\"format\":null", 0), 0u);
+    EXPECT_EQ(Lines(ls.out).at(2).rfind("{" + object + ",\"date\":", 0), 0u);
+}
+
 } // namespace

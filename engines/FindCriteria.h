@@ -1,0 +1,55 @@
+#pragma once
+// TFindCriteria: what a search looks for. Every criterion that is set must
+// hold; an empty criteria set finds every entry. Texts are UTF-8.
+
+#include "archive/vmFunctions.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class TNameMode : uint8_t {
+    Auto,      // a glob when the text has "*" or "?", else a substring
+    Substring, // the text anywhere in the name
+    Glob,      // "*" and "?" wildcards over the whole name
+    Regex,     // a regular expression found anywhere in the name
+};
+
+enum class TContentMode : uint8_t {
+    None,
+    Text, // Windows-1252 (ASCII) or UTF-16LE text
+    Hex,  // bytes written in hex ("DE AD be ef", "deadbeef")
+};
+
+struct TFindCriteria {
+    std::string Name; // empty: any name
+    TNameMode NameMode = TNameMode::Auto;
+    bool IgnoreCase = true; // names and text, Windows-1252 letters included
+    bool WholePath = false; // match "folder/sub/name" below the root instead of the name
+
+    // Extensions ("vmtex", ".bmp") or file-type descriptions; any one may
+    // match. Folders never match a type.
+    std::vector<std::string> Types;
+    std::optional<uint64_t> MinSize; // folders never match a size
+    std::optional<uint64_t> MaxSize;
+    uint8_t Formats = 0; // bit (1 << DATAFORMAT_x) per accepted storage format; 0: any
+    std::optional<TDateTime> ModifiedFrom; // as the list shows the date
+    std::optional<TDateTime> ModifiedTo;
+
+    TContentMode ContentMode = TContentMode::None;
+    std::string Content;
+
+    // The name mode Auto stands for with this name.
+    TNameMode EffectiveNameMode() const;
+    // Whether only files can match (any criterion but the name is set).
+    bool FilesOnly() const;
+    bool HasContent() const { return ContentMode != TContentMode::None && !Content.empty(); }
+    // True when everything these criteria find is among what `previous`
+    // found: only the name text grew as a substring. A search can then look
+    // at the previous results alone.
+    bool Narrows(const TFindCriteria &previous) const;
+};
+
+// Bits for TFindCriteria::Formats.
+constexpr uint8_t FormatBit(uint16_t format) { return uint8_t(1u << format); }

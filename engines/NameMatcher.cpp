@@ -1,0 +1,42 @@
+#include "engines/NameMatcher.h"
+
+#include "engines/AnsiFold.h"
+
+TNameMatcher::TNameMatcher(const std::string &pattern, TNameMode mode, bool ignoreCase)
+    : m_IgnoreCase(ignoreCase)
+{
+    TFindCriteria resolve;
+    resolve.Name = pattern;
+    resolve.NameMode = mode;
+    m_Mode = resolve.EffectiveNameMode();
+    const std::vector<int> chars = Utf8ToAnsiChars(pattern);
+    switch (m_Mode) {
+    case TNameMode::Regex:
+        m_Regex.emplace(chars, ignoreCase);
+        m_All = pattern.empty();
+        break;
+    case TNameMode::Glob:
+        m_Glob.emplace(chars, ignoreCase);
+        m_All = pattern == "*";
+        break;
+    default:
+        for (const int c : chars) {
+            m_Impossible = m_Impossible || c < 0;
+            m_Needle += char(c < 0 ? 0 : ignoreCase ? FoldAnsi(uint8_t(c)) : c);
+        }
+        m_All = pattern.empty();
+        break;
+    }
+}
+
+bool TNameMatcher::Matches(std::string_view name, std::string_view folded) const
+{
+    if (m_All)
+        return true;
+    const std::string_view text = m_IgnoreCase ? folded : name;
+    switch (m_Mode) {
+    case TNameMode::Regex: return m_Regex->Matches(name); // its sets ignore case themselves
+    case TNameMode::Glob: return m_Glob->Matches(text);
+    default: return !m_Impossible && text.find(m_Needle) != std::string_view::npos;
+    }
+}

@@ -1,0 +1,167 @@
+#include "engines/NameSearch.h"
+
+#include "archive/Exceptions.h"
+#include "engines/AnsiFold.h"
+
+namespace {
+
+std::string FoldedAnsi(const std::string &utf8)
+{
+    std::string out;
+    for (const int c : Utf8ToAnsiChars(utf8))
+        out += char(c < 0 ? 0 : FoldAnsi(uint8_t(c)));
+    return out;
+}
+
+std::string_view Extension(std::string_view folded)
+{
+    const size_t dot = folded.rfind('.');
+    return dot == std::string_view::npos ? std::string_view() : folded.substr(dot + 1);
+}
+
+// Scratch for whole-path matching, one per thread.
+thread_local std::string PathScratch;
+thread_local std::string FoldedPathScratch;
+
+} // namespace
+
+TNameSearch::TNameSearch(const TFindCriteria &criteria, TTypeDescriber describer)
+    : m_Criteria(criteria), m_Name(criteria.Name, criteria.NameMode, criteria.IgnoreCase),
+      m_Describer(std::move(describer))
+{
+    for (const std::string &type : criteria.Types) {
+        std::string folded = FoldedAnsi(type);
+        if (folded.rfind("*.", 0) == 0)
+            folded.erase(0, 2);
+        else if (folded.rfind('.', 0) == 0)
+            folded.erase(0, 1);
+        if (!folded.empty())
+            m_Types.push_back(folded);
+    }
+}
+
+bool TNameSearch::AcceptsType(std::string_view name, std::string_view folded) const
+{
+    const std::string extension(Extension(folded));
+    const auto known = m_TypeOfExtension.find(extension);
+    if (known != m_TypeOfExtension.end())
+        return known->second;
+    bool accepted = false;
+    for (const std::string &type : m_Types)
+        accepted = accepted || type == extension;
+    if (!accepted && m_Describer) {
+        // Descriptions depend only on the extension: asked once per extension.
+        const std::string description = FoldedAnsi(m_Describer(name));
+        for (const std::string &type : m_Types)
+            accepted = accepted || (!description.empty() && type == description);
+    }
+    m_TypeOfExtension.emplace(extension, accepted);
+    return accepted;
+}
+
+bool TNameSearch::AcceptsAttributes(const TNameIndex &index, size_t i) const
+{
+    const TNameIndex::TItem &item = index.Item(i);
+    const TVornFile &vorn = index.Vorn();
+    const TFindCriteria &c = m_Criteria;
+    if (item.IsFolder)
+        return !c.FilesOnly() && ((!c.ModifiedFrom && !c.ModifiedTo) || [&] {
+                   const TDateTime date = FileTimeToDateTime(vorn.GetFileTime(item.Entry));
+                   return (!c.ModifiedFrom || date >= *c.ModifiedFrom) && (!c.ModifiedTo || date <= *c.ModifiedTo);
+               }());
+    if (!m_Types.empty()) {
+        if (!AcceptsType(index.Name(i), index.FoldedName(i)))
+            return false;
+    }
+    if (c.MinSize || c.MaxSize) {
+        const uint64_t size = vorn.GetSize(item.Entry);
+        if ((c.MinSize && size < *c.MinSize) || (c.MaxSize && size > *c.MaxSize))
+            return false;
+    }
+    if (c.Formats != 0) {
+        const uint16_t format = vorn.GetFormat(item.Entry);
+        if (format >= 8 || (c.Formats & FormatBit(format)) == 0)
+            return false;
+    }
+    if (c.ModifiedFrom || c.ModifiedTo) {
+        const TDateTime date = FileTimeToDateTime(vorn.GetFileTime(item.Entry));
+        if ((c.ModifiedFrom && date < *c.ModifiedFrom) || (c.ModifiedTo && date > *c.ModifiedTo))
+            return false;
+    }
+    return true;
+}
+
+bool TNameSearch::Accepts(const TNameIndex &index, size_t i) const
+{
+    const TNameIndex::TItem &item = index.Item(i);
+    const std::string_view folded = index.FoldedName(i);
+    if (!m_Name.MatchesAll()) {
+        if (!m_Criteria.WholePath) {
+            if (!m_Name.Matches(index.Name(i), folded))
+                return false;
+        } else {
+            const std::string &folder = index.FolderPath(item.Folder);
+            PathScratch.assign(folder).append(index.Name(i));
+            FoldAnsiText(PathScratch, FoldedPathScratch);
+            if (!m_Name.Matches(PathScratch, FoldedPathScratch))
+                return false;
+        }
+    }
+    try {
+        return AcceptsAttributes(index, i);
+    } catch (const Exception &) {
+        return false; // a record the index can't answer for meets no criterion
+    }
+}
+
+namespace {
+
+// Runs `accepts` over `count` positions, item numbers from `itemAt`.
+template <typename ItemAt>
+size_t Scan(size_t count, ItemAt itemAt, const std::function<bool(size_t)> &accepts,
+            const TNameSearch::TBatchSink &sink, const std::atomic<bool> *cancel, bool *completed)
+{
+    std::vector<uint32_t> batch;
+    size_t found = 0;
+    bool done = true;
+    for (size_t k = 0; k < count; ++k) {
+        if ((k & 0x3FFF) == 0 && cancel && cancel->load(std::memory_order_relaxed)) {
+            done = false;
+            break;
+        }
+        const size_t i = itemAt(k);
+        if (!accepts(i))
+            continue;
+        batch.push_back(uint32_t(i));
+        ++found;
+        if (batch.size() == TNameSearch::BatchSize) {
+            sink(batch);
+            batch.clear();
+        }
+    }
+    if (!batch.empty())
+        sink(batch);
+    if (completed)
+        *completed = done;
+    return found;
+}
+
+} // namespace
+
+size_t TNameSearch::Run(const TNameIndex &index, size_t first, size_t last, const TBatchSink &sink,
+                        const std::atomic<bool> *cancel, bool *completed) const
+{
+    last = std::min(last, index.Count());
+    first = std::min(first, last);
+    return Scan(
+        last - first, [first](size_t k) { return first + k; },
+        [&](size_t i) { return Accepts(index, i); }, sink, cancel, completed);
+}
+
+size_t TNameSearch::Run(const TNameIndex &index, const std::vector<uint32_t> &candidates, const TBatchSink &sink,
+                        const std::atomic<bool> *cancel, bool *completed) const
+{
+    return Scan(
+        candidates.size(), [&](size_t k) { return size_t(candidates[k]); },
+        [&](size_t i) { return i < index.Count() && Accepts(index, i); }, sink, cancel, completed);
+}

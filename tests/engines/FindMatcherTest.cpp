@@ -1,0 +1,175 @@
+// The name criterion and the index-answered criteria of a search.
+
+#include "tests/engines/ExtractTestSupport.h"
+
+#include "archive/TreeWalk.h"
+#include "engines/NameIndex.h"
+#include "engines/NameMatcher.h"
+#include "engines/NameSearch.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+bool NameMatches(const std::string &pattern, TNameMode mode, const std::string &ansiName, bool ignoreCase = true)
+{
+    const TNameMatcher matcher(pattern, mode, ignoreCase);
+    std::string folded;
+    FoldAnsiText(ansiName, folded);
+    return matcher.Matches(ansiName, folded);
+}
+
+TEST(FindMatcher, GlobCoversTheWholeNameWithStarAndQuestionMark)
+{
+    EXPECT_TRUE(NameMatches("*.vmtex", TNameMode::Glob, "Stone.VMTEX"));
+    EXPECT_FALSE(NameMatches("*.vmtex", TNameMode::Glob, "stone.vmtex.bak"));
+    EXPECT_TRUE(NameMatches("tex?_*.bmp", TNameMode::Glob, "tex1_grass.bmp"));
+    EXPECT_TRUE(NameMatches("tex?_*.bmp", TNameMode::Glob, "tex1_.bmp"));
+    EXPECT_FALSE(NameMatches("tex?_*.bmp", TNameMode::Glob, "tex12_grass.bmp"));
+    EXPECT_TRUE(NameMatches("*a*b*c", TNameMode::Glob, "xxaxxbxxbcc"));
+    EXPECT_FALSE(NameMatches("*.BMP", TNameMode::Glob, "pic.bmp", false));
+    // Auto: wildcards make a glob, plain text a substring.
+    EXPECT_TRUE(NameMatches("tex?", TNameMode::Auto, "tex1"));
+    EXPECT_FALSE(NameMatches("tex?", TNameMode::Auto, "tex1.bmp"));
+    EXPECT_TRUE(NameMatches("ONE", TNameMode::Auto, "stone.bmp"));
+}
+
+TEST(FindMatcher, RegexFindsAnywhereUnlessAnchored)
+{
+    EXPECT_TRUE(NameMatches("^tex[0-9]{2,3}\\.(bmp|tga)$", TNameMode::Regex, "TEX042.tga"));
+    EXPECT_FALSE(NameMatches("^tex[0-9]{2,3}\\.(bmp|tga)$", TNameMode::Regex, "tex0421.tga"));
+    EXPECT_TRUE(NameMatches("n[^0-9]+e", TNameMode::Regex, "xxstonnexx"));
+    EXPECT_FALSE(NameMatches("n[^0-9]+e", TNameMode::Regex, "n1e"));
+    EXPECT_TRUE(NameMatches("a\\d?b", TNameMode::Regex, "ab"));
+    EXPECT_TRUE(NameMatches("(?:ab)+$", TNameMode::Regex, "xabab"));
+    EXPECT_FALSE(NameMatches("[a-c]", TNameMode::Regex, "XYZ"));
+    EXPECT_FALSE(NameMatches("Stone", TNameMode::Regex, "stone", false));
+
+    // A pattern that backtracking engines take exponential time or deep
+    // recursion on, over a long text: answered in one pass.
+    const std::string longName(200000, 'a');
+    EXPECT_FALSE(NameMatches("(a|aa)*(a*)*b", TNameMode::Regex, longName));
+    EXPECT_TRUE(NameMatches("(a|aa)*$", TNameMode::Regex, longName));
+}
+
+TEST(FindMatcher, MalformedRegexIsAnErrorWithItsReason)
+{
+    const std::vector<std::pair<std::string, std::string>> bad = {
+        {"(stone", "missing )"}, {"stone)", "unmatched )"}, {"*.bmp", "nothing to repeat"},
+        {"[a-", "missing ]"},    {"[z-a]", "bad range"},    {"a{5,2}", "m below n"},
+        {"\\", "at the end"},    {"\\q", "unsupported escape"}, {std::string(300, '('), "nested too deeply"},
+    };
+    for (const auto &[pattern, reason] : bad) {
+        SCOPED_TRACE(pattern);
+        try {
+            TNameMatcher(pattern, TNameMode::Regex, true);
+            ADD_FAILURE() << "accepted";
+        } catch (const Exception &error) {
+            EXPECT_NE(std::string(error.what()).find(reason), std::string::npos) << error.what();
+        }
+    }
+}
+
+TEST(FindMatcher, Windows1252LettersFoldInEveryMode)
+{
+    const std::string ete = "\xC9T\xC9.txt";  // "ÉTÉ.txt" as stored
+    const std::string skoda = "\x8A" "koda"; // "Škoda"
+    for (const TNameMode mode : {TNameMode::Substring, TNameMode::Glob, TNameMode::Regex}) {
+        SCOPED_TRACE(int(mode));
+        const std::string pattern = mode == TNameMode::Glob ? "été*" : "été";
+        EXPECT_TRUE(NameMatches(pattern, mode, ete));
+        EXPECT_FALSE(NameMatches(pattern, mode, ete, false));
+        EXPECT_TRUE(NameMatches(mode == TNameMode::Glob ? "škoda" : "ško", mode, skoda));
+    }
+    EXPECT_TRUE(NameMatches("[à-þ]T", TNameMode::Regex, ete));
+    // A character the code page lacks never matches, not even a stored "?".
+    EXPECT_FALSE(NameMatches("a\u03A9", TNameMode::Substring, "a?"));
+    EXPECT_FALSE(NameMatches("a\u03A9", TNameMode::Glob, "a?"));
+    EXPECT_FALSE(NameMatches("a\u03A9", TNameMode::Regex, "a?"));
+}
+
+class FindCriteriaTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        VornWriter writer;
+        const auto art = writer.addDir(0, "Art");
+        writer.addFile(art, TextFile("Stone.VMTEX", std::string(3000, 's'), MakeFileTime(2003, 5, 14), DATAFORMAT_ZLIB));
+        writer.addFile(art, TextFile("grass.vmtex", "g", MakeFileTime(2004, 2, 29)));
+        const auto maps = writer.addDir(0, "maps");
+        writer.addFile(maps, TextFile("stone.map", std::string(500, 'm'), MakeFileTime(2004, 2, 29), DATAFORMAT_LZO));
+        writer.addDir(maps, "stones");
+        m_Vorn = BuildArchive(writer, m_Folder.path() / "a.vmres");
+        m_Index = std::make_unique<TNameIndex>(*m_Vorn);
+    }
+
+    std::vector<std::string> Find(const TFindCriteria &criteria, TNameSearch::TTypeDescriber describer = {})
+    {
+        std::vector<std::string> paths;
+        TNameSearch(criteria, describer).Run(*m_Index, 0, m_Index->Count(), [&](const std::vector<uint32_t> &items) {
+            for (const uint32_t i : items)
+                paths.push_back(m_Index->FolderPath(m_Index->Item(i).Folder) + std::string(m_Index->Name(i)));
+        });
+        return paths;
+    }
+
+    TScratchFolder m_Folder;
+    std::unique_ptr<TVornFile> m_Vorn;
+    std::unique_ptr<TNameIndex> m_Index;
+};
+
+TEST_F(FindCriteriaTest, CriteriaCombine)
+{
+    TFindCriteria stone;
+    stone.Name = "stone";
+    EXPECT_EQ(Find(stone), (std::vector<std::string>{"Art/Stone.VMTEX", "maps/stone.map", "maps/stones"}));
+
+    TFindCriteria files = stone;
+    files.MinSize = 501; // folders have no size: a size criterion leaves them out
+    EXPECT_EQ(Find(files), (std::vector<std::string>{"Art/Stone.VMTEX"}));
+    files.MinSize.reset();
+    files.Formats = FormatBit(DATAFORMAT_LZO) | FormatBit(DATAFORMAT_RAW);
+    EXPECT_EQ(Find(files), (std::vector<std::string>{"maps/stone.map"}));
+
+    TFindCriteria typed;
+    typed.Types = {"*.VMTEX"};
+    typed.ModifiedFrom = FileTimeToDateTime(MakeFileTime(2004, 1, 1));
+    EXPECT_EQ(Find(typed), (std::vector<std::string>{"Art/grass.vmtex"}));
+    typed = {};
+    typed.Types = {"Velmire map"};
+    const auto describe = [](std::string_view name) {
+        return name.ends_with(".map") ? std::string("Velmire Map") : std::string("File");
+    };
+    EXPECT_EQ(Find(typed, describe), (std::vector<std::string>{"maps/stone.map"}));
+
+    TFindCriteria path;
+    path.Name = "maps/*s";
+    path.WholePath = true;
+    EXPECT_EQ(Find(path), (std::vector<std::string>{"maps/stones"}));
+    path.WholePath = false;
+    EXPECT_TRUE(Find(path).empty());
+}
+
+TEST_F(FindCriteriaTest, SubtreeAndNarrowing)
+{
+    const auto [first, last] = m_Index->SubtreeRange(FindEntry(*m_Vorn, "maps"));
+    std::vector<std::string> below;
+    for (size_t i = first; i < last; ++i)
+        below.emplace_back(m_Index->Name(i));
+    EXPECT_EQ(below, (std::vector<std::string>{"stone.map", "stones"}));
+
+    TFindCriteria before;
+    before.Name = "St";
+    TFindCriteria after = before;
+    after.Name = "xSTo";
+    EXPECT_TRUE(after.Narrows(before));
+    after.Name = "s";
+    EXPECT_FALSE(after.Narrows(before));
+    after.Name = "st*";
+    EXPECT_FALSE(after.Narrows(before));
+    after.Name = "stone";
+    after.MinSize = 1;
+    EXPECT_FALSE(after.Narrows(before));
+}
+
+} // namespace
