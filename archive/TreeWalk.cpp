@@ -1,5 +1,6 @@
 #include "archive/TreeWalk.h"
 
+#include "archive/Exceptions.h"
 #include "archive/vmFunctions.h"
 
 #include <unordered_set>
@@ -10,7 +11,7 @@ namespace {
 struct Frame {
     std::vector<TEntryOffset> children;
     size_t next = 0;
-    std::string prefix;
+    size_t prefixLength = 0; // of the shared path: the folder's own path and "/"
 };
 
 char UpperAscii(char c)
@@ -20,11 +21,29 @@ char UpperAscii(char c)
 
 } // namespace
 
-void WalkTree(const TVornFile &vorn, TEntryOffset directory, const TEntryVisitor &visit)
+void WalkTree(const TVornFile &vorn, TEntryOffset directory, const TEntryVisitor &visit,
+              const TEntryErrorVisitor &failed)
 {
+    // One path for the whole walk, cut back to the folder's prefix at each
+    // step: memory grows with the depth, not with its square.
+    std::string path;
+    // Reads one part of the index; false when it failed and was reported.
+    const auto read = [&](const auto &readPart) {
+        try {
+            readPart();
+            return true;
+        } catch (const Exception &error) {
+            if (!failed)
+                throw;
+            failed(path, error.what());
+            return false;
+        }
+    };
+    std::vector<Frame> stack(1);
+    if (!read([&] { stack[0].children = vorn.GetChildren(directory); }))
+        return;
     std::unordered_set<TEntryOffset> entered{directory};
-    std::vector<Frame> stack;
-    stack.push_back({vorn.GetChildren(directory), 0, {}});
+    std::string name;
     while (!stack.empty()) {
         Frame &top = stack.back();
         if (top.next == top.children.size()) {
@@ -32,10 +51,17 @@ void WalkTree(const TVornFile &vorn, TEntryOffset directory, const TEntryVisitor
             continue;
         }
         const TEntryOffset entry = top.children[top.next++];
-        const std::string path = top.prefix + vorn.GetName(entry);
+        path.resize(top.prefixLength);
+        if (!read([&] { name = vorn.GetName(entry); }))
+            continue;
+        path += name;
         visit(entry, path);
-        if (vorn.IsDirectory(entry) && entered.insert(entry).second)
-            stack.push_back({vorn.GetChildren(entry), 0, path + "/"});
+        if (!vorn.IsDirectory(entry) || !entered.insert(entry).second)
+            continue;
+        path += '/';
+        Frame below{{}, 0, path.size()};
+        if (read([&] { below.children = vorn.GetChildren(entry); }))
+            stack.push_back(std::move(below));
     }
 }
 

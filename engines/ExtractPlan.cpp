@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <unordered_set>
 
+const char *const PathTooLongMessage = "The path is longer than the system allows";
+
 std::string WithSeparator(const std::string &Dir)
 {
     return !Dir.empty() && Dir.back() == '/' ? Dir : Dir + '/';
@@ -45,12 +47,14 @@ TPlanFolder TExtractPlan::AncestorFolder(const TVornFile &vorn, const std::strin
         if (vorn.GetParent(parent) != 0)
             ancestors.push_back(parent);
     }
-    for (auto it = ancestors.rbegin(); it != ancestors.rend(); ++it) {
+    for (auto it = ancestors.rbegin(); it != ancestors.rend() && folder.Path.size() <= MaxPathLength; ++it) {
         const std::string name = vorn.GetName(*it);
         if (folder.Error.empty())
             folder.Error = UnsafeNameReason(name);
         folder.Path += AnsiToUtf8(name) + '/';
     }
+    if (folder.Error.empty() && folder.Path.size() > MaxPathLength)
+        folder.Error = PathTooLongMessage;
     return folder;
 }
 
@@ -66,18 +70,21 @@ void TExtractPlan::AbortWith(std::exception_ptr error)
     m_Steps.push_back({TPlanStep::Abort});
 }
 
-TPlanFolder TExtractPlan::FolderOf(const TVornFile &vorn, uint32_t dir, TEntryOffset directory,
-                                   TFolderMode FolderMode) const
+uint32_t TExtractPlan::FolderOf(const TVornFile &vorn, uint32_t dir, TEntryOffset directory, TFolderMode FolderMode)
 {
-    TPlanFolder folder = m_Folders[dir];
-    // The root maps onto the folder it is extracted into.
-    if (FolderMode == fnNone || vorn.GetParent(directory) == 0)
-        return folder;
+    // The root maps onto the folder it is extracted into. Below a path that
+    // is too long already, every folder shares its record: a deep chain of
+    // folders keeps no path per level.
+    if (FolderMode == fnNone || vorn.GetParent(directory) == 0 || m_Folders[dir].Path.size() > MaxPathLength)
+        return dir;
     const std::string name = vorn.GetName(directory);
+    TPlanFolder folder = m_Folders[dir];
     if (folder.Error.empty())
         folder.Error = UnsafeNameReason(name);
     folder.Path += AnsiToUtf8(name) + '/';
-    return folder;
+    if (folder.Error.empty() && folder.Path.size() > MaxPathLength)
+        folder.Error = PathTooLongMessage;
+    return AddFolder(std::move(folder));
 }
 
 void TExtractPlan::AddFile(const TVornFile &vorn, uint32_t dir, TEntryOffset file)
@@ -87,6 +94,8 @@ void TExtractPlan::AddFile(const TVornFile &vorn, uint32_t dir, TEntryOffset fil
         const std::string name = vorn.GetName(file);
         step.Error = UnsafeNameReason(name);
         step.Name = AnsiToUtf8(name);
+        if (step.Error.empty() && m_Folders[dir].Path.size() + step.Name.size() > MaxPathLength)
+            step.Error = PathTooLongMessage;
     } catch (const std::exception &error) {
         step.Error = error.what();
     }
@@ -109,7 +118,7 @@ void TExtractPlan::AddSubtree(const TVornFile &vorn, uint32_t dir, TEntryOffset 
             AddFile(vorn, parent, entry);
             return;
         }
-        const uint32_t folder = AddFolder(FolderOf(vorn, parent, entry, FolderMode));
+        const uint32_t folder = FolderOf(vorn, parent, entry, FolderMode);
         m_Steps.push_back({TPlanStep::Folder, folder, entry});
         if (vorn.GetChildCount(entry) > 0 && entered.insert(entry).second)
             stack.push_back({folder, vorn.GetChildren(entry)});

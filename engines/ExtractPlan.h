@@ -14,8 +14,13 @@
 
 struct TPlanFolder {
     std::string Path;  // UTF-8, with a trailing "/"
-    std::string Error; // not empty: an unsafe name on the path; nothing goes there
+    std::string Error; // not empty: an unsafe name or a path too long; nothing goes there
 };
+
+// The longest path the system takes, in bytes.
+constexpr size_t MaxPathLength = 4095;
+// The error of a file or folder whose path is longer than that.
+extern const char *const PathTooLongMessage;
 
 struct TPlanStep {
     enum Kind : uint8_t { Folder, File, Abort };
@@ -48,7 +53,9 @@ private:
     static TPlanFolder AncestorFolder(const TVornFile &vorn, const std::string &TargetDir, TEntryOffset Entry,
                                       TFolderMode FolderMode);
     void AddSubtree(const TVornFile &vorn, uint32_t dir, TEntryOffset Entry, TFolderMode FolderMode);
-    TPlanFolder FolderOf(const TVornFile &vorn, uint32_t dir, TEntryOffset directory, TFolderMode FolderMode) const;
+    // The folder that `directory` maps to below folder `dir`: a new one, or
+    // `dir` itself when the directory adds nothing to the path.
+    uint32_t FolderOf(const TVornFile &vorn, uint32_t dir, TEntryOffset directory, TFolderMode FolderMode);
     void AddFile(const TVornFile &vorn, uint32_t dir, TEntryOffset file);
 
     std::vector<TPlanFolder> m_Folders;

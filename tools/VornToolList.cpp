@@ -48,15 +48,32 @@ int RunList(const std::vector<std::string> &arguments)
         return Usage();
     const TVornFile vorn(archive);
     TJsonArrayWriter array;
-    WalkTree(vorn, vorn.GetRootOffset(), [&](TEntryOffset entry, const std::string &relative) {
-        if (json)
-            array.Add(EntryJson(vorn, entry, EntryDisplayPath(vorn, entry, relative)));
-        else
-            WriteStdout(EntryLine(vorn, entry, relative));
-    });
+    // A damaged part of the index is reported where it stands; the rest is listed.
+    bool damaged = false;
+    const auto report = [&](const std::string &path, const std::string &message) {
+        damaged = true;
+        std::fprintf(stderr, "%s: %s\n", AnsiToUtf8(path).c_str(), message.c_str());
+    };
+    WalkTree(
+        vorn, vorn.GetRootOffset(),
+        [&](TEntryOffset entry, const std::string &relative) {
+            std::string text;
+            try {
+                text = json ? EntryJson(vorn, entry, EntryDisplayPath(vorn, entry, relative))
+                            : EntryLine(vorn, entry, relative);
+            } catch (const Exception &e) {
+                report(relative, e.what());
+                return;
+            }
+            if (json)
+                array.Add(text);
+            else
+                WriteStdout(text);
+        },
+        report);
     if (json)
         array.Finish();
-    return 0;
+    return damaged ? 1 : 0;
 }
 
 } // namespace

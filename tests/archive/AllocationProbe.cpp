@@ -2,17 +2,39 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <malloc.h>
 #include <new>
 
 namespace {
 
 std::atomic<size_t> g_largest{0};
+std::atomic<size_t> g_held{0};
+std::atomic<size_t> g_peak{0};
+
+void Raise(std::atomic<size_t> &maximum, size_t value)
+{
+    size_t current = maximum.load();
+    while (value > current && !maximum.compare_exchange_weak(current, value)) {
+    }
+}
 
 void Note(size_t size)
 {
-    size_t current = g_largest.load();
-    while (size > current && !g_largest.compare_exchange_weak(current, size)) {
-    }
+    Raise(g_largest, size);
+}
+
+void *Held(void *p)
+{
+    if (p)
+        Raise(g_peak, g_held += malloc_usable_size(p));
+    return p;
+}
+
+void Free(void *p)
+{
+    if (p)
+        g_held -= malloc_usable_size(p);
+    std::free(p);
 }
 
 } // namespace
@@ -27,11 +49,26 @@ size_t LargestAllocation()
     return g_largest;
 }
 
+size_t HeldBytes()
+{
+    return g_held;
+}
+
+void ResetPeakHeldBytes()
+{
+    g_peak = g_held.load();
+}
+
+size_t PeakHeldBytes()
+{
+    return g_peak;
+}
+
 // The replaced global allocation functions: plain malloc/free plus the note.
 void *operator new(size_t size)
 {
     Note(size);
-    if (void *p = std::malloc(size ? size : 1))
+    if (void *p = Held(std::malloc(size ? size : 1)))
         return p;
     throw std::bad_alloc();
 }
@@ -44,7 +81,7 @@ void *operator new[](size_t size)
 void *operator new(size_t size, const std::nothrow_t &) noexcept
 {
     Note(size);
-    return std::malloc(size ? size : 1);
+    return Held(std::malloc(size ? size : 1));
 }
 
 void *operator new[](size_t size, const std::nothrow_t &) noexcept
@@ -52,9 +89,9 @@ void *operator new[](size_t size, const std::nothrow_t &) noexcept
     return operator new(size, std::nothrow);
 }
 
-void operator delete(void *p) noexcept { std::free(p); }
-void operator delete[](void *p) noexcept { std::free(p); }
-void operator delete(void *p, size_t) noexcept { std::free(p); }
-void operator delete[](void *p, size_t) noexcept { std::free(p); }
-void operator delete(void *p, const std::nothrow_t &) noexcept { std::free(p); }
-void operator delete[](void *p, const std::nothrow_t &) noexcept { std::free(p); }
+void operator delete(void *p) noexcept { Free(p); }
+void operator delete[](void *p) noexcept { Free(p); }
+void operator delete(void *p, size_t) noexcept { Free(p); }
+void operator delete[](void *p, size_t) noexcept { Free(p); }
+void operator delete(void *p, const std::nothrow_t &) noexcept { Free(p); }
+void operator delete[](void *p, const std::nothrow_t &) noexcept { Free(p); }

@@ -92,6 +92,42 @@ TEST(DamagedIndexTest, LoopsEndWalksAndRaiseInPaths)
     EXPECT_TRUE(StartsWith(MessageOf([&] { selfVorn.GetPath(self.entry(self.deep)); }), "Damaged index"));
 }
 
+TEST(DamagedIndexTest, WalksGoOnPastEntriesOutsideTheIndex)
+{
+    Damaged d;
+    PutU32(d.bytes, d.at(0, 24), 0x7FFFFFF0);        // the root's second child (top.bin)
+    PutU32(d.bytes, d.at(d.deep, 4), 0x40000000);    // deep's children run out of the index
+    const TVornFile vorn(d.write());
+    std::vector<std::string> seen;
+    WalkTree(
+        vorn, vorn.GetRootOffset(), [&](TEntryOffset, const std::string &path) { seen.push_back(path); },
+        [&](const std::string &folder, const std::string &message) {
+            seen.push_back(folder + ": " + message.substr(0, 13));
+        });
+    EXPECT_EQ(seen, (std::vector<std::string>{"sub", "sub/deep", "sub/deep/: Damaged index", ": Damaged index"}));
+}
+
+TEST(DamagedIndexTest, DeepFolderChainsWalkInMemoryLinearInDepth)
+{
+    // 600 nested folders with 255-character names: a path per level would
+    // hold 600 * 150 KB / 2 = 45 MB at the bottom.
+    TempDir dir;
+    VornWriter w;
+    VornWriter::Handle folder = 0;
+    for (int level = 0; level < 600; ++level)
+        folder = w.addDir(folder, std::string(254, 'd') + char('a' + level % 26));
+    w.addFile(folder, {.name = "bottom.txt", .data = TextBytes("deep")});
+    const TVornFile vorn(dir.write("deep.vmres", w.build()));
+    size_t deepest = 0;
+    ResetPeakHeldBytes();
+    const size_t before = HeldBytes();
+    WalkTree(vorn, vorn.GetRootOffset(), [&](TEntryOffset, const std::string &path) {
+        deepest = std::max(deepest, path.size());
+    });
+    EXPECT_EQ(deepest, 600u * 256 + 10);
+    EXPECT_LT(PeakHeldBytes() - before, 8 * deepest);
+}
+
 TEST(DamagedIndexTest, OffsetSumsDoNotWrapAt32Bits)
 {
     Damaged d;

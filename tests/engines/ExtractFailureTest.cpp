@@ -4,6 +4,8 @@
 #include "tests/engines/ExtractTestSupport.h"
 
 #include "archive/vmFunctions.h"
+#include "engines/ExtractPlan.h"
+#include "tests/archive/AllocationProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -72,6 +74,30 @@ TEST(ExtractFailure, ATargetThatCantBeCreatedFailsEachFile)
     EXPECT_EQ(recorder.failures[1].Path, (target / "sub" / "two.txt").string());
     EXPECT_NE(recorder.failures[0].Message.find("Cannot create file"), std::string::npos);
     EXPECT_EQ(result.Failed, 2u);
+}
+
+TEST(ExtractFailure, PathsTooLongFailPerFileInMemoryLinearInDepth)
+{
+    // 600 nested folders with 255-character names; one file fits, one does not.
+    TScratchFolder scratch;
+    VornWriter writer;
+    VornWriter::Handle folder = 0;
+    for (int level = 0; level < 600; ++level) {
+        folder = writer.addDir(folder, std::string(254, 'd') + char('a' + level % 26));
+        if (level == 2)
+            writer.addFile(folder, TextFile("near.txt", "near"));
+    }
+    writer.addFile(folder, TextFile("bottom.txt", "deep"));
+    const auto vorn = BuildArchive(writer, scratch.path() / "test.vmres");
+    TRecorder recorder;
+    ResetPeakHeldBytes();
+    const size_t before = HeldBytes();
+    const TExtractResult result = RunEngine(*vorn, recorder, scratch.str(), {fnFullPath, owReplaceAll, esAll});
+    EXPECT_LT(PeakHeldBytes() - before, size_t(4) << 20); // a path per level would hold 45 MB
+    EXPECT_EQ(result.Written, 1u);
+    ASSERT_EQ(recorder.failures.size(), 1u);
+    EXPECT_EQ(recorder.failures[0].Message, PathTooLongMessage);
+    EXPECT_EQ(FilesBelow(scratch.path()).size(), 2u); // the archive and near.txt
 }
 
 TEST(ExtractFailure, WrittenFilesCarryTheEntryTimeToTheEvenSecond)

@@ -310,4 +310,33 @@ TEST(VornToolTest, FindPrintsMatchesWithGrepExitCodesAndJson)
     EXPECT_EQ(Lines(ls.out).at(2).rfind("{" + object + ",\"date\":", 0), 0u);
 }
 
+TEST(VornToolTest, ListAndTestReportEachDamagedRecordAndGoOn)
+{
+    TempDir dir;
+    VornWriter w;
+    const auto sub = w.addDir(0, "sub");
+    w.addFile(sub, {.name = "in.txt", .data = TextBytes("in")});
+    w.addFile(0, {.name = "lost.txt", .data = TextBytes("lost")});
+    w.addFile(0, {.name = "last.txt", .data = TextBytes("last")});
+    Bytes bytes = w.build();
+    PutU32(bytes, w.indexStart() + w.entryOffset(0) + 24, 0x7FFFFFF0); // the root's second child
+    PutU32(bytes, w.indexStart() + w.entryOffset(sub) + 4, 0x40000000); // sub's children
+    const std::string path = dir.file("damaged.vmres");
+    WriteBytes(path, bytes);
+
+    const ToolRun ls = Vorntool({"ls", path});
+    EXPECT_EQ(ls.exitCode, 1);
+    const auto lines = Lines(ls.out);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(Split(lines[1], '\t').back(), "last.txt");
+    const auto errors = Lines(ls.err);
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[0].rfind("sub/: Damaged index", 0), 0u) << errors[0];
+    EXPECT_EQ(errors[1].rfind(": Damaged index", 0), 0u) << errors[1];
+
+    const ToolRun test = Vorntool({"test", path});
+    EXPECT_EQ(test.exitCode, 1);
+    EXPECT_NE(test.out.find("1 files OK, 2 failed\n"), std::string::npos) << test.out;
+}
+
 } // namespace
