@@ -5,6 +5,7 @@
 #include "browser/FileTypes.h"
 #include "browser/GenFunctions.h"
 #include "browser/PictureLists.h"
+#include "platform/ThemeColors.h"
 
 #include <QBrush>
 #include <QFont>
@@ -282,7 +283,7 @@ QVariant TFileListModel::data(const QModelIndex &index, int role) const
     case Qt::ForegroundRole:
         // A "$" name is blue; the other columns keep the window-text colour.
         if (column == ColName && !row->Name.empty() && row->Name[0] == '$')
-            return QBrush(QColor(0, 0, 255));
+            return QBrush(ReadableOn(QColor(0, 0, 255), QGuiApplication::palette().color(QPalette::Base)));
         return QVariant();
     case EntryRole:
         return QVariant::fromValue(uint(row->Entry));

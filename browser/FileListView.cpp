@@ -7,6 +7,9 @@
 #include <QMouseEvent>
 #include <QTreeView>
 
+#include <climits>
+#include <numeric>
+
 namespace {
 constexpr int ColumnWidths[TFileListModel::ColumnCount] = {115, 80, 60, 155, 45, 50, 70};
 }
@@ -34,6 +37,10 @@ void TFileListView::SetUpDetails()
     m_Details->header()->setStretchLastSection(false);
     m_Details->header()->setHighlightSections(false);
     connect(m_Details->header(), &QHeaderView::sectionClicked, this, &TFileListView::columnClicked);
+    connect(m_Details->header(), &QHeaderView::sectionResized, this, [this] {
+        if (!m_FittingColumns)
+            m_ColumnsSizedByUser = true;
+    });
     Watch(m_Details);
 }
 
@@ -73,8 +80,37 @@ void TFileListView::setModel(QAbstractItemModel *model)
     QItemSelectionModel *own = m_Icons->selectionModel();
     m_Icons->setSelectionModel(shared);
     delete own;
-    for (int column = 0; column < TFileListModel::ColumnCount; ++column)
-        m_Details->setColumnWidth(column, ColumnWidths[column]);
+    FitColumns();
+}
+
+QList<int> TFileListView::FittedColumnWidths(int available)
+{
+    int total = 0;
+    for (int width : ColumnWidths)
+        total += width;
+    QList<int> widths;
+    int given = 0;
+    for (int column = 0; column < TFileListModel::ColumnCount; ++column) {
+        // Rounded on the running sum, so the shrunk widths add up exactly.
+        const int sum = total <= available ? given + ColumnWidths[column]
+                                           : int(qint64(available) * (given + ColumnWidths[column]) / total);
+        given += ColumnWidths[column];
+        widths << sum - std::accumulate(widths.cbegin(), widths.cend(), 0);
+    }
+    return widths;
+}
+
+void TFileListView::FitColumns()
+{
+    if (m_ColumnsSizedByUser || !m_Details->model())
+        return;
+    m_FittingColumns = true;
+    // Before the first layout the viewport has no real width yet.
+    const int available = m_Details->viewport()->width() > 100 ? m_Details->viewport()->width() : INT_MAX;
+    const QList<int> widths = FittedColumnWidths(available);
+    for (int column = 0; column < widths.size(); ++column)
+        m_Details->setColumnWidth(column, widths[column]);
+    m_FittingColumns = false;
 }
 
 QItemSelectionModel *TFileListView::selectionModel() const
@@ -132,5 +168,7 @@ bool TFileListView::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseButtonPress && watched == CurrentView()->viewport())
         emit pressed(static_cast<QMouseEvent *>(event)->position().toPoint());
+    if (event->type() == QEvent::Resize && watched == m_Details->viewport())
+        FitColumns();
     return QStackedWidget::eventFilter(watched, event);
 }

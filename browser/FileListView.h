@@ -36,6 +36,10 @@ public:
     // Makes row 0 the current row without selecting it.
     void FocusFirstRow();
 
+    // The default column widths, shrunk in proportion when they would not fit
+    // into the available width (never widened).
+    static QList<int> FittedColumnWidths(int available);
+
 signals:
     // A mouse button went down at this position of the visible view.
     void pressed(const QPoint &position);
@@ -50,8 +54,12 @@ private:
     void SetUpDetails();
     void SetUpIcons();
     void Watch(QAbstractItemView *view);
+    // Until the user sizes a column, the columns follow the list's width.
+    void FitColumns();
 
     QTreeView *m_Details = nullptr;
     QListView *m_Icons = nullptr;
     TViewStyle m_Style = Details;
+    bool m_ColumnsSizedByUser = false;
+    bool m_FittingColumns = false;
 };

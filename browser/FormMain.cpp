@@ -18,6 +18,7 @@
 #include "viewers/FormatPlugin.h"
 #include "viewers/ViewHandler.h"
 #include "platform/AppFolder.h"
+#include "platform/ThemeColors.h"
 #include "settings/FormAbout.h"
 #include "settings/FormOptions.h"
 #include "extract/DropSource.h"
@@ -137,7 +138,7 @@ void TfrmMain::FormCreate(const QStringList &arguments)
     lblVornPath->setText(NoVornOpenText);
     ConnectIdleUpdate();
     LoadHistory();
-    LoadPlugins(PluginFolder());
+    LoadAllPlugins();
     setAcceptDrops(true);
     m_TempFolder = PrivateTempFolder();
     m_Busy = false;
@@ -317,7 +318,7 @@ void TfrmMain::CreatePathBar(QWidget *parent)
     pnlOutlookBar->setFixedHeight(22);
     pnlOutlookBar->setAutoFillBackground(true);
     QPalette palette = pnlOutlookBar->palette();
-    palette.setColor(QPalette::Window, AppWorkspaceColor());
+    palette.setColor(QPalette::Window, AppWorkspaceColor(palette));
     palette.setColor(QPalette::WindowText, Qt::white);
     pnlOutlookBar->setPalette(palette);
     auto *barLayout = new QHBoxLayout(pnlOutlookBar);

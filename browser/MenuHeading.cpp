@@ -1,12 +1,9 @@
 #include "browser/MenuHeading.h"
 
+#include "platform/ThemeColors.h"
+
 #include <QMenu>
 #include <QPainter>
-
-QColor AppWorkspaceColor()
-{
-    return QColor(96, 96, 104);
-}
 
 TMenuHeading::TMenuHeading(const QString &caption, QMenu *menu) : QWidget(menu), m_Caption(caption), m_Menu(menu)
 {
@@ -36,7 +33,7 @@ void TMenuHeading::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     const QRect area = rect().adjusted(0, 0, -1, -1);
-    painter.fillRect(rect(), AppWorkspaceColor());
+    painter.fillRect(rect(), AppWorkspaceColor(palette()));
     painter.setPen(Qt::black);
     painter.drawRect(area);
     QFont bold = m_Menu->font();

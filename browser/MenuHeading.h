@@ -9,9 +9,6 @@
 
 class QMenu;
 
-// The colour of the dark bars of the window.
-QColor AppWorkspaceColor();
-
 class TMenuHeading : public QWidget {
     Q_OBJECT
 

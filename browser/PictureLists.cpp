@@ -1,5 +1,7 @@
 #include "browser/PictureLists.h"
 
+#include "browser/PaintedIconEngine.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -9,27 +11,9 @@
 
 namespace {
 
-// Every picture is drawn on a 32 x 32 grid and scaled to the wanted size.
+// Every picture is drawn on a 32 x 32 grid; the icon engine scales it to the
+// size and pixel ratio it is shown at.
 using TPainterFn = std::function<void(QPainter &)>;
-
-QPixmap Render(int size, const TPainterFn &draw)
-{
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(size / 32.0, size / 32.0);
-    draw(painter);
-    return pixmap;
-}
-
-QIcon MakeIcon(const TPainterFn &draw, std::initializer_list<int> sizes)
-{
-    QIcon icon;
-    for (int size : sizes)
-        icon.addPixmap(Render(size, draw));
-    return icon;
-}
 
 void Folder(QPainter &p, const QColor &color, bool open)
 {
@@ -210,26 +194,16 @@ QIcon ListPicture(int index)
     static QVector<QIcon> pictures;
     if (pictures.isEmpty())
         for (int i = 0; i < Pictures::Count; ++i)
-            pictures.append(MakeIcon(ListPainter(i), {16, 32}));
+            pictures.append(QIcon(new TPaintedIconEngine(ListPainter(i))));
     return pictures.value(index, pictures[Pictures::Document]);
 }
 
 QIcon ToolbarPicture(TToolbarPicture picture)
 {
-    QIcon icon;
-    icon.addPixmap(Render(24, ToolbarPainter(picture, false)), QIcon::Normal);
-    icon.addPixmap(Render(24, ToolbarPainter(picture, true)), QIcon::Active);
-    icon.addPixmap(Render(48, ToolbarPainter(picture, false)), QIcon::Normal);
-    icon.addPixmap(Render(48, ToolbarPainter(picture, true)), QIcon::Active);
-    return icon;
+    return QIcon(new TPaintedIconEngine(ToolbarPainter(picture, false), ToolbarPainter(picture, true)));
 }
 
 QIcon FolderNodeIcon()
 {
-    QIcon icon;
-    for (int size : {16, 32}) {
-        icon.addPixmap(Render(size, ListPainter(Pictures::ClosedFolder)), QIcon::Normal);
-        icon.addPixmap(Render(size, ListPainter(Pictures::OpenFolder)), QIcon::Selected);
-    }
-    return icon;
+    return QIcon(new TPaintedIconEngine(ListPainter(Pictures::ClosedFolder), {}, ListPainter(Pictures::OpenFolder)));
 }

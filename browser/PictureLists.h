@@ -1,7 +1,8 @@
 #pragma once
-// The pictures of the folder tree and the file list (16 x 16 and 32 x 32 in
-// one icon) and of the toolbar (24 x 24; grey at rest, coloured under the
-// pointer). Drawn in code so they scale cleanly.
+// The pictures of the folder tree and the file list (shown at 16 x 16 and
+// 32 x 32) and of the toolbar (24 x 24; grey at rest, coloured under the
+// pointer). Drawn in code at the size and device pixel ratio they are shown
+// at, so they stay sharp at any scale.
 
 #include <QIcon>
 

@@ -1,5 +1,7 @@
 #include "platform/GameFolder.h"
 
+#include "platform/WinePrefixes.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -153,7 +155,22 @@ QString GetGameFolderFromPrefix(const QString &winePrefix)
     return WinePathToUnix(winePrefix, folder);
 }
 
+TGameInstall FindGameInstall(const QStringList &winePrefixes)
+{
+    for (const QString &prefix : winePrefixes) {
+        const QString folder = GetGameFolderFromPrefix(prefix);
+        if (!folder.isEmpty())
+            return {folder, prefix};
+    }
+    return {};
+}
+
+TGameInstall FindGameInstall()
+{
+    return FindGameInstall(WinePrefixCandidates(QDir::homePath(), qEnvironmentVariable("WINEPREFIX")));
+}
+
 QString GetGameFolder()
 {
-    return GetGameFolderFromPrefix(QDir::home().filePath(QStringLiteral(".wine")));
+    return FindGameInstall().Folder;
 }

@@ -3,9 +3,22 @@
 // machine-wide registry is the text file "system.reg" of a Wine prefix.
 
 #include <QString>
+#include <QStringList>
 
-// The game's install folder from the default Wine prefix (~/.wine), as a
-// Linux path; empty when the game or the prefix is not there.
+// Where the game was found: its install folder as a Linux path and the Wine
+// prefix whose registry named it. Both empty when the game was not found.
+struct TGameInstall {
+    QString Folder;
+    QString Prefix;
+};
+
+// The first of the prefixes whose registry holds the game's key.
+TGameInstall FindGameInstall(const QStringList &winePrefixes);
+
+// The game in the user's Wine prefixes (see WinePrefixCandidates).
+TGameInstall FindGameInstall();
+
+// The install folder of FindGameInstall(); empty when the game is not there.
 QString GetGameFolder();
 
 // The same for a given Wine prefix folder.

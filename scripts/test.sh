@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the full test suite, the archive core
 # again under AddressSanitizer + UndefinedBehaviorSanitizer, the viewers under
-# the leak checker, and a bounded libFuzzer run over the archive reader.
+# the leak checker, a bounded libFuzzer run over the archive reader, then an
+# install into a temporary folder and the Debian package, checked and linted.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -34,3 +35,6 @@ bash tests/fuzz/run-fuzzer.sh build-fuzz "$fuzz_seconds"
 
 echo "== Full test suite =="
 ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== Install tree and Debian package =="
+bash tests/packaging/check-install.sh build

@@ -1,5 +1,6 @@
 #include "settings/FormAbout.h"
 
+#include "platform/ThemeColors.h"
 #include "platform/UrlOpener.h"
 
 #include <QFrame>
@@ -19,7 +20,7 @@ QLabel *ColouredLabel(const QString &text, const QColor &colour, QWidget *parent
 {
     auto *label = new QLabel(text, parent);
     QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::WindowText, ReadableOn(colour, palette.color(QPalette::Window)));
     label->setPalette(palette);
     return label;
 }

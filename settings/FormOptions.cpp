@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFrame>
 #include <QGridLayout>
@@ -53,14 +54,20 @@ void ShowErrorBox(QWidget *parent, const std::exception &error)
 }  // namespace
 
 TfrmOptions::TfrmOptions(const QString &iniFileName, QWidget *parent)
-    : TfrmOptions(iniFileName, GetGameFolder(), parent)
+    : TfrmOptions(iniFileName, FindGameInstall(), parent)
 {
 }
 
 TfrmOptions::TfrmOptions(const QString &iniFileName, const QString &gameFolder, QWidget *parent)
+    : TfrmOptions(iniFileName, TGameInstall{gameFolder, QString()}, parent)
+{
+}
+
+TfrmOptions::TfrmOptions(const QString &iniFileName, const TGameInstall &game, QWidget *parent)
     : QDialog(parent),
       m_IniFileName(iniFileName),
-      m_GameFolder(gameFolder),
+      m_GameFolder(game.Folder),
+      m_GamePrefix(game.Prefix),
       m_ExePath(QCoreApplication::applicationFilePath()),
       m_FolderBrowser(BrowseWithFileDialog),
       m_MessageShower(ShowPlainMessage),
@@ -69,6 +76,22 @@ TfrmOptions::TfrmOptions(const QString &iniFileName, const QString &gameFolder, 
     CreateControls();
     LoadSettings();
     btnVM->setEnabled(!m_GameFolder.isEmpty());
+    ShowGamePrefix();
+}
+
+void TfrmOptions::ShowGamePrefix()
+{
+    lblGamePrefix->setVisible(!m_GamePrefix.isEmpty());
+    if (m_GamePrefix.isEmpty())
+        return;
+    const QString prefix = QDir::toNativeSeparators(m_GamePrefix);
+    btnVM->setToolTip(QStringLiteral("Use the game's install folder\n%1\nfound in the Wine prefix %2")
+                          .arg(QDir::toNativeSeparators(m_GameFolder), prefix));
+    lblGamePrefix->setToolTip(prefix);
+    // Long prefixes (Steam libraries) are cut in the middle to fit the dialog.
+    const QString text = QStringLiteral("Game found in the Wine prefix %1");
+    const int room = width() - 12 - lblGamePrefix->fontMetrics().horizontalAdvance(text.arg(QString()));
+    lblGamePrefix->setText(text.arg(lblGamePrefix->fontMetrics().elidedText(prefix, Qt::ElideMiddle, room)));
 }
 
 TfrmOptions::~TfrmOptions() = default;
@@ -118,6 +141,9 @@ void TfrmOptions::CreateControls()
     buttons->addStretch();
     buttons->addWidget(btnOk);
     buttons->addWidget(btnCancel);
+    lblGamePrefix = new QLabel(this);
+    lblGamePrefix->setObjectName(QStringLiteral("lblGamePrefix"));
+    lblGamePrefix->setForegroundRole(QPalette::PlaceholderText);
     auto *associate = new QHBoxLayout;
     associate->addWidget(BitBtn1);
     associate->addStretch();
@@ -126,6 +152,7 @@ void TfrmOptions::CreateControls()
     main->addWidget(folders);
     main->addLayout(associate);
     main->addStretch();
+    main->addWidget(lblGamePrefix);
     main->addWidget(bevel);
     main->addLayout(buttons);
 

@@ -4,6 +4,8 @@
 // and the registration of the vorn file types. One instance lives from
 // program start to program end.
 
+#include "platform/GameFolder.h"
+
 #include <QDialog>
 
 #include <exception>
@@ -28,11 +30,14 @@ public:
     using TErrorHandler = std::function<void(const std::exception &error)>;
     using TClassesRootFactory = std::function<std::unique_ptr<TClassesRoot>()>;
 
-    // Loads the settings from iniFileName and takes the game's install folder
-    // from GetGameFolder.
+    // Loads the settings from iniFileName and looks for the game's install
+    // folder in the user's Wine prefixes (FindGameInstall).
     explicit TfrmOptions(const QString &iniFileName, QWidget *parent = nullptr);
     // The same with a given install folder (empty: the game is not installed).
     TfrmOptions(const QString &iniFileName, const QString &gameFolder, QWidget *parent = nullptr);
+    // The same with the install folder and the Wine prefix it was found in;
+    // the dialog names the prefix.
+    TfrmOptions(const QString &iniFileName, const TGameInstall &game, QWidget *parent = nullptr);
     ~TfrmOptions() override;
 
     QString GetStartupDir() const;
@@ -47,6 +52,7 @@ public:
     void SaveSettings();
 
     const QString &GameFolder() const { return m_GameFolder; }
+    const QString &GamePrefix() const { return m_GamePrefix; }
     const QString &IniFileName() const { return m_IniFileName; }
 
     // Replaceable services; the defaults are the real dialogs, the user's
@@ -70,12 +76,14 @@ public:
     QLineEdit *Edit2 = nullptr;
     QPushButton *Button2 = nullptr;
     QCheckBox *CheckBox2 = nullptr;
+    QLabel *lblGamePrefix = nullptr;  // "Game found in the Wine prefix ..."
     QPushButton *BitBtn1 = nullptr;
     QPushButton *btnOk = nullptr;
     QPushButton *btnCancel = nullptr;
 
 private:
     void CreateControls();
+    void ShowGamePrefix();
     void btnOkClick();
     void btnCancelClick();
     void btnVMClick();
@@ -84,6 +92,7 @@ private:
 
     QString m_IniFileName;
     QString m_GameFolder;
+    QString m_GamePrefix;
     QString m_ExePath;
     TFolderBrowser m_FolderBrowser;
     TMessageShower m_MessageShower;

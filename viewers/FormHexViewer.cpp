@@ -1,5 +1,7 @@
 #include "viewers/FormHexViewer.h"
 
+#include "platform/ThemeColors.h"
+
 #include "viewers/HexLayout.h"
 #include "viewers/HexPane.h"
 #include "viewers/WindowPlacement.h"
@@ -47,6 +49,9 @@ void TfrmViewerHex::FormCreate()
     QPalette panelPalette = pnlMain->palette();
     panelPalette.setColor(QPalette::Window, panelPalette.color(QPalette::Base));
     pnlMain->setPalette(panelPalette);
+    // White and pale cyan stripes; on a dark theme dark stripes of those tints.
+    m_color1 = StripeColor(m_color1, palette());
+    m_color2 = StripeColor(m_color2, palette());
 
     pbxHex = new THexPane(pnlMain);
     pbxHex->setObjectName(QStringLiteral("pbxHex"));

@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <algorithm>
 #include <limits>
 
@@ -95,6 +97,34 @@ QString TAbstractFormatPlugin::FormatDescription(const QString &extension)
 QString PluginFolder()
 {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/plugins/");
+}
+
+QStringList PluginFoldersFor(const QString &programFolder, const QString &dataHome)
+{
+    const QStringList candidates{
+        QDir(programFolder).filePath(QStringLiteral(VV_INSTALLED_PLUGIN_FOLDER)),
+        QDir(programFolder).filePath(QStringLiteral("plugins")),
+        QDir(dataHome).filePath(QStringLiteral("vornviewer/plugins")),
+    };
+    QStringList folders;
+    QStringList seen;
+    for (const QString &folder : candidates) {
+        const QString canonical = QFileInfo(folder).canonicalFilePath();
+        if (canonical.isEmpty() || seen.contains(canonical))
+            continue;
+        seen << canonical;
+        folders << QDir::cleanPath(folder) + u'/';
+    }
+    return folders;
+}
+
+int LoadAllPlugins()
+{
+    int loaded = 0;
+    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    for (const QString &folder : PluginFoldersFor(QCoreApplication::applicationDirPath(), dataHome))
+        loaded += LoadPlugins(folder);
+    return loaded;
 }
 
 int LoadPlugins(const QString &folder)

@@ -7,6 +7,7 @@
 #include "viewers/PluginContract.h"
 
 #include <QLibrary>
+#include <QStringList>
 #include <memory>
 
 class TAbstractFormatPlugin : public TAbstractFormat {
@@ -36,6 +37,16 @@ private:
 
 // The plug-in folder: "plugins/" beside the executable.
 QString PluginFolder();
+
+// The plug-in folders that exist, each once, in loading order: the installed
+// one (lib/vornviewer/plugins/ beside the program's bin/ folder), "plugins/"
+// beside the executable, then the user's own (vornviewer/plugins/ in the
+// user's data folder), so that the user's plug-ins win over the shipped ones.
+QStringList PluginFoldersFor(const QString &programFolder, const QString &dataHome);
+
+// LoadPlugins on every folder of PluginFoldersFor for the running program and
+// the user's data folder; returns the number registered.
+int LoadAllPlugins();
 
 // Registers a TAbstractFormatPlugin for every library file in the folder
 // ("*.so"; "*.dll" on Windows; hidden files included), in name order, so that

@@ -1,5 +1,7 @@
 #include "viewers/HexPane.h"
 
+#include "platform/ThemeColors.h"
+
 #include "viewers/HexLayout.h"
 
 #include <QFontDatabase>
@@ -99,6 +101,7 @@ void THexPane::PaintRow(QPainter &painter, int64_t row, int y)
 {
     const QColor &background = THexLayout::IsOddRow(row) ? m_oddColor : m_evenColor;
     painter.fillRect(QRect(0, y, width(), m_lineHeight), background);
+    painter.setPen(ReadableOn(palette().color(QPalette::WindowText), background));
     DrawRowText(painter, THexLayout::RowText(m_data, m_size, row), y);
     InvertRowSelection(painter, row, y);
 }

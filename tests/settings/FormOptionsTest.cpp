@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -125,6 +126,7 @@ TEST_F(FormOptionsTest, GameFolderAndBrowseButtons)
 {
     TfrmOptions options(iniName(), u"/wine/drive_c/Velmire/"_qs);
     EXPECT_TRUE(options.btnVM->isEnabled());
+    EXPECT_TRUE(options.lblGamePrefix->isHidden());  // no prefix named
     QTest::mouseClick(options.btnVM, Qt::LeftButton);
     EXPECT_EQ(options.GetStartupDir(), u"/wine/drive_c/Velmire/"_qs);
 
@@ -140,6 +142,18 @@ TEST_F(FormOptionsTest, GameFolderAndBrowseButtons)
     QTest::mouseClick(options.Button1, Qt::LeftButton);
     EXPECT_EQ(options.GetStartupDir(), u"/wine/drive_c/Velmire/"_qs);
     EXPECT_EQ(starts, (QStringList{GetAppFolder(), u"/wine/drive_c/Velmire/"_qs}));
+}
+
+TEST_F(FormOptionsTest, NamesThePrefixTheGameWasFoundIn)
+{
+    const QString prefix = u"/home/player/.local/share/Steam/steamapps/compatdata/1234567/pfx"_qs;
+    TfrmOptions options(iniName(), TGameInstall{prefix + u"/drive_c/Velmire/"_qs, prefix});
+    EXPECT_FALSE(options.lblGamePrefix->isHidden());
+    EXPECT_TRUE(options.lblGamePrefix->text().startsWith(u"Game found in the Wine prefix "_qs));
+    EXPECT_TRUE(options.lblGamePrefix->text().endsWith(u"pfx"_qs));
+    EXPECT_EQ(options.lblGamePrefix->toolTip(), prefix);
+    EXPECT_TRUE(options.btnVM->toolTip().contains(prefix));
+    EXPECT_LE(options.lblGamePrefix->sizeHint().width(), options.width());
 }
 
 }  // namespace

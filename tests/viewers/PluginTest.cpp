@@ -137,6 +137,25 @@ TEST_F(Plugins, UnusableFilesAreSkippedAndLaterOnesStillLoad)
     EXPECT_EQ(LoadPlugins(folder.filePath(QStringLiteral("missing"))), 0);
 }
 
+TEST(PluginFolders, InstalledThenBesideTheProgramThenTheUsers)
+{
+    QTemporaryDir root;
+    QDir dir(root.path());
+    for (const char *folder : {"usr/bin", "usr/lib/vornviewer/plugins", "data/vornviewer/plugins"})
+        ASSERT_TRUE(dir.mkpath(QString::fromUtf8(folder)));
+    const QString bin = dir.filePath(QStringLiteral("usr/bin"));
+    const QString installed = dir.filePath(QStringLiteral("usr/lib/vornviewer/plugins/"));
+    const QString users = dir.filePath(QStringLiteral("data/vornviewer/plugins/"));
+    EXPECT_EQ(PluginFoldersFor(bin, dir.filePath(QStringLiteral("data"))), (QStringList{installed, users}));
+
+    ASSERT_TRUE(dir.mkpath(QStringLiteral("usr/bin/plugins")));
+    EXPECT_EQ(PluginFoldersFor(bin, dir.filePath(QStringLiteral("data"))),
+              (QStringList{installed, bin + QStringLiteral("/plugins/"), users}));
+    // The user's data folder given as the installed folder's parent: listed once.
+    EXPECT_EQ(PluginFoldersFor(bin, dir.filePath(QStringLiteral("usr/lib"))),
+              (QStringList{installed, bin + QStringLiteral("/plugins/")}));
+}
+
 TEST_F(Plugins, ConstructorReportsWhyALibraryIsRefused)
 {
     InstallJunk(QStringLiteral("x.so"));

@@ -1,0 +1,56 @@
+// How the main window looks on a modern desktop: pictures drawn for the
+// screen's pixel ratio and columns that fit the window.
+
+#include "browser/FileListView.h"
+#include "browser/FormMain.h"
+#include "browser/PictureLists.h"
+#include "tests/browser/BrowserFixture.h"
+
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QTreeView>
+
+#include <numeric>
+
+namespace {
+
+class LooksTest : public BrowserTest {};
+
+TEST_F(LooksTest, PicturesAreDrawnAtTwiceTheScale)
+{
+    for (const QIcon &icon : {ListPicture(Pictures::Archive), ToolbarPicture(TToolbarPicture::Extract)}) {
+        const QPixmap twice = icon.pixmap(QSize(32, 32), 2.0);
+        EXPECT_EQ(twice.size(), QSize(64, 64));
+        EXPECT_EQ(twice.devicePixelRatio(), 2.0);
+    }
+    const QIcon toolbar = ToolbarPicture(TToolbarPicture::Open);
+    const QImage rest = toolbar.pixmap(24).toImage();
+    EXPECT_NE(rest, toolbar.pixmap(24, QIcon::Active).toImage());  // coloured under the pointer
+    EXPECT_NE(rest, toolbar.pixmap(24, QIcon::Disabled).toImage());
+    const QIcon folder = FolderNodeIcon();
+    EXPECT_NE(folder.pixmap(16).toImage(), folder.pixmap(16, QIcon::Selected).toImage());  // open while selected
+}
+
+TEST_F(LooksTest, DefaultColumnsFitTheWindowUntilTheUserSizesOne)
+{
+    EXPECT_EQ(TFileListView::FittedColumnWidths(10000), (QList<int>{115, 80, 60, 155, 45, 50, 70}));
+    const QList<int> shrunk = TFileListView::FittedColumnWidths(500);
+    EXPECT_EQ(std::accumulate(shrunk.cbegin(), shrunk.cend(), 0), 500);
+    EXPECT_NEAR(shrunk[3], 155 * 500 / 575, 1);  // in proportion
+
+    TRecordingSeam seam;
+    TfrmMain window(QStringList{WriteSample(QStringLiteral("a.vmres"))}, &seam);
+    window.show();
+    QTreeView *details = window.lsvMain->DetailsView();
+    QCoreApplication::processEvents();
+    EXPECT_LE(details->header()->length(), details->viewport()->width());
+    EXPECT_FALSE(details->horizontalScrollBar()->isVisible());
+
+    details->header()->resizeSection(0, 300);  // the user widens "Name": it stays
+    window.resize(window.width() - 40, window.height());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(details->columnWidth(0), 300);
+}
+
+}  // namespace

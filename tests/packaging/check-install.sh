@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Installs a built tree into a temporary DESTDIR and checks it as a desktop
+# would see it, then builds the Debian package and checks and lints it.
+#   bash tests/packaging/check-install.sh [BUILD_DIR]
+set -euo pipefail
+build=$(realpath "${1:-build}")
+work=$(mktemp -d)
+viewer_pid= xvfb_pid=
+cleanup() {
+  [ -z "$viewer_pid" ] || kill "$viewer_pid" 2>/dev/null || true
+  [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAILED: $*" >&2; exit 1; }
+root=$work/root
+usr=$root/usr
+demo=$build/demo/demo.vmres
+
+echo "-- installing into $root"
+DESTDIR=$root cmake --install "$build" --prefix /usr >/dev/null
+for f in bin/vornviewer bin/vorntool lib/vornviewer/plugins/wavinfo.so \
+         share/applications/vornviewer.desktop share/mime/packages/vornviewer.xml \
+         share/metainfo/io.github.vornviewer.VornViewer.metainfo.xml \
+         share/icons/hicolor/scalable/apps/vornviewer.svg share/icons/hicolor/48x48/apps/vornviewer.png \
+         share/icons/hicolor/256x256/apps/vornviewer.png share/man/man1/vornviewer.1.gz \
+         share/man/man1/vorntool.1.gz share/bash-completion/completions/vorntool; do
+  [ -f "$usr/$f" ] || fail "not installed: $f"
+done
+
+echo "-- desktop entry, metadata, MIME types"
+desktop=$usr/share/applications/vornviewer.desktop
+desktop-file-validate "$desktop"
+grep -qx 'Exec=vornviewer %F' "$desktop" || fail "Exec line"
+appstreamcli validate --no-net "$usr/share/metainfo/io.github.vornviewer.VornViewer.metainfo.xml"
+xmllint --noout "$usr/share/mime/packages/vornviewer.xml"
+for ext in vmres vmmap vmsave vmasave vmqsave vmparty vvc; do
+  grep -q "pattern=\"\*\.$ext\"" "$usr/share/mime/packages/vornviewer.xml" || fail "no MIME glob for .$ext"
+done
+for page in vornviewer vorntool; do
+  warnings=$(gzip -dc "$usr/share/man/man1/$page.1.gz" | groff -man -Tutf8 -ww -z 2>&1)
+  [ -z "$warnings" ] || fail "manual page $page: $warnings"
+done
+
+# What the package's triggers do after installing: the caches tell every
+# file manager that the game's files open with the program.
+update-mime-database "$usr/share/mime"
+update-desktop-database "$usr/share/applications"
+grep -q 'application/x-vorn-res:\*\.vmres' "$usr/share/mime/globs2" || fail "MIME cache lacks .vmres"
+export HOME=$work/home XDG_DATA_HOME=$work/home/.local/share XDG_CONFIG_HOME=$work/home/.config
+export XDG_DATA_DIRS=$usr/share XDG_CONFIG_DIRS=$work/etc-xdg
+mkdir -p "$HOME"
+opener=$(XDG_CURRENT_DESKTOP= xdg-mime query default application/x-vorn-save)
+[ "$opener" = vornviewer.desktop ] || fail "saves open with '$opener'"
+
+echo "-- the installed programs"
+"$usr/bin/vorntool" info "$demo" | grep -q . || fail "vorntool info"
+"$usr/bin/vorntool" test "$demo" >/dev/null || fail "vorntool test"
+bash -c "source /usr/share/bash-completion/bash_completion; source '$usr/share/bash-completion/completions/vorntool';
+         COMP_WORDS=(vorntool t); COMP_CWORD=1; _vorntool; [ \"\${COMPREPLY[*]}\" = test ]" || fail "completion"
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb_pid=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(cat "$work/display")
+LD_DEBUG=files QT_QPA_PLATFORM=xcb "$usr/bin/vornviewer" "$demo" 2>"$work/viewer.log" &
+viewer_pid=$!
+title=
+for _ in $(seq 100); do
+  title=$(xwininfo -root -tree 2>/dev/null | grep -o '"VornViewer - \[[^"]*' || true)
+  [ -n "$title" ] && break
+  sleep 0.2
+done
+[ -n "$title" ] || fail "the installed viewer showed no open archive"
+grep -q "file=$usr/lib/vornviewer/plugins/wavinfo.so" "$work/viewer.log" || fail "the installed plug-in was not loaded"
+kill "$viewer_pid"; viewer_pid=
+echo "viewer: ${title#\"} ]; plug-in loaded from $usr/lib/vornviewer/plugins"
+
+echo "-- Debian package"
+(cd "$build" && cpack -G DEB >/dev/null)
+deb=$build/package/vornviewer_$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")_amd64.deb
+dpkg-deb --info "$deb" > "$work/info"
+dpkg-deb --contents "$deb" > "$work/contents"
+for dep in qt6-qpa-plugins libqt6widgets6 libqt6gui6 libqt6core6 libdeflate0 liblzo2-2 libc6 libstdc++6; do
+  grep -q "^ Depends:.*\b$dep\b" "$work/info" || fail "package does not depend on $dep"
+done
+for f in usr/bin/vornviewer usr/bin/vorntool usr/lib/vornviewer/plugins/wavinfo.so \
+         usr/share/applications/vornviewer.desktop usr/share/mime/packages/vornviewer.xml \
+         usr/share/metainfo/io.github.vornviewer.VornViewer.metainfo.xml usr/share/man/man1/vornviewer.1.gz \
+         usr/share/icons/hicolor/scalable/apps/vornviewer.svg usr/share/doc/vornviewer/copyright; do
+  grep -q " \./$f\$" "$work/contents" || fail "package lacks $f"
+done
+grep '^ Depends:' "$work/info"
+echo "-- lintian $(basename "$deb")"
+lintian --tag-display-limit 0 "$deb" | tee "$work/lintian" || true
+! grep -q '^E:' "$work/lintian" || fail "lintian reports errors"
+echo "install tree and package: OK ($deb)"
