@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev libgl-dev libdeflate-dev liblzo2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xdg-utils shared-mime-info desktop-file-utils xvfb xauth
-  librsvg2-bin dpkg-dev appstream libxml2-utils lintian x11-utils groff-base
+  librsvg2-bin dpkg-dev appstream libxml2-utils lintian x11-utils groff-base bash-completion
 )
 if [ "${1:-}" = "--bench" ]; then
   packages+=(unzip libarchive-tools p7zip-full zip)

@@ -42,22 +42,25 @@ for page in vornviewer vorntool; do
   [ -z "$warnings" ] || fail "manual page $page: $warnings"
 done
 
+export HOME=$work/home XDG_DATA_HOME=$work/home/.local/share XDG_CONFIG_HOME=$work/home/.config
+export XDG_DATA_DIRS=$usr/share XDG_CONFIG_DIRS=$work/etc-xdg
+mkdir -p "$HOME"
 # What the package's triggers do after installing: the caches tell every
 # file manager that the game's files open with the program.
 update-mime-database "$usr/share/mime"
 update-desktop-database "$usr/share/applications"
 grep -q 'application/x-vorn-res:\*\.vmres' "$usr/share/mime/globs2" || fail "MIME cache lacks .vmres"
-export HOME=$work/home XDG_DATA_HOME=$work/home/.local/share XDG_CONFIG_HOME=$work/home/.config
-export XDG_DATA_DIRS=$usr/share XDG_CONFIG_DIRS=$work/etc-xdg
-mkdir -p "$HOME"
 opener=$(XDG_CURRENT_DESKTOP= xdg-mime query default application/x-vorn-save)
 [ "$opener" = vornviewer.desktop ] || fail "saves open with '$opener'"
 
 echo "-- the installed programs"
 "$usr/bin/vorntool" info "$demo" | grep -q . || fail "vorntool info"
 "$usr/bin/vorntool" test "$demo" >/dev/null || fail "vorntool test"
-bash -c "source /usr/share/bash-completion/bash_completion; source '$usr/share/bash-completion/completions/vorntool';
-         COMP_WORDS=(vorntool t); COMP_CWORD=1; _vorntool; [ \"\${COMPREPLY[*]}\" = test ]" || fail "completion"
+PATH=$usr/bin:$PATH bash -c "source /usr/share/bash-completion/bash_completion
+    source '$usr/share/bash-completion/completions/vorntool'
+    COMP_LINE='vorntool cat $demo scripts/q'; COMP_POINT=\${#COMP_LINE}
+    COMP_WORDS=(vorntool cat '$demo' scripts/q); COMP_CWORD=3; _vorntool
+    [ \"\${COMPREPLY[*]}\" = scripts/quest.lua ]" || fail "completion"
 
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 xvfb_pid=$!
@@ -74,7 +77,7 @@ done
 [ -n "$title" ] || fail "the installed viewer showed no open archive"
 grep -q "file=$usr/lib/vornviewer/plugins/wavinfo.so" "$work/viewer.log" || fail "the installed plug-in was not loaded"
 kill "$viewer_pid"; viewer_pid=
-echo "viewer: ${title#\"} ]; plug-in loaded from $usr/lib/vornviewer/plugins"
+echo "viewer: ${title#\"}; plug-in loaded from $usr/lib/vornviewer/plugins"
 
 echo "-- Debian package"
 (cd "$build" && cpack -G DEB >/dev/null)
@@ -92,6 +95,6 @@ for f in usr/bin/vornviewer usr/bin/vorntool usr/lib/vornviewer/plugins/wavinfo.
 done
 grep '^ Depends:' "$work/info"
 echo "-- lintian $(basename "$deb")"
-lintian --tag-display-limit 0 "$deb" | tee "$work/lintian" || true
+lintian --display-info --tag-display-limit 0 "$deb" | tee "$work/lintian" || true
 ! grep -q '^E:' "$work/lintian" || fail "lintian reports errors"
 echo "install tree and package: OK ($deb)"
