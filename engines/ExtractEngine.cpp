@@ -79,7 +79,7 @@ TExtractResult TExtractEngine::Execute(const TExtractPlan &plan, TExtractOptions
     // the run.
     TStagingFolder staging(WithSeparator(root), std::move(folders));
     TDecodePrefetcher prefetcher(m_Vorn, std::move(files), m_Limits, m_Limits.Threads > 0 ? &staging : nullptr);
-    TRun run{plan, Options, prefetcher, {}, {}};
+    TRun run{plan, Options, prefetcher, TTargetWriter(WithSeparator(root)), {}};
     for (size_t i = 0; i < plan.Steps().size(); ++i) {
         const TPlanStep &step = plan.Steps()[i];
         if (m_BeforeEntry)

@@ -3,6 +3,8 @@
 #include "engines/TempFile.h"
 
 #include <fcntl.h>
+#include <linux/openat2.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 TStagingFolder::TStagingFolder(std::string root, std::vector<std::string> folders)
@@ -32,6 +34,22 @@ std::string TStagingFolder::Subfolder(size_t file) const
     return folder.substr(m_Root.size());
 }
 
+namespace {
+
+// An unnamed file in the folder `subfolder` below `root`, reached without
+// following a symbolic link; -1 when there is a link on the way or the
+// kernel can't tell (the caller stages in `root` then).
+int OpenUnnamedBelow(int root, const std::string &subfolder, int flags)
+{
+    open_how how{};
+    how.flags = uint64_t(flags);
+    how.mode = 0666;
+    how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH;
+    return int(::syscall(SYS_openat2, root, subfolder.c_str(), &how, sizeof how));
+}
+
+} // namespace
+
 std::optional<TStagedFile> TStagingFolder::Stage(size_t file, const TFileBuffer &data, TFileTime time)
 {
     const int root = RootHandle();
@@ -40,7 +58,7 @@ std::optional<TStagedFile> TStagingFolder::Stage(size_t file, const TFileBuffer 
     // Near its folder when that exists: the file system keeps a file's
     // data close to its folder's.
     constexpr int flags = O_TMPFILE | O_RDWR | O_CLOEXEC;
-    int handle = ::openat(root, Subfolder(file).c_str(), flags, 0666);
+    int handle = OpenUnnamedBelow(root, Subfolder(file), flags);
     if (handle < 0)
         handle = ::openat(root, ".", flags, 0666);
     if (handle < 0)

@@ -1,7 +1,10 @@
 #include "engines/TargetWriter.h"
 
 #include "archive/Exceptions.h"
+#include "engines/FolderBelow.h"
 #include "engines/TempFile.h"
+
+#include <algorithm>
 
 #include <cerrno>
 #include <cstring>
@@ -9,29 +12,62 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+
+// Makes the folder and its missing parents, the usual way.
+void MakeFolders(const std::string &folder)
+{
+    // Usually only the last folder is missing; otherwise each prefix ending
+    // at a "/" is one folder to make, and existing ones are fine.
+    if (::mkdir(folder.c_str(), 0777) == 0 || errno != ENOENT)
+        return;
+    for (size_t end = folder.find('/', 1); end != std::string::npos; end = folder.find('/', end + 1))
+        if (::mkdir(folder.substr(0, end).c_str(), 0777) != 0 && errno != EEXIST)
+            return;
+    ::mkdir(folder.c_str(), 0777);
+}
+
+} // namespace
+
+TTargetWriter::TTargetWriter(std::string root) : m_Root(std::move(root)) {}
+
 TTargetWriter::~TTargetWriter()
 {
     CloseFolder();
+    if (m_RootHandle >= 0)
+        ::close(m_RootHandle);
+}
+
+std::string_view TTargetWriter::Relative(const std::string &folder) const
+{
+    return std::string_view(folder).substr(std::min(m_Root.size(), folder.size()));
+}
+
+int TTargetWriter::RootHandle(bool create)
+{
+    if (m_RootHandle >= 0)
+        return m_RootHandle;
+    // The target folder itself is the user's choice: a link there is followed.
+    if (create && !m_Root.empty())
+        MakeFolders(m_Root);
+    m_RootHandle = ::open(m_Root.empty() ? "." : m_Root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    return m_RootHandle;
 }
 
 void TTargetWriter::CreateFolders(const std::string &folder)
 {
     if (folder.empty() || m_MadeFolders.count(folder))
         return;
-    // Usually only the last folder is missing; otherwise each prefix ending
-    // at a "/" is one folder to make, and existing ones are fine.
-    if (::mkdir(folder.c_str(), 0777) != 0 && errno == ENOENT) {
-        for (size_t end = folder.find('/', 1); end != std::string::npos; end = folder.find('/', end + 1)) {
-            const std::string prefix = folder.substr(0, end);
-            if (::mkdir(prefix.c_str(), 0777) != 0 && errno != EEXIST)
-                return;
-        }
-        if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)
-            return;
-    }
-    struct stat info;
-    if (::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
-        m_MadeFolders.insert(folder);
+    const int root = RootHandle(true);
+    if (root < 0)
+        return;
+    const TFolderBelow made = OpenFolderBelow(root, Relative(folder), true);
+    if (made.Handle < 0)
+        return;
+    m_MadeFolders.insert(folder);
+    CloseFolder(); // the new folder is the one the next files go to
+    m_FolderHandle = made.Handle;
+    m_OpenFolder = folder;
 }
 
 int TTargetWriter::FolderHandle(const std::string &folder)
@@ -39,10 +75,28 @@ int TTargetWriter::FolderHandle(const std::string &folder)
     if (m_FolderHandle >= 0 && folder == m_OpenFolder)
         return m_FolderHandle;
     CloseFolder();
-    m_FolderHandle = ::open(folder.empty() ? "." : folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const int root = RootHandle(false);
+    if (root < 0) {
+        m_FolderError = errno;
+        return -1;
+    }
+    const TFolderBelow opened = OpenFolderBelow(root, Relative(folder), false);
+    m_FolderError = opened.Error;
+    m_FolderLink = opened.Link;
+    m_FolderHandle = opened.Handle;
     if (m_FolderHandle >= 0)
         m_OpenFolder = folder;
     return m_FolderHandle;
+}
+
+int TTargetWriter::RequireFolder(const std::string &folder, const std::string &target)
+{
+    const int dir = FolderHandle(folder);
+    if (dir >= 0)
+        return dir;
+    if (!m_FolderLink.empty())
+        throw Exception(SymbolicLinkMessage(m_Root + m_FolderLink));
+    ThrowCreateError(target, m_FolderError);
 }
 
 void TTargetWriter::CloseFolder()
@@ -51,6 +105,8 @@ void TTargetWriter::CloseFolder()
         ::close(m_FolderHandle);
     m_FolderHandle = -1;
     m_OpenFolder.clear();
+    m_FolderError = 0;
+    m_FolderLink.clear();
 }
 
 bool TTargetWriter::Exists(const std::string &folder, const std::string &name)
@@ -88,9 +144,7 @@ void TTargetWriter::WriteFile(const std::string &folder, const std::string &name
                               TFileTime time)
 {
     const std::string target = folder + name;
-    const int dir = FolderHandle(folder);
-    if (dir < 0)
-        ThrowCreateError(target, errno);
+    const int dir = RequireFolder(folder, target);
     // A temporary file in the same folder, so the rename stays on one file system.
     std::string temp;
     int handle = -1;
@@ -129,9 +183,7 @@ void TTargetWriter::PlaceStaged(const std::string &folder, const std::string &na
                                 TFileTime time)
 {
     const std::string target = folder + name;
-    const int dir = FolderHandle(folder);
-    if (dir < 0)
-        ThrowCreateError(target, errno);
+    const int dir = RequireFolder(folder, target);
     int error = staged.Link(dir, name);
     if (error == EEXIST)
         error = ReplaceWithStaged(dir, name, staged, target);

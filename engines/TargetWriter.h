@@ -1,6 +1,9 @@
 #pragma once
-// TTargetWriter: the file-system side of an extraction run. Folders are made
-// with their parents; a file is written to a temporary file in its folder
+// TTargetWriter: the file-system side of an extraction run below one target
+// folder. The target folder is made with its parents; the archive's folders
+// below it are made and opened one name at a time, never through a symbolic
+// link, so a link placed in the target can't lead files out of it. A file is
+// written to a temporary file in its folder
 // (or comes staged, already written) and renamed or linked as the target
 // only when all of its data is on disk, so a failure never leaves a partial
 // file nor destroys the file it would replace.
@@ -13,6 +16,7 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 
 struct TExistingFile {
@@ -22,13 +26,15 @@ struct TExistingFile {
 
 class TTargetWriter {
 public:
-    TTargetWriter() = default;
+    // `root`: the run's target folder, with a trailing "/"; every folder
+    // given to the writer lies below it.
+    explicit TTargetWriter(std::string root);
     ~TTargetWriter();
     TTargetWriter(const TTargetWriter &) = delete;
     TTargetWriter &operator=(const TTargetWriter &) = delete;
 
     // Creates the folder and its missing parents; failures are not reported
-    // here (writing into the folder then fails).
+    // here (writing into the folder then fails, naming a link in the way).
     void CreateFolders(const std::string &folder);
     // True when something other than a folder has the name in `folder`.
     bool Exists(const std::string &folder, const std::string &name);
@@ -47,15 +53,26 @@ public:
     void PlaceFile(const std::string &folder, const std::string &name, const TPreparedFile &file, TFileTime time);
 
 private:
+    // The folder's path below the target folder.
+    std::string_view Relative(const std::string &folder) const;
+    // A descriptor of the target folder, made first when `create` is set;
+    // -1 when it can't be opened.
+    int RootHandle(bool create);
     // A descriptor of the folder; -1 when it can't be opened.
     int FolderHandle(const std::string &folder);
+    // FolderHandle, raising why the folder can't be opened when it can't.
+    int RequireFolder(const std::string &folder, const std::string &target);
     void CloseFolder();
     void PlaceStaged(const std::string &folder, const std::string &name, const TStagedFile &staged, TFileTime time);
     // Puts the staged file over the existing file `name` in `dir`; returns 0,
     // or the error when the staged file can't be linked into `dir` at all.
     int ReplaceWithStaged(int dir, const std::string &name, const TStagedFile &staged, const std::string &target);
 
+    std::string m_Root;
+    int m_RootHandle = -1;
     std::unordered_set<std::string> m_MadeFolders;
     std::string m_OpenFolder;
     int m_FolderHandle = -1;
+    int m_FolderError = 0;      // why the last folder could not be opened
+    std::string m_FolderLink;   // and the link that stood in the way, if that was it
 };

@@ -5,6 +5,7 @@
 
 #include "archive/vmFunctions.h"
 #include "engines/ExtractPlan.h"
+#include "engines/FolderBelow.h"
 #include "tests/archive/AllocationProbe.h"
 
 #include <gtest/gtest.h>
@@ -98,6 +99,41 @@ TEST(ExtractFailure, PathsTooLongFailPerFileInMemoryLinearInDepth)
     ASSERT_EQ(recorder.failures.size(), 1u);
     EXPECT_EQ(recorder.failures[0].Message, PathTooLongMessage);
     EXPECT_EQ(FilesBelow(scratch.path()).size(), 2u); // the archive and near.txt
+}
+
+TEST(ExtractFailure, NothingIsWrittenThroughALinkedFolderInTheTarget)
+{
+    TScratchFolder scratch;
+    VornWriter writer;
+    const auto linkdir = writer.addDir(0, "linkdir");
+    const auto inner = writer.addFile(linkdir, TextFile("inner.txt", "inner"));
+    writer.addFile(writer.addDir(linkdir, "below"), TextFile("deeper.txt", "deeper"));
+    writer.addFile(0, TextFile("top.txt", "top"));
+    const auto vorn = BuildArchive(writer, scratch.path() / "test.vmres");
+    const fs::path target = scratch.path() / "out";
+    const fs::path outside = scratch.path() / "outside";
+    fs::create_directories(target);
+    fs::create_directories(outside);
+    fs::create_directory_symlink(outside, target / "linkdir");
+
+    struct Case {
+        TExtractOptions options;
+        TExtractSelection selection;
+        TPrefetchLimits limits;
+        size_t failures;
+    };
+    const TPrefetchLimits sequential{0, 1, 1}, threaded{2, 8, 1 << 20};
+    for (const Case &run : {Case{{fnFullPath, owSkipAll, esAll}, {}, sequential, 2},
+                            Case{{fnFullPath, owReplaceAll, esAll}, {}, threaded, 2},
+                            Case{{fnFullPath, owAsk, esSelected}, {0, {writer.entryOffset(inner)}}, sequential, 1}}) {
+        TRecorder recorder;
+        RunEngine(*vorn, recorder, target.string(), run.options, run.selection, run.limits);
+        EXPECT_TRUE(fs::is_empty(outside));
+        ASSERT_EQ(recorder.failures.size(), run.failures);
+        for (const TExtractFailure &failure : recorder.failures)
+            EXPECT_EQ(failure.Message, SymbolicLinkMessage((target / "linkdir").string()));
+    }
+    EXPECT_EQ(ReadText(target / "top.txt"), "top");
 }
 
 TEST(ExtractFailure, WrittenFilesCarryTheEntryTimeToTheEvenSecond)

@@ -80,7 +80,7 @@ TEST(StagingFolder, AStagedFileOnAnotherFileSystemIsWrittenTheOrdinaryWay)
     ASSERT_TRUE(file.Staged);
 
     WriteText(scratch.path() / "a.txt", "old");
-    TTargetWriter writer;
+    TTargetWriter writer(scratch.str() + "/");
     writer.PlaceFile(scratch.str() + "/", "a.txt", file, MakeFileTime(2010, 1, 1));
     file = TPreparedFile();
     EXPECT_EQ(FilesBelow(scratch.path()), (Files{{"a.txt", "across"}}));

@@ -1,0 +1,22 @@
+#pragma once
+// Folders below an extraction target, opened (and made) one name at a time
+// relative to the target's descriptor, never through a symbolic link: a link
+// that someone placed in the target can't lead an archive's folder path, and
+// the files in it, out of the target.
+
+#include <string>
+#include <string_view>
+
+struct TFolderBelow {
+    int Handle = -1;  // an O_PATH descriptor of the folder; -1 when it can't be opened
+    int Error = 0;    // the reason when it can't
+    std::string Link; // the path (relative) of a symbolic link that stood in the way
+};
+
+// Opens the folder `relative` ("/"-separated names; empty for `root`
+// itself) below the folder descriptor `root`, making the missing folders
+// when `create` is set. The caller closes the descriptor.
+TFolderBelow OpenFolderBelow(int root, std::string_view relative, bool create);
+
+// "<path>" is a symbolic link: the message of a file refused because of it.
+std::string SymbolicLinkMessage(const std::string &path);
