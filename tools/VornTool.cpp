@@ -1,5 +1,5 @@
 // vorntool: the archive core on the command line.
-//   vorntool info | ls | cat | test | x | find (see the usage text)
+//   vorntool info | ls | cat | test | x | find | diff (see the usage text)
 
 #include "tools/VornToolCommands.h"
 
@@ -20,6 +20,7 @@ const std::vector<TToolCommand> &ToolCommands()
         TestCommand(),
         ExtractCommand(),
         FindCommand(),
+        DiffCommand(),
     };
     return commands;
 }

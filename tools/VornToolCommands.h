@@ -25,6 +25,7 @@ TToolCommand CatCommand();     // VornToolCat.cpp
 TToolCommand TestCommand();    // VornToolTest.cpp
 TToolCommand ExtractCommand(); // VornToolExtract.cpp ("x")
 TToolCommand FindCommand();    // VornToolFind.cpp
+TToolCommand DiffCommand();    // VornToolDiff.cpp
 
 // Every command, in the order the usage text lists them.
 const std::vector<TToolCommand> &ToolCommands();

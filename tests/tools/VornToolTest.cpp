@@ -339,4 +339,59 @@ TEST(VornToolTest, ListAndTestReportEachDamagedRecordAndGoOn)
     EXPECT_NE(test.out.find("1 files OK, 2 failed\n"), std::string::npos) << test.out;
 }
 
+TEST(VornToolTest, DiffListsDifferencesAndExitsByThem)
+{
+    TempDir dir;
+    VornWriter a, b;
+    a.addFile(0, {.name = "same.txt", .data = TextBytes("same")});
+    a.addFile(0, {.name = "old.txt", .data = TextBytes("old")});
+    a.addFile(0, {.name = "edit\xe9.txt", .data = TextBytes("one")});
+    a.addFile(0, {.name = "packed.txt", .data = TextBytes("packed")});
+    b.addFile(0, {.name = "same.txt", .data = TextBytes("same")});
+    b.addFile(0, {.name = "edit\xe9.txt", .data = TextBytes("two")});
+    b.addFile(0, {.name = "packed.txt", .data = TextBytes("packed"), .format = DATAFORMAT_ZLIB});
+    b.addFile(b.addDir(0, "new"), {.name = "n.txt", .data = TextBytes("n")});
+    const std::string pathA = dir.file("a.vmres"), pathB = dir.file("b.vmres");
+    a.write(pathA);
+    b.write(pathB);
+
+    const ToolRun diff = Vorntool({"diff", pathA, pathB});
+    EXPECT_EQ(diff.exitCode, 1);
+    EXPECT_EQ(diff.out, "Changed\tedit\xc3\xa9.txt\nOnly in B\tnew/\nOnly in B\tnew/n.txt\nOnly in A\told.txt\n");
+    EXPECT_EQ(diff.err, "");
+    const ToolRun only = Vorntool({"diff", "--only", "removed,repacked", pathA, pathB});
+    EXPECT_EQ(only.exitCode, 1);
+    EXPECT_EQ(only.out, "Only in A\told.txt\nRepacked\tpacked.txt\n");
+    const ToolRun json = Vorntool({"diff", pathA, pathB, "--json", "--only=added"});
+    EXPECT_EQ(json.exitCode, 1);
+    EXPECT_NE(json.out.find("\"differ\": true"), std::string::npos);
+    EXPECT_NE(json.out.find("{\"path\": \"new/n.txt\", \"kind\": \"file\", \"state\": \"added\", \"sizeB\": 1"),
+              std::string::npos);
+    EXPECT_EQ(json.out.find("old.txt"), std::string::npos);
+
+    // Repacked files hold the same bytes: the archives count as the same.
+    VornWriter c;
+    c.addFile(0, {.name = "packed.txt", .data = TextBytes("packed"), .format = DATAFORMAT_LZO});
+    const std::string pathC = dir.file("c.vmres");
+    c.write(pathC);
+    const std::string pathD = dir.file("d.vmres");
+    VornWriter d;
+    d.addFile(0, {.name = "packed.txt", .data = TextBytes("packed")});
+    d.write(pathD);
+    const ToolRun same = Vorntool({"diff", pathC, pathD});
+    EXPECT_EQ(same.exitCode, 0);
+    EXPECT_EQ(same.out, "");
+
+    for (const auto &[arguments, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"diff", pathA, dir.file("missing")}, "Cannot open file " + dir.file("missing") + "\n"},
+             {{"diff", pathA}, "usage: vorntool diff A B [--json] [--only added,removed,changed,repacked,same]\n"},
+             {{"diff", pathA, pathB, "--only", "moved"},
+              "vorntool diff: unknown state \"moved\" (use added, removed, changed, repacked, same)\n"}}) {
+        const ToolRun run = Vorntool(arguments);
+        EXPECT_EQ(run.exitCode, 2);
+        EXPECT_EQ(run.err, message);
+        EXPECT_EQ(run.out, "");
+    }
+}
+
 } // namespace

@@ -1,0 +1,90 @@
+// vorntool diff A B [--json] [--only added,removed,changed,repacked,same]:
+// one "state<TAB>path" line per listed path (added, removed and changed by
+// default), or the whole comparison as JSON. Exit code 0 when the archives
+// hold the same files, 1 when they differ, 2 on an error.
+
+#include "tools/VornToolCommands.h"
+
+#include "archive/Exceptions.h"
+#include "engines/ArchiveCompare.h"
+#include "engines/CompareReport.h"
+
+#include <cstdio>
+#include <sstream>
+
+namespace {
+
+constexpr int ExitSame = 0;
+constexpr int ExitDiffer = 1;
+constexpr int ExitError = 2;
+
+struct TDiffArguments {
+    std::vector<std::string> Archives;
+    bool Json = false;
+    TCompareReport::TStateSet States = TCompareReport::Differences();
+};
+
+TCompareReport::TStateSet ParseStates(const std::string &list)
+{
+    TCompareReport::TStateSet states{};
+    std::stringstream words(list);
+    std::string word;
+    while (std::getline(words, word, ',')) {
+        bool known = false;
+        for (size_t i = 0; i < CompareStateCount; ++i) {
+            if (word == CompareStateKeyword(TCompareState(i))) {
+                states[i] = true;
+                known = true;
+            }
+        }
+        if (!known)
+            throw Exception("vorntool diff: unknown state \"" + word
+                            + "\" (use added, removed, changed, repacked, same)");
+    }
+    return states;
+}
+
+TDiffArguments ParseArguments(const std::vector<std::string> &arguments)
+{
+    TDiffArguments parsed;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string &argument = arguments[i];
+        if (argument == "--json")
+            parsed.Json = true;
+        else if (argument == "--only" && i + 1 < arguments.size())
+            parsed.States = ParseStates(arguments[++i]);
+        else if (argument.rfind("--only=", 0) == 0)
+            parsed.States = ParseStates(argument.substr(7));
+        else if (argument.rfind("--", 0) == 0)
+            throw Exception("vorntool diff: unknown option " + argument);
+        else
+            parsed.Archives.push_back(argument);
+    }
+    if (parsed.Archives.size() != 2)
+        throw Exception("usage: vorntool diff A B [--json] [--only added,removed,changed,repacked,same]");
+    return parsed;
+}
+
+int RunDiff(const std::vector<std::string> &arguments)
+{
+    try {
+        const TDiffArguments parsed = ParseArguments(arguments);
+        const TVornFile a(parsed.Archives[0]);
+        const TVornFile b(parsed.Archives[1]);
+        const TCompareResult result = TArchiveCompare(a, b).Run();
+        const TCompareReport report(result, parsed.Archives[0], parsed.Archives[1]);
+        WriteStdout(parsed.Json ? report.Json(parsed.States) : report.Lines(parsed.States));
+        return result.Differ ? ExitDiffer : ExitSame;
+    } catch (const std::exception &e) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s\n", e.what());
+        return ExitError;
+    }
+}
+
+} // namespace
+
+TToolCommand DiffCommand()
+{
+    return {"diff", "A B [--json] [--only STATES]", "list what B adds, removes and changes", SIZE_MAX, RunDiff};
+}
