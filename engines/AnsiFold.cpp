@@ -17,7 +17,6 @@ std::array<uint8_t, 256> BuildFoldTable()
     return table;
 }
 
-const std::array<uint8_t, 256> FoldTable = BuildFoldTable();
 
 // Decodes the code point at `i` and moves `i` past it; 0xFFFD for bytes that
 // are not well-formed UTF-8.
@@ -40,6 +39,10 @@ uint32_t NextCodePoint(std::string_view text, size_t &i)
 
 } // namespace
 
+// Built before main() from the core's code-page table; nothing folds
+// during static initialisation.
+const std::array<uint8_t, 256> AnsiFoldTable = BuildFoldTable();
+
 char16_t FoldUnicode(char16_t ch)
 {
     if ((ch >= u'A' && ch <= u'Z') || (ch >= 0xC0 && ch <= 0xDE && ch != 0xD7))
@@ -53,16 +56,11 @@ char16_t FoldUnicode(char16_t ch)
     }
 }
 
-uint8_t FoldAnsi(uint8_t byte)
-{
-    return FoldTable[byte];
-}
-
 void FoldAnsiText(std::string_view text, std::string &out)
 {
     out.resize(text.size());
     for (size_t i = 0; i < text.size(); ++i)
-        out[i] = char(FoldTable[uint8_t(text[i])]);
+        out[i] = char(FoldAnsi(uint8_t(text[i])));
 }
 
 std::vector<int> Utf8ToAnsiChars(std::string_view utf8)

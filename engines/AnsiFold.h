@@ -4,15 +4,19 @@
 // (Š, Œ, Ž, Ÿ) fold to their small letters. Patterns typed as UTF-8 become
 // code-page bytes through the archive core's conversion.
 
+#include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
 // The small letter of a UTF-16 code unit of the Windows-1252 repertoire (and
 // of Latin-1); other units are returned unchanged.
 char16_t FoldUnicode(char16_t ch);
-// The folded Windows-1252 byte.
-uint8_t FoldAnsi(uint8_t byte);
+// The folded Windows-1252 byte (a table look-up, inline: scans call it for
+// every byte).
+extern const std::array<uint8_t, 256> AnsiFoldTable;
+inline uint8_t FoldAnsi(uint8_t byte) { return AnsiFoldTable[byte]; }
 // Folds a whole 8-bit text into `out` (resized to fit).
 void FoldAnsiText(std::string_view text, std::string &out);
 

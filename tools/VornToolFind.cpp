@@ -9,6 +9,7 @@
 #include "archive/Exceptions.h"
 #include "archive/TreeWalk.h"
 #include "archive/vmFunctions.h"
+#include "engines/ContentSearch.h"
 #include "engines/NameIndex.h"
 #include "engines/NameSearch.h"
 #include "tools/VornToolJson.h"
@@ -108,15 +109,56 @@ TFindArguments ParseArguments(const std::vector<std::string> &arguments)
     }
     if (parsed.archives.empty())
         throw Exception("No archive given");
-    if (parsed.criteria.HasContent())
-        throw Exception("Content search is not available yet");
     return parsed;
+}
+
+// Keeps what the content search found; failures go to stderr at once.
+class TContentResults : public IContentSearchSink {
+public:
+    TContentResults(const std::string &archive, std::vector<std::string> paths)
+        : m_Archive(archive), m_Paths(std::move(paths)), found(m_Paths.size(), false)
+    {
+    }
+    void Found(size_t target) override { found[target] = true; }
+    void Failed(size_t target, const std::string &message) override
+    {
+        std::fprintf(stderr, "%s:%s: %s\n", m_Archive.c_str(), m_Paths[target].c_str(), message.c_str());
+        ++failures;
+    }
+
+    const std::string &m_Archive;
+    std::vector<std::string> m_Paths;
+    std::vector<bool> found;
+    size_t failures = 0;
+};
+
+// The name results whose content matches too, in the same order; false in
+// `clean` when an entry could not be decoded.
+std::vector<uint32_t> FilterByContent(const std::string &archive, const TNameIndex &index,
+                                      const std::vector<uint32_t> &items, const TContentPattern &pattern, bool &clean)
+{
+    std::vector<TContentTarget> targets;
+    std::vector<std::string> paths;
+    for (const uint32_t i : items) {
+        targets.push_back({&index.Vorn(), index.Item(i).Entry});
+        paths.push_back(AnsiToUtf8(index.FolderPath(index.Item(i).Folder) + std::string(index.Name(i))));
+    }
+    TContentResults results(archive, std::move(paths));
+    TSearchProgress progress;
+    const std::atomic<bool> cancel{false};
+    TContentSearch(pattern).Run(targets, results, progress, cancel);
+    clean = results.failures == 0;
+    std::vector<uint32_t> kept;
+    for (size_t k = 0; k < items.size(); ++k)
+        if (results.found[k])
+            kept.push_back(items[k]);
+    return kept;
 }
 
 // Prints the results of one archive; false when something in it could not
 // be searched.
-bool FindInArchive(const std::string &archive, const TNameSearch &search, const TFindArguments &arguments,
-                   bool prefix, TJsonArrayWriter &json, uint64_t &found)
+bool FindInArchive(const std::string &archive, const TNameSearch &search, const TContentPattern *content,
+                   const TFindArguments &arguments, bool prefix, TJsonArrayWriter &json, uint64_t &found)
 {
     std::unique_ptr<TVornFile> vorn;
     std::unique_ptr<TNameIndex> index;
@@ -129,7 +171,7 @@ bool FindInArchive(const std::string &archive, const TNameSearch &search, const 
     }
     for (const std::string &error : index->Errors())
         std::fprintf(stderr, "%s: %s\n", archive.c_str(), error.c_str());
-    search.Run(*index, 0, index->Count(), [&](const std::vector<uint32_t> &items) {
+    auto print = [&](const std::vector<uint32_t> &items) {
         for (const uint32_t i : items) {
             const TNameIndex::TItem &item = index->Item(i);
             const std::string relative = index->FolderPath(item.Folder) + std::string(index->Name(i));
@@ -140,17 +182,31 @@ bool FindInArchive(const std::string &archive, const TNameSearch &search, const 
                 WriteStdout((prefix ? archive + ":" : std::string()) + path + "\n");
             ++found;
         }
-    });
-    return index->Errors().empty();
+    };
+    bool clean = index->Errors().empty();
+    if (!content) {
+        search.Run(*index, 0, index->Count(), print);
+        return clean;
+    }
+    std::vector<uint32_t> named;
+    search.Run(*index, 0, index->Count(),
+               [&](const std::vector<uint32_t> &items) { named.insert(named.end(), items.begin(), items.end()); });
+    bool decoded = true;
+    print(FilterByContent(archive, *index, named, *content, decoded));
+    return clean && decoded;
 }
 
 int RunFind(const std::vector<std::string> &words)
 {
     TFindArguments arguments;
     std::unique_ptr<TNameSearch> search;
+    std::unique_ptr<TContentPattern> content;
     try {
         arguments = ParseArguments(words);
         search = std::make_unique<TNameSearch>(arguments.criteria);
+        const TFindCriteria &c = arguments.criteria;
+        if (c.ContentMode != TContentMode::None)
+            content = std::make_unique<TContentPattern>(c.ContentMode, c.Content, c.IgnoreCase);
     } catch (const Exception &error) {
         std::fprintf(stderr, "%s\n%s", error.what(), UsageText);
         return 2;
@@ -159,7 +215,7 @@ int RunFind(const std::vector<std::string> &words)
     uint64_t found = 0;
     TJsonArrayWriter json;
     for (const std::string &archive : arguments.archives)
-        clean = FindInArchive(archive, *search, arguments, arguments.archives.size() > 1, json, found) && clean;
+        clean = FindInArchive(archive, *search, content.get(), arguments, arguments.archives.size() > 1, json, found) && clean;
     if (arguments.json)
         json.Finish();
     if (!clean)

@@ -275,6 +275,7 @@ TEST(VornToolTest, FindPrintsMatchesWithGrepExitCodesAndJson)
     const auto sub = w.addDir(0, "Sub");
     w.addFile(sub, {.name = "Quote\"d.TXT", .data = TextBytes("hello")});
     w.addFile(0, {.name = "big.bin", .data = TextLikeBytes(5000, 1), .format = DATAFORMAT_ZLIB});
+    w.addFile(0, {.name = "bad.dat", .data = TextBytes("say hello"), .crcOverride = 1});
     const std::string path = dir.file("a.vmres");
     w.write(path);
 
@@ -286,6 +287,13 @@ TEST(VornToolTest, FindPrintsMatchesWithGrepExitCodesAndJson)
                            + ":Sub/Quote\"d.TXT\n");
     run = Vorntool({"find", path, "--min-size", "6", "--format", "zlib"});
     EXPECT_EQ(run.out, "big.bin\n");
+    run = Vorntool({"find", path, "--hex", "68 65 6C", "--type", ".txt"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "Sub/Quote\"d.TXT\n");
+    run = Vorntool({"find", path, "--contains", "HELLO"}); // the damaged entry is an error, not a miss
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.out, "Sub/Quote\"d.TXT\n");
+    EXPECT_EQ(run.err, path + ":bad.dat: CRC-32 differs from header\n");
     run = Vorntool({"find", path, "--name", "*.lua"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, "");
@@ -305,7 +313,7 @@ TEST(VornToolTest, FindPrintsMatchesWithGrepExitCodesAndJson)
     EXPECT_NE(run.out.find("{\"archive\":\"" + path + "\"," + object), std::string::npos);
     EXPECT_NE(run.out.find(",\"path\":\"Sub/Quote\\\"d.TXT\"}\n]\n"), std::string::npos);
     const ToolRun ls = Vorntool({"ls", "--json", path});
-    EXPECT_EQ(Lines(ls.out).size(), 5u);
+    EXPECT_EQ(Lines(ls.out).size(), 6u);
     EXPECT_EQ(Lines(ls.out).at(1).rfind("{\"kind\":\"d\",\"size\":0,\"compressedSize\":0,\"format\":null", 0), 0u);
     EXPECT_EQ(Lines(ls.out).at(2).rfind("{" + object + ",\"date\":", 0), 0u);
 }
