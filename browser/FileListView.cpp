@@ -166,8 +166,23 @@ void TFileListView::FocusFirstRow()
 
 bool TFileListView::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseButtonPress && watched == CurrentView()->viewport())
-        emit pressed(static_cast<QMouseEvent *>(event)->position().toPoint());
+    const bool onViewport = watched == CurrentView()->viewport();
+    if (event->type() == QEvent::MouseButtonPress && onViewport) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        const QPoint position = mouse->position().toPoint();
+        m_PressOnItem = CurrentView()->indexAt(position).isValid() &&
+                        !(mouse->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
+        emit pressed(position);
+    }
+    // A press on a row may become a drag of the selection: the moves before
+    // the drag starts must not reach the view, whose rubber band would
+    // shrink the selection to the pressed row. A press on empty space or
+    // with Shift or Ctrl keeps the rubber band.
+    if (event->type() == QEvent::MouseMove && onViewport && m_PressOnItem) {
+        if (static_cast<QMouseEvent *>(event)->buttons() & (Qt::LeftButton | Qt::RightButton))
+            return true;
+        m_PressOnItem = false;
+    }
     if (event->type() == QEvent::Resize && watched == m_Details->viewport())
         FitColumns();
     return QStackedWidget::eventFilter(watched, event);

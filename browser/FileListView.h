@@ -62,4 +62,6 @@ private:
     TViewStyle m_Style = Details;
     bool m_ColumnsSizedByUser = false;
     bool m_FittingColumns = false;
+    // The last press landed on a row without Shift or Ctrl.
+    bool m_PressOnItem = false;
 };

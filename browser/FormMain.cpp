@@ -1085,18 +1085,27 @@ bool TfrmMain::lsvMainMouseMove(const QPoint &position, Qt::MouseButtons buttons
     const TVornFile *vorn = m_ActiveVorn;
     const TEntryOffset folder = CurrentFolder();
     auto source = std::make_unique<TDropFileSource>(DragFileList(m_TempFolder, names),
-                                                    [this, vorn, folder, entries] { dfsMainDrop(vorn, folder, entries); });
+                                                    [this, vorn, folder, entries](const QString &target) {
+                                                        return dfsMainDrop(vorn, folder, entries, target);
+                                                    });
     Execute(lsvMain, std::move(source));
     return true;
 }
 
-void TfrmMain::dfsMainDrop(const TVornFile *vorn, TEntryOffset folder, const std::vector<TEntryOffset> &entries)
+bool TfrmMain::dfsMainDrop(const TVornFile *vorn, TEntryOffset folder, const std::vector<TEntryOffset> &entries,
+                           const QString &target)
 {
     const bool stillOpen = std::any_of(m_OpenVorns.begin(), m_OpenVorns.end(),
                                        [vorn](const auto &open) { return open.get() == vorn; });
     if (!stillOpen)
-        return;
-    RunCommand([&] { ExtractForDragOut(this, *vorn, folder, entries, m_TempFolder, ExtractHooks()); });
+        return false;
+    const bool intoTemp = QDir(target) == QDir(m_TempFolder);
+    bool written = false;
+    RunCommand([&] {
+        written = ExtractForDragOut(this, *vorn, folder, entries, target, ExtractHooks(),
+                                    intoTemp ? owReplaceAll : owAsk);
+    });
     SetStatusPanelText(QString());
     statusBar()->repaint();
+    return written;
 }

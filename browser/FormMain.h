@@ -140,8 +140,12 @@ public:
     // A mouse move over the list: starts a drag-out of the selected entries
     // once a button has moved far enough; true when a drag ran.
     bool lsvMainMouseMove(const QPoint &position, Qt::MouseButtons buttons);
-    // The drop of a drag-out: writes the dragged entries into TempFolder.
-    void dfsMainDrop(const TVornFile *vorn, TEntryOffset folder, const std::vector<TEntryOffset> &entries);
+    // The drop of a drag-out: writes the dragged entries into target, the
+    // temporary folder (replacing what is there) or the folder a file
+    // manager named for a direct save (asking before replacing). False when
+    // nothing was written.
+    bool dfsMainDrop(const TVornFile *vorn, TEntryOffset folder, const std::vector<TEntryOffset> &entries,
+                     const QString &target);
 
     // The standard error box for an error no command handles.
     void AppException(const std::exception &error);

@@ -1,6 +1,11 @@
 #include "extract/DropSource.h"
 
+#include "extract/DirectSave.h"
+#include "extract/DragReleaseWatch.h"
+
 #include <QDrag>
+#include <QFileInfo>
+#include <QTimer>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QUrl>
@@ -34,57 +39,84 @@ bool IsSingleFileName(const QString &name)
 
 } // namespace
 
-TDropFileSource::TDropFileSource(QStringList files, std::function<void()> onDrop)
-    : m_files(std::move(files)), m_onDrop(std::move(onDrop))
+TDropFileSource::TDropFileSource(QStringList files, TWriter onDrop)
+    : m_files(std::move(files)), m_state(std::make_shared<TRenderState>())
 {
+    m_state->Writer = std::move(onDrop);
+}
+
+TDropFileSource::~TDropFileSource()
+{
+    TDirectSave::Withdraw(m_directSaveWindow);
 }
 
 QStringList TDropFileSource::formats() const
 {
     if (m_files.isEmpty())
         return {};
+    if (m_directSave)
+        return {TDirectSave::Format(), UriListFormat()};
     return {UriListFormat()};
 }
 
 QVariant TDropFileSource::retrieveData(const QString &mimeType, QMetaType) const
 {
-    if (m_files.isEmpty() || mimeType != UriListFormat())
+    if (m_files.isEmpty())
         return {};
-    if (DropHasHappened())
-        RenderOnce();
+    if (mimeType == UriListFormat())
+        return UrlList();
+    if (mimeType == TDirectSave::Format() && m_directSave)
+        return DirectSaveAnswer();
+    return {};
+}
+
+QVariant TDropFileSource::UrlList() const
+{
     // A list of QUrl, as QMimeData::setUrls stores it: QMimeData turns it
-    // into the text form when a platform asks for bytes.
+    // into the text form when a platform asks for bytes. Built before the
+    // writing: the platform may delete this object while the files are
+    // written (events run meanwhile), and nothing of it is touched after.
     QVariantList urls;
     urls.reserve(m_files.size());
     for (const QString &path : m_files)
         urls.append(QUrl::fromLocalFile(path));
+    if (!DropHasHappened())
+        return urls;
+    const std::shared_ptr<TRenderState> state = m_state;
+    if (state->Rendered)
+        return urls;
+    // Marked first: a request arriving while the files are written must
+    // not start a second writing.
+    state->Rendered = true;
+    if (state->Writer)
+        state->Writer(QFileInfo(m_files.front()).path());
     return urls;
+}
+
+QVariant TDropFileSource::DirectSaveAnswer() const
+{
+    // "S": saved; "E": an error the target may report. Asked only after the
+    // drop, once the target has written its folder into the property.
+    if (!DropHasHappened())
+        return QByteArray("E");
+    const QString folder = TDirectSave::ChosenFolder(m_directSaveWindow);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return QByteArray("E");
+    const std::shared_ptr<TRenderState> state = m_state;
+    const bool written = state->Writer && state->Writer(folder);
+    return QByteArray(written ? "S" : "E");
 }
 
 bool TDropFileSource::DropHasHappened() const
 {
-    // During the modal drag the button is held until the drop; a request
-    // outside a running drag (after it, or a paste) is a real one.
-    if (!m_dragRunning)
+    // A request outside a running drag (after it, or a paste) is a real one.
+    if (!m_dragRunning || m_releaseSeen)
         return true;
+    // Where the release is watched, only it counts; elsewhere the platform's
+    // button state tells whether the button is still held.
+    if (m_releaseWatched)
+        return false;
     return !(QGuiApplication::mouseButtons() & (Qt::LeftButton | Qt::RightButton));
-}
-
-void TDropFileSource::RenderOnce() const
-{
-    if (m_rendered)
-        return;
-    // Marked first: the extraction lets events run, and a request arriving
-    // meanwhile must not start a second one.
-    m_rendered = true;
-    if (!m_onDrop)
-        return;
-    try {
-        m_onDrop();
-    } catch (...) {
-        // The callback reports its own failures; nothing may unwind through
-        // the platform's drag code that called us.
-    }
 }
 
 QStringList DragFileList(const QString &tempFolder, const QStringList &selectedNames)
@@ -127,8 +159,26 @@ TDragResult Execute(QWidget *source, std::unique_ptr<TDropFileSource> dfs)
     drag->setMimeData(data);
     QObject::connect(drag, &QDrag::actionChanged, data,
                      [data](Qt::DropAction action) { data->SetFeedbackEffect(action); });
+    TDragReleaseWatch releaseWatch(data);
+    QCoreApplication::instance()->installEventFilter(&releaseWatch);
+    const bool x11 = TDirectSave::Available();
+    if (x11) {
+        data->SetReleaseWatched(true);
+        data->OfferDirectSave();
+        QCoreApplication::instance()->installNativeEventFilter(&releaseWatch);
+        // The drag's window exists once the drag loop runs: the direct-save
+        // name goes there before the pointer can reach a target.
+        QTimer::singleShot(0, data, [data] {
+            const quint32 window = TDirectSave::DragWindow();
+            TDirectSave::Offer(window, QFileInfo(data->Files().front()).fileName());
+            data->SetDirectSaveWindow(window);
+        });
+    }
     data->SetDragRunning(true);
     const Qt::DropAction chosen = drag->exec(offered);
+    QCoreApplication::instance()->removeEventFilter(&releaseWatch);
+    if (x11)
+        QCoreApplication::instance()->removeNativeEventFilter(&releaseWatch);
     if (data)
         data->SetDragRunning(false);
     return MapDropAction(chosen, offered);

@@ -1,9 +1,14 @@
 #pragma once
 // Drag-out of archive entries as ordinary files. The dragged items are
-// offered as file URLs in the temporary folder while nothing exists there
-// yet; the files are written (by the OnDrop callback) the first time a drop
-// target asks for the URL list after the user has released the button. A
-// drag that is cancelled, or released where nothing takes files, writes
+// offered two ways:
+// - as file URLs in the temporary folder while nothing exists there yet; the
+//   files are written (by the OnDrop callback) the first time a drop target
+//   asks for the URL list after the user has released the button. A target
+//   that looks at the list while the pointer only passes over it gets the
+//   URLs and nothing is written.
+// - on X11 by direct save (XdndDirectSave0): after the drop the target names
+//   the folder it shows, and the entries are written straight into it.
+// A drag that is cancelled, or released where nothing takes files, writes
 // nothing, because no one asks for the data then.
 
 #include <QMimeData>
@@ -21,9 +26,14 @@ enum class TDragResult { DropCopy, DropMove, DropLink, Cancelled };
 class TDropFileSource : public QMimeData {
     Q_OBJECT
 public:
-    // files: full paths offered (see DragFileList). onDrop writes them; it
-    // runs at most once, must not throw, and reports its own failures.
-    TDropFileSource(QStringList files, std::function<void()> onDrop);
+    // Writes the dragged entries into a folder; returns false when nothing
+    // was written. Must not throw; reports its own failures.
+    using TWriter = std::function<bool(const QString &folder)>;
+
+    // files: full paths offered (see DragFileList), all in one folder. onDrop
+    // writes into that folder for the URL list; it runs at most once there.
+    TDropFileSource(QStringList files, TWriter onDrop);
+    ~TDropFileSource() override;
 
     const QStringList &Files() const { return m_files; }
 
@@ -37,13 +47,23 @@ public:
     void SetFeedbackEffect(Qt::DropAction action) { m_feedbackEffect = action; }
 
     // Set by Execute while the modal drag runs. Requests that arrive then
-    // with the left or right button still held come from a target looking at
-    // the data while the pointer passes over it: they get the URLs, but the
-    // files are not written for them.
+    // before the button came up come from a target looking at the data while
+    // the pointer passes over it: they get the URLs, but the files are not
+    // written for them.
     void SetDragRunning(bool running) { m_dragRunning = running; }
+    // On X11 the drag loop keeps no button state, so the release is watched
+    // in the raw input (TDragReleaseWatch) and reported here.
+    void SetReleaseWatched(bool watched) { m_releaseWatched = watched; }
+    void NoteButtonReleased() { m_releaseSeen = true; }
 
-    // True once OnDrop has been called.
-    bool Rendered() const { return m_rendered; }
+    // Direct save on X11: offered (in formats) from the start of the drag;
+    // the window is the one that owns the drag's selection, where the target
+    // reads the proposed name and writes the folder it chose.
+    void OfferDirectSave() { m_directSave = true; }
+    void SetDirectSaveWindow(quint32 window) { m_directSaveWindow = window; }
+
+    // True once OnDrop has been called for the URL list.
+    bool Rendered() const { return m_state->Rendered; }
 
     QStringList formats() const override;
 
@@ -51,15 +71,26 @@ protected:
     QVariant retrieveData(const QString &mimeType, QMetaType type) const override;
 
 private:
+    // What the writing needs; shared so that it outlives this object when
+    // the platform deletes the drag while the files are being written.
+    struct TRenderState {
+        TWriter Writer;
+        bool Rendered = false;
+    };
+
     bool DropHasHappened() const;
-    void RenderOnce() const;
+    QVariant UrlList() const;
+    QVariant DirectSaveAnswer() const;
 
     QStringList m_files;
-    std::function<void()> m_onDrop;
+    std::shared_ptr<TRenderState> m_state;
     Qt::DropActions m_dragtypes = Qt::MoveAction;
     Qt::DropAction m_feedbackEffect = Qt::IgnoreAction;
     bool m_dragRunning = false;
-    mutable bool m_rendered = false;
+    bool m_releaseWatched = false;
+    bool m_releaseSeen = false;
+    bool m_directSave = false;
+    quint32 m_directSaveWindow = 0;
 };
 
 // The offered paths: tempFolder + each selected item's name, in list order,

@@ -95,15 +95,15 @@ bool RunExtraction(QWidget *parent, TfrmExtractDialog &dialog, const TVornFile &
 }
 
 bool ExtractForDragOut(QWidget *parent, const TVornFile &vorn, TEntryOffset currentFolder,
-                       const std::vector<TEntryOffset> &selectedEntries, const QString &tempFolder,
-                       const TExtractHooks &hooks)
+                       const std::vector<TEntryOffset> &selectedEntries, const QString &target,
+                       const TExtractHooks &hooks, TOverwriteMode overwrite)
 {
     if (g_Running)
         return false;
     try {
         TRunGuard guard(hooks);
         QCoreApplication::processEvents();
-        Run(parent, vorn, {currentFolder, selectedEntries}, tempFolder, {fnRelative, owReplaceAll, esSelected},
+        Run(parent, vorn, {currentFolder, selectedEntries}, target, {fnRelative, overwrite, esSelected},
             hooks);
     } catch (...) {
         ShowStatus(hooks, QString());

@@ -36,11 +36,13 @@ bool RunExtraction(QWidget *parent, TfrmExtractDialog &dialog, const TVornFile &
                    const std::vector<TEntryOffset> &selectedEntries, const TExtractHooks &hooks);
 
 // The extraction at a drag-out's drop: the selected entries with the names of
-// the folders below them into `tempFolder`, replacing files without a
-// question. Returns false when a run was already going on.
+// the folders below them into `target`: the temporary folder, where files
+// are replaced without a question, or a folder a file manager chose, where
+// `overwrite` says what happens to existing files. Returns false when a run
+// was already going on.
 bool ExtractForDragOut(QWidget *parent, const TVornFile &vorn, TEntryOffset currentFolder,
-                       const std::vector<TEntryOffset> &selectedEntries, const QString &tempFolder,
-                       const TExtractHooks &hooks);
+                       const std::vector<TEntryOffset> &selectedEntries, const QString &target,
+                       const TExtractHooks &hooks, TOverwriteMode overwrite = owReplaceAll);
 
 // True while a run of either kind goes on.
 bool ExtractionRunning();

@@ -90,19 +90,27 @@ QByteArray DesktopEntry(const QList<TFileType> &types)
     return entry.toUtf8();
 }
 
-// Quotes one Exec argument: reserved characters get a backslash inside
-// double quotes, "%" is doubled so it is no field code.
+// One Exec argument as the desktop-entry rules want it: plain when it has
+// no reserved character, so that launchers that split the line on blanks
+// (xdg-open without a desktop session) run it as it is; otherwise in double
+// quotes with " ` $ \ backslashed. "%" is doubled so it is no field code.
 QString QuotedExecArgument(const QString &argument)
 {
-    QString quoted = QStringLiteral("\"");
+    static const QString Reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    QString escaped;
+    bool needsQuotes = argument.isEmpty();
     for (const QChar c : argument) {
+        if (Reserved.contains(c))
+            needsQuotes = true;
         if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
-            quoted += u'\\';
-        quoted += c;
+            escaped += u'\\';
+        escaped += c;
         if (c == u'%')
-            quoted += u'%';
+            escaped += u'%';
     }
-    return quoted + u'"';
+    if (!needsQuotes)
+        return QString(argument).replace(QStringLiteral("%"), QStringLiteral("%%"));
+    return u'"' + escaped + u'"';
 }
 
 // Escapes a value for a desktop file line.

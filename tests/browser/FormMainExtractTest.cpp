@@ -15,6 +15,9 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QItemSelectionModel>
+#include <QAbstractItemView>
+#include <QCoreApplication>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -117,7 +120,7 @@ TEST_F(FormMainExtractTest, DropWritesTheDraggedEntriesIntoThePrivateTempFolder)
     EXPECT_TRUE(temp.endsWith(u'/'));
     EXPECT_EQ(QFile::permissions(temp) & (QFileDevice::ReadOther | QFileDevice::WriteOther), QFileDevice::Permissions());
     QFile::remove(temp + QStringLiteral("readme.txt"));
-    window->dfsMainDrop(window->ActiveVorn(), window->CurrentFolder(), window->SelectedEntries());
+    EXPECT_TRUE(window->dfsMainDrop(window->ActiveVorn(), window->CurrentFolder(), window->SelectedEntries(), temp));
     EXPECT_TRUE(QFile::exists(temp + QStringLiteral("readme.txt")));
     EXPECT_TRUE(m_seam.reports.isEmpty());
     EXPECT_FALSE(window->Busy());
@@ -129,8 +132,30 @@ TEST_F(FormMainExtractTest, DropWritesTheDraggedEntriesIntoThePrivateTempFolder)
     const TEntryOffset folder = window->CurrentFolder();
     const auto entries = window->SelectedEntries();
     window->CloseAllVorns();
-    window->dfsMainDrop(closed, folder, entries);
+    EXPECT_FALSE(window->dfsMainDrop(closed, folder, entries, temp));
     EXPECT_FALSE(QFile::exists(temp + QStringLiteral("readme.txt")));
+}
+
+TEST_F(FormMainExtractTest, SmallMovesAfterAPressOnASelectedRowKeepTheSelection)
+{
+    auto window = MakeWindow();
+    window->OpenFile(WriteSample(QStringLiteral("a.vmres")));
+    window->show();
+    SelectAllRows(*window);
+    const int selected = window->SelectedCount();
+    ASSERT_GE(selected, 2);
+    QAbstractItemView *view = window->lsvMain->CurrentView();
+    QWidget *viewport = view->viewport();
+    const QPoint press = view->visualRect(window->FileListModel()->index(0, 0)).center();
+    auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
+        QMouseEvent event(type, at, viewport->mapToGlobal(at), button, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(viewport, &event);
+    };
+    send(QEvent::MouseButtonPress, press, Qt::LeftButton, Qt::LeftButton);
+    // Below the drag distance: the list's rubber band would take these.
+    for (int step = 1; step <= 6; ++step)
+        send(QEvent::MouseMove, press + QPoint(0, step), Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(window->SelectedCount(), selected);
 }
 
 } // namespace

@@ -43,7 +43,7 @@ TEST_F(XdgClassesRootTest, KeysBecomeMimePackageAndDesktopEntry)
                          "    <glob pattern=\"*.vmres2\"/>\n"
                          "  </mime-type>\n"
                          "</mime-info>\n"));
-    EXPECT_TRUE(ReadAll(root.DesktopFileName()).contains("\nExec=\"/opt/vv/VornViewer\" %F\n"));
+    EXPECT_TRUE(ReadAll(root.DesktopFileName()).contains("\nExec=/opt/vv/VornViewer %F\n"));
     EXPECT_TRUE(ReadAll(root.DesktopFileName()).contains("\nMimeType=application/x-vorn-res;\n"));
     EXPECT_TRUE(m_Commands.isEmpty());
 
@@ -60,7 +60,11 @@ TEST(XdgExecLine, QuotesReservedCharacters)
     // doubles every backslash.
     EXPECT_EQ(TXdgClassesRoot::ExecLineOf(u"\"/x/$a`b\\c%d\" \"%1\""_qs),
               u"\"/x/\\\\$a\\\\`b\\\\\\\\c%%d\" %F"_qs);
-    EXPECT_EQ(TXdgClassesRoot::ExecLineOf(u"/usr/bin/vv %1"_qs), u"\"/usr/bin/vv\" %F"_qs);
+    // A path without reserved characters stays bare: launchers that split on
+    // blanks would otherwise run the quotes as part of the name.
+    EXPECT_EQ(TXdgClassesRoot::ExecLineOf(u"/usr/bin/vv %1"_qs), u"/usr/bin/vv %F"_qs);
+    EXPECT_EQ(TXdgClassesRoot::ExecLineOf(u"\"/opt/v%v/vv\" \"%1\""_qs), u"/opt/v%%v/vv %F"_qs);
+    EXPECT_EQ(TXdgClassesRoot::ExecLineOf(u"\"/opt/it's#1/vv\" \"%1\""_qs), u"\"/opt/it's#1/vv\" %F"_qs);
     EXPECT_EQ(TXdgClassesRoot::MimeTypeOf(u"Vorn_QSave"_qs), u"application/x-vorn-qsave"_qs);
 }
 

@@ -29,11 +29,13 @@ void WriteEntries(const QString &folder, const QList<TFakeEntry> &entries)
     }
 }
 
-std::function<void()> TRenderProbe::Callback()
+TDropFileSource::TWriter TRenderProbe::Callback()
 {
-    return [this] {
+    return [this](const QString &folder) {
         ++Calls;
-        WriteEntries(TempFolder, Entries);
+        Folders << folder;
+        WriteEntries(folder, Entries);
+        return true;
     };
 }
 

@@ -29,13 +29,14 @@ struct TFakeEntry {
 // bytes and time stamp, folders with everything below them.
 void WriteEntries(const QString &folder, const QList<TFakeEntry> &entries);
 
-// The drag's render callback: writes the entries into tempFolder and counts
-// its calls.
+// The drag's render callback: writes the entries into the folder it is
+// given, counts its calls and notes the folders.
 struct TRenderProbe {
     QString TempFolder;
     QList<TFakeEntry> Entries;
     int Calls = 0;
-    std::function<void()> Callback();
+    QStringList Folders;
+    TDropFileSource::TWriter Callback();
 };
 
 // Plays the main window's list: remembers the press, starts the drag on a

@@ -1,9 +1,12 @@
 // When a drag starts, which paths it offers, and that the files are written
 // once, only when a receiver asks for them after the drop (offscreen).
 
+#include "extract/DirectSave.h"
+#include "extract/DragReleaseWatch.h"
 #include "tests/extract/drag/DragTestSupport.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -11,6 +14,8 @@
 #include <QWindow>
 
 #include <gtest/gtest.h>
+
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -191,6 +196,44 @@ TEST_F(DropFileSourceData, RequestsWhileTheButtonIsHeldInADragDoNotWrite)
     EXPECT_EQ(dfs->urls(), ExpectedUrls());
     EXPECT_EQ(probe.Calls, 1);
     EXPECT_EQ(TreeOf(probe.TempFolder).size(), 4);
+}
+
+TEST_F(DropFileSourceData, WhereTheReleaseIsWatchedOnlyItMakesARequestWrite)
+{
+    // X11's drag loop reports no button as held: only the watched release
+    // tells a drop from a target looking at the data during the hover.
+    auto dfs = MakeSource();
+    dfs->SetDragRunning(true);
+    dfs->SetReleaseWatched(true);
+    TDragReleaseWatch watch(dfs.get());
+    auto feed = [&](uint8_t type) {
+        xcb_generic_event_t event{};
+        event.response_type = type;
+        EXPECT_FALSE(watch.nativeEventFilter("xcb_generic_event_t", &event, nullptr));
+    };
+    feed(XCB_MOTION_NOTIFY);
+    feed(XCB_BUTTON_PRESS);
+    EXPECT_EQ(dfs->urls(), ExpectedUrls());
+    EXPECT_EQ(probe.Calls, 0);
+    EXPECT_TRUE(TreeOf(probe.TempFolder).isEmpty());
+
+    feed(XCB_BUTTON_RELEASE);
+    EXPECT_EQ(dfs->urls(), ExpectedUrls());
+    EXPECT_EQ(probe.Calls, 1);
+    EXPECT_EQ(probe.Folders, QStringList{QDir(probe.TempFolder).path()});
+    EXPECT_EQ(TreeOf(probe.TempFolder).size(), 4);
+}
+
+TEST(DirectSave, FolderOfTheUriATargetChose)
+{
+    EXPECT_EQ(TDirectSave::FolderOfUri("file:///home/u/My%20Maps/one.txt"), QStringLiteral("/home/u/My Maps"));
+    EXPECT_EQ(TDirectSave::FolderOfUri("file://localhost/srv/%23d%25/x\r\n"), QStringLiteral("/srv/#d%"));
+    EXPECT_EQ(TDirectSave::FolderOfUri("file:///x"), QStringLiteral("/"));
+    // Another machine, another scheme, no file name, no URI at all.
+    EXPECT_TRUE(TDirectSave::FolderOfUri("file://elsewhere.example/home/u/x").isEmpty());
+    EXPECT_TRUE(TDirectSave::FolderOfUri("sftp:///home/u/x").isEmpty());
+    EXPECT_TRUE(TDirectSave::FolderOfUri("file:///home/u/").isEmpty());
+    EXPECT_TRUE(TDirectSave::FolderOfUri("").isEmpty());
 }
 
 TEST_F(DropFileSourceData, NothingSelectedStartsNoDrag)
