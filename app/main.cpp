@@ -10,12 +10,17 @@
 #include "viewers/ImageFormat.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(AppTitle);
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3").arg(VV_VERSION_MAJOR).arg(VV_VERSION_MINOR).arg(VV_VERSION_PATCH));
+    // The installed desktop entry and icon: lets the desktop match the
+    // windows to the entry and show the program's icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("vornviewer"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("vornviewer")));
     InstallDateTimeFormatter();
     RegisterBuiltInFormats();
 

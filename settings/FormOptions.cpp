@@ -76,10 +76,9 @@ TfrmOptions::TfrmOptions(const QString &iniFileName, const TGameInstall &game, Q
     CreateControls();
     LoadSettings();
     btnVM->setEnabled(!m_GameFolder.isEmpty());
-    ShowGamePrefix();
 }
 
-void TfrmOptions::ShowGamePrefix()
+void TfrmOptions::ShowGamePrefix(int width)
 {
     lblGamePrefix->setVisible(!m_GamePrefix.isEmpty());
     if (m_GamePrefix.isEmpty())
@@ -88,10 +87,14 @@ void TfrmOptions::ShowGamePrefix()
     btnVM->setToolTip(QStringLiteral("Use the game's install folder\n%1\nfound in the Wine prefix %2")
                           .arg(QDir::toNativeSeparators(m_GameFolder), prefix));
     lblGamePrefix->setToolTip(prefix);
-    // Long prefixes (Steam libraries) are cut in the middle to fit the dialog.
-    const QString text = QStringLiteral("Game found in the Wine prefix %1");
-    const int room = width() - 12 - lblGamePrefix->fontMetrics().horizontalAdvance(text.arg(QString()));
-    lblGamePrefix->setText(text.arg(lblGamePrefix->fontMetrics().elidedText(prefix, Qt::ElideMiddle, room)));
+    // Long prefixes (Steam libraries) are shortened: home as "~", then cut in
+    // the middle to fit the dialog.
+    QString shown = prefix;
+    const QString home = QDir::toNativeSeparators(QDir::homePath() + u'/');
+    if (shown.startsWith(home))
+        shown = QStringLiteral("~/") + shown.mid(home.size());
+    lblGamePrefix->setText(QStringLiteral("Game found in the Wine prefix\n")
+                           + lblGamePrefix->fontMetrics().elidedText(shown, Qt::ElideMiddle, width));
 }
 
 TfrmOptions::~TfrmOptions() = default;
@@ -163,6 +166,7 @@ void TfrmOptions::CreateControls()
     connect(btnOk, &QPushButton::clicked, this, &TfrmOptions::btnOkClick);
     connect(btnCancel, &QPushButton::clicked, this, &TfrmOptions::btnCancelClick);
 
+    ShowGamePrefix(308 - 2 * 6 - 4);
     setFixedSize(sizeHint().expandedTo(QSize(308, 253)));
 }
 

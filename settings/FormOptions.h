@@ -83,7 +83,8 @@ public:
 
 private:
     void CreateControls();
-    void ShowGamePrefix();
+    // Names the prefix the game was found in, in at most width pixels.
+    void ShowGamePrefix(int width);
     void btnOkClick();
     void btnCancelClick();
     void btnVMClick();

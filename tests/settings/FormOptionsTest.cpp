@@ -5,6 +5,7 @@
 #include "tests/platform/QStringPrinter.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -149,11 +150,15 @@ TEST_F(FormOptionsTest, NamesThePrefixTheGameWasFoundIn)
     const QString prefix = u"/home/player/.local/share/Steam/steamapps/compatdata/1234567/pfx"_qs;
     TfrmOptions options(iniName(), TGameInstall{prefix + u"/drive_c/Velmire/"_qs, prefix});
     EXPECT_FALSE(options.lblGamePrefix->isHidden());
-    EXPECT_TRUE(options.lblGamePrefix->text().startsWith(u"Game found in the Wine prefix "_qs));
+    EXPECT_TRUE(options.lblGamePrefix->text().startsWith(u"Game found in the Wine prefix\n"_qs));
     EXPECT_TRUE(options.lblGamePrefix->text().endsWith(u"pfx"_qs));
     EXPECT_EQ(options.lblGamePrefix->toolTip(), prefix);
     EXPECT_TRUE(options.btnVM->toolTip().contains(prefix));
     EXPECT_LE(options.lblGamePrefix->sizeHint().width(), options.width());
+
+    const QString home = QDir::homePath() + u"/.wine"_qs;
+    TfrmOptions atHome(iniName(), TGameInstall{home + u"/drive_c/Velmire/"_qs, home});
+    EXPECT_TRUE(atHome.lblGamePrefix->text().endsWith(u"\n~/.wine"_qs));
 }
 
 }  // namespace
