@@ -58,6 +58,8 @@ QColor ReadableOn(const QColor &wanted, const QColor &background)
         return wanted;
     // Move the lightness away from the background's until the text reads.
     const bool lighter = Luminance(background) < 0.18;
+    if (wanted.hslSaturation() == 0)  // black or grey text: the plain opposite
+        return lighter ? QColor(Qt::white) : QColor(Qt::black);
     const int hue = wanted.hslHue();
     const int saturation = wanted.hslSaturation();
     QColor candidate = wanted;

@@ -20,7 +20,8 @@ QColor AppWorkspaceColor(const QPalette &palette);
 QColor StripeColor(const QColor &classic, const QPalette &palette);
 
 // The text colour wanted, or the nearest colour of the same hue that reads
-// well on the background (contrast ratio of at least 4.5).
+// well on the background (contrast ratio of at least 4.5); black or grey
+// that does not read becomes white, and the other way round.
 QColor ReadableOn(const QColor &wanted, const QColor &background);
 
 // The contrast ratio of two colours, from 1 (same lightness) to 21.
