@@ -80,10 +80,15 @@ TExtractResult TExtractEngine::Execute(const TExtractPlan &plan, TExtractOptions
     TStagingFolder staging(WithSeparator(root), std::move(folders));
     TDecodePrefetcher prefetcher(m_Vorn, std::move(files), m_Limits, m_Limits.Threads > 0 ? &staging : nullptr);
     TRun run{plan, Options, prefetcher, TTargetWriter(WithSeparator(root)), {}};
+    SetJobTotals(plan);
     for (size_t i = 0; i < plan.Steps().size(); ++i) {
         const TPlanStep &step = plan.Steps()[i];
         if (m_BeforeEntry)
             m_BeforeEntry();
+        if (m_Job->Cancelled()) {
+            run.result.Cancelled = true;
+            break;
+        }
         switch (step.kind) {
         case TPlanStep::Folder:
             if (plan.Folders()[step.FolderIndex].Error.empty())
@@ -99,7 +104,36 @@ TExtractResult TExtractEngine::Execute(const TExtractPlan &plan, TExtractOptions
     return run.result;
 }
 
+void TExtractEngine::SetJobTotals(const TExtractPlan &plan)
+{
+    uint64_t files = 0;
+    uint64_t bytes = 0;
+    for (const TPlanStep &step : plan.Steps()) {
+        if (step.kind == TPlanStep::File) {
+            ++files;
+            bytes += EntrySize(step.Entry);
+        }
+    }
+    m_Job->SetTotals(files, bytes);
+}
+
+uint64_t TExtractEngine::EntrySize(TEntryOffset entry) const
+{
+    try {
+        return m_Vorn.GetSize(entry);
+    } catch (const std::exception &) {
+        return 0; // a damaged record: the file's own error is reported when its turn comes
+    }
+}
+
 void TExtractEngine::ExtractFile(TRun &run, const TPlanStep &step, ptrdiff_t job)
+{
+    m_Job->SetCurrent(step.Name);
+    ExtractFileOrReport(run, step, job);
+    m_Job->EntryDone(EntrySize(step.Entry));
+}
+
+void TExtractEngine::ExtractFileOrReport(TRun &run, const TPlanStep &step, ptrdiff_t job)
 {
     const TPlanFolder &folder = run.plan.Folders()[step.FolderIndex];
     try {
@@ -122,7 +156,9 @@ void TExtractEngine::ExtractFile(TRun &run, const TPlanStep &step, ptrdiff_t job
         if (job >= 0)
             run.prefetcher.Pass(size_t(job));
         ++run.result.Failed;
-        m_Report.ReportFailure({folder.Path + step.Name, error.what()});
+        const TExtractFailure failure{folder.Path + step.Name, error.what()};
+        m_Job->AddFailure({failure.Path, failure.Message});
+        m_Report.ReportFailure(failure);
     }
 }
 

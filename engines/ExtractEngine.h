@@ -13,6 +13,7 @@
 #include "archive/vmVornFile.h"
 #include "engines/DecodePrefetcher.h"
 #include "engines/ExtractTypes.h"
+#include "engines/Job.h"
 
 #include <functional>
 #include <string>
@@ -43,6 +44,10 @@ public:
     // Preparing files ahead; the default uses the machine's cores, Threads =
     // 0 decodes and writes each file only when its turn comes.
     void SetPrefetchLimits(const TPrefetchLimits &limits) { m_Limits = limits; }
+    // The job that shows the run's progress, stops it between entries when
+    // cancelled and collects its failures; without one the engine keeps its
+    // own. It must outlive the runs.
+    void SetJob(TJob &job) { m_Job = &job; }
 
     // One run: the entries chosen by Options.FileSelection, written below
     // TargetDir. Options is the run's own copy; an overwrite answer changes
@@ -50,6 +55,8 @@ public:
     // damaged index, an empty TargetDir) is raised after the files before it
     // are written.
     TExtractResult ExtractEntries(const std::string &TargetDir, TExtractOptions Options);
+    // A cancelled job ends the run before its next entry: the files placed so
+    // far stay, the file being prepared is never put in place.
     // Writes Entry into Dir, a folder with everything below it.
     TExtractResult ExtractEntry(const std::string &Dir, TEntryOffset Entry, TExtractOptions *Options);
     // Asks about replacing ExistingPath with Entry; raises when the existing
@@ -64,7 +71,10 @@ private:
 
     // `root`: the folder every file of the plan goes below.
     TExtractResult Execute(const TExtractPlan &plan, TExtractOptions &Options, const std::string &root);
+    void SetJobTotals(const TExtractPlan &plan);
+    uint64_t EntrySize(TEntryOffset entry) const;
     void ExtractFile(TRun &run, const TPlanStep &step, ptrdiff_t job);
+    void ExtractFileOrReport(TRun &run, const TPlanStep &step, ptrdiff_t job);
     TDecision SettleOverwrite(TRun &run, const std::string &folder, const std::string &name, TEntryOffset entry);
     bool ExistingIsAsNew(TRun &run, const std::string &folder, const std::string &name, TEntryOffset entry);
 
@@ -75,4 +85,6 @@ private:
     TStatusCallback m_Status;
     TBeforeEntryCallback m_BeforeEntry;
     TPrefetchLimits m_Limits = DefaultPrefetchLimits();
+    TJob m_OwnJob;
+    TJob *m_Job = &m_OwnJob;
 };

@@ -76,4 +76,5 @@ struct TExtractResult {
     uint32_t Written = 0;
     uint32_t Skipped = 0;
     uint32_t Failed = 0;
+    bool Cancelled = false; // the job was cancelled before the run's end
 };

@@ -13,6 +13,7 @@
 #include "archive/TreeWalk.h"
 #include "archive/vmFunctions.h"
 #include "engines/ExtractEngine.h"
+#include "tools/TerminalProgress.h"
 #include "tools/VornToolCommands.h"
 
 #include <cstdint>
@@ -83,10 +84,33 @@ std::string LocalTimeText(std::time_t time)
 
 class TStderrReport : public IExtractReport {
 public:
-    void ReportFailure(const TExtractFailure &failure) override
+    explicit TStderrReport(TTerminalProgress &progress) : m_Progress(progress) {}
+    void ReportFailure(const TExtractFailure &failure) override { m_Progress.Print(ExtractFailureText(failure)); }
+
+private:
+    TTerminalProgress &m_Progress;
+};
+
+// The question asked with the progress line out of its way.
+class TQuestionBesideProgress : public IOverwriteQuestion {
+public:
+    TQuestionBesideProgress(IOverwriteQuestion &question, TTerminalProgress &progress)
+        : m_Question(question), m_Progress(progress)
     {
-        std::fprintf(stderr, "%s\n", ExtractFailureText(failure).c_str());
     }
+    TOverwriteAnswer AskOverwrite(const TOverwriteQuestion &question) override
+    {
+        m_Progress.Pause();
+        struct TResume {
+            TTerminalProgress &progress;
+            ~TResume() { progress.Resume(); }
+        } resume{m_Progress};
+        return m_Question.AskOverwrite(question);
+    }
+
+private:
+    IOverwriteQuestion &m_Question;
+    TTerminalProgress &m_Progress;
 };
 
 int RunExtract(const std::vector<std::string> &arguments)
@@ -149,9 +173,13 @@ int RunExtractCommand(const std::vector<std::string> &arguments)
     }
     if (!parsed.paths.empty() && selection.Selected.empty())
         return 1;
-    TTerminalQuestion question(std::cin, std::cerr, ::isatty(STDIN_FILENO) == 1);
-    TStderrReport report;
+    TJob job;
+    TTerminalProgress progress(job, stderr, IsTerminal(stderr));
+    TTerminalQuestion terminal(std::cin, std::cerr, ::isatty(STDIN_FILENO) == 1);
+    TQuestionBesideProgress question(terminal, progress);
+    TStderrReport report(progress);
     TExtractEngine engine(vorn, std::move(selection), question, report);
+    engine.SetJob(job);
     const TExtractResult result = engine.ExtractEntries(parsed.target, parsed.options);
     return result.Failed > 0 || missing ? 1 : 0;
 }
