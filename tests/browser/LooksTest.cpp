@@ -4,9 +4,10 @@
 #include "browser/FileListView.h"
 #include "browser/FormMain.h"
 #include "browser/PictureLists.h"
+#include "platform/ThemeColors.h"
 #include "tests/browser/BrowserFixture.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QTreeView>
@@ -51,6 +52,19 @@ TEST_F(LooksTest, DefaultColumnsFitTheWindowUntilTheUserSizesOne)
     window.resize(window.width() - 40, window.height());
     QCoreApplication::processEvents();
     EXPECT_EQ(details->columnWidth(0), 300);
+}
+
+TEST_F(LooksTest, PathBarStaysReadableOnADarkTheme)
+{
+    const QPalette light = QApplication::palette();
+    QPalette dark(QColor(53, 53, 53));
+    dark.setColor(QPalette::WindowText, Qt::white);
+    QApplication::setPalette(dark);
+    TRecordingSeam seam;
+    const QPalette bar = TfrmMain(QStringList(), &seam).pnlOutlookBar->palette();
+    QApplication::setPalette(light);
+    EXPECT_NE(bar.color(QPalette::Window), QColor(96, 96, 104));  // not the light theme's grey
+    EXPECT_GE(ContrastRatio(bar.color(QPalette::Window), bar.color(QPalette::WindowText)), 4.5);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "viewers/FormHexViewer.h"
 #include "viewers/HexPane.h"
 
+#include <QApplication>
 #include <QImage>
 #include <QPointer>
 #include <QScrollBar>
@@ -129,6 +130,21 @@ TEST_F(HexViewer, RowsPastTheDataStillGetTheirStripe)
     const int last = VisibleRows() - 1;
     EXPECT_EQ(QColor(image.pixel(BlankPointOfLine(last))),
               last % 2 ? QColor(187, 255, 255) : QColor(255, 255, 255));
+}
+
+TEST_F(HexViewer, DarkThemeGivesDarkStripesOfTwoTints)
+{
+    const QPalette light = QApplication::palette();
+    QPalette dark(QColor(53, 53, 53));
+    dark.setColor(QPalette::WindowText, Qt::white);
+    dark.setColor(QPalette::Base, QColor(35, 35, 35));
+    QApplication::setPalette(dark);
+    Open(Repeated('A', 64));
+    QApplication::setPalette(light);
+    ASSERT_TRUE(window);
+    EXPECT_LT(window->Color1().lightness(), 80);
+    EXPECT_LT(window->Color2().lightness(), 80);
+    EXPECT_NE(window->Color1(), window->Color2());
 }
 
 TEST_F(HexViewer, ChangingAColourRepaintsWithIt)
