@@ -7,7 +7,10 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <algorithm>
+#include <functional>
 #include <optional>
+#include <string_view>
 
 namespace {
 
@@ -106,6 +109,26 @@ std::optional<QString> StringOfLine(const QString &line, const QString &valueNam
     return ReadUntil(line, pos, u'"');
 }
 
+// Whether the registry file names the game at all. Proton prefixes hold
+// registries of megabytes each and a Steam library dozens of prefixes, so
+// the ones without the game are passed over without parsing them.
+bool MentionsTheGame(const QString &regFileName)
+{
+    QFile file(regFileName);
+    if (!file.open(QIODevice::ReadOnly) || file.size() == 0)
+        return false;
+    const uchar *mapped = file.map(0, file.size());
+    const QByteArray read = mapped ? QByteArray() : file.readAll();
+    const char *begin = mapped ? reinterpret_cast<const char *>(mapped) : read.constData();
+    const char *end = begin + (mapped ? file.size() : read.size());
+    static constexpr std::string_view name = "velmire";
+    const auto fold = [](char c) { return char(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c); };
+    const std::boyer_moore_horspool_searcher searcher(
+        name.begin(), name.end(), [fold](char c) { return std::hash<char>()(fold(c)); },
+        [fold](char a, char b) { return fold(a) == fold(b); });
+    return std::search(begin, end, searcher) != end;
+}
+
 }  // namespace
 
 QString ReadWineRegistryString(const QString &regFileName, const QString &keyPath, const QString &valueName)
@@ -147,6 +170,8 @@ QString WinePathToUnix(const QString &winePrefix, const QString &windowsPath)
 QString GetGameFolderFromPrefix(const QString &winePrefix)
 {
     const QString regFile = QDir(winePrefix).filePath(QStringLiteral("system.reg"));
+    if (!MentionsTheGame(regFile))
+        return QString();
     QString folder = ReadWineRegistryString(regFile, GameKey, ExePathValue);
     if (folder.isEmpty())
         folder = ReadWineRegistryString(regFile, GameKeyWow64, ExePathValue);
