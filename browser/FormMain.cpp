@@ -21,6 +21,7 @@
 #include "platform/ThemeColors.h"
 #include "settings/FormAbout.h"
 #include "settings/FormOptions.h"
+#include "compare/CompareCommand.h"
 #include "extract/DropSource.h"
 #include "extract/ExtractCommand.h"
 #include "extract/FormExtractDialog.h"
@@ -208,6 +209,10 @@ void TfrmMain::CreateMenus()
     file->addAction(actClose);
     file->addAction(actCloseAll);
     file->addSeparator();
+    mniCompare = MakeAction(this, QStringLiteral("Compare..."), QStringLiteral("Compare two archives"));
+    connect(mniCompare, &QAction::triggered, this, [this] { RunCommand([this] { mniCompareClick(); }); });
+    file->addAction(mniCompare);
+    file->addSeparator();
     mniExit = MakeAction(this, QStringLiteral("&Exit"), QStringLiteral("Exit this application"), QKeySequence(Qt::ALT | Qt::Key_F4));
     connect(mniExit, &QAction::triggered, this, &QWidget::close);
     file->addAction(mniExit);
@@ -372,6 +377,17 @@ void TfrmMain::CreateFoldersPanel()
     trvFolders->setSelectionMode(QAbstractItemView::SingleSelection);
     trvFolders->setUniformRowHeights(true);
     connect(trvFolders, &QTreeWidget::itemSelectionChanged, this, &TfrmMain::OnTreeSelectionChanged);
+    trvFolders->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(trvFolders, &QWidget::customContextMenuRequested, this, [this](const QPoint &position) {
+        QTreeWidgetItem *node = trvFolders->itemAt(position);
+        const int top = node && !node->parent() ? trvFolders->indexOfTopLevelItem(node) : -1;
+        if (top < 0)
+            return;
+        const QString path = PathFromLocal(m_OpenVorns[m_OpenVorns.size() - 1 - size_t(top)]->FileName());
+        QMenu menu;
+        menu.addAction(QStringLiteral("Compare..."), this, [this, path] { RunCommand([this, path] { mniCompareClick(path); }); });
+        menu.exec(trvFolders->viewport()->mapToGlobal(position));
+    });
     layout->addWidget(trvFolders);
 }
 
@@ -1020,6 +1036,16 @@ void TfrmMain::ReadCollection(const QString &path)
     OpenCollection(path, {[this](const QString &p) { return SelectIfOpen(p); },
                           [this](const QString &p) { OpenFile(p); },
                           [this](const QString &p) { AddToHistory(p); }});
+}
+
+void TfrmMain::mniCompareClick(const QString &first)
+{
+    // Oldest first: opening the old version and then the new one offers
+    // them as A and B.
+    QStringList paths;
+    for (const auto &vorn : m_OpenVorns)
+        paths << PathFromLocal(vorn->FileName());
+    RunCompareCommand(this, paths, first, [this](QDialog &dialog) { return m_Seam->execDialog(dialog); });
 }
 
 void TfrmMain::mniSaveVVCClick()

@@ -134,6 +134,9 @@ public:
     // Opens the archives a collection file names, then remembers the collection.
     void ReadCollection(const QString &path);
     void mniSaveVVCClick();
+    // File > "Compare..." and the tree's pop-up on an archive node: asks for
+    // two archives, offering `first` (default: the oldest open one) as A.
+    void mniCompareClick(const QString &first = {});
     void tbnExtractClick();
     void ornInfo1Click();
     void popmniPropertiesClick();
@@ -174,6 +177,7 @@ public:
     QAction *mniOpenVorn = nullptr;
     QMenu *mniReopen = nullptr;
     QAction *mniExit = nullptr;
+    QAction *mniCompare = nullptr;
     QAction *ornInfo1 = nullptr;
     QAction *mniSelectAll = nullptr;
     QAction *mniInvertSelection = nullptr;

@@ -80,6 +80,13 @@ void THexPane::SetSelection(int64_t start, int64_t length)
     update();
 }
 
+void THexPane::SetMarks(TRowMarks marks, const QColor &color)
+{
+    m_marks = std::move(marks);
+    m_markColor = color;
+    update();
+}
+
 int THexPane::VisibleRows() const
 {
     return THexLayout::VisibleRows(height(), m_lineHeight);
@@ -101,6 +108,8 @@ void THexPane::PaintRow(QPainter &painter, int64_t row, int y)
 {
     const QColor &background = THexLayout::IsOddRow(row) ? m_oddColor : m_evenColor;
     painter.fillRect(QRect(0, y, width(), m_lineHeight), background);
+    if (m_marks)
+        PaintRowMarks(painter, row, y);
     painter.setPen(ReadableOn(palette().color(QPalette::WindowText), background));
     DrawRowText(painter, THexLayout::RowText(m_data, m_size, row), y);
     InvertRowSelection(painter, row, y);
@@ -120,6 +129,25 @@ void THexPane::DrawRowText(QPainter &painter, const std::string &text, int y)
     run.setGlyphIndexes(glyphs);
     run.setPositions(m_cellPositions);
     painter.drawGlyphRun(QPointF(0, y + m_baseline), run);
+}
+
+void THexPane::PaintRowMarks(QPainter &painter, int64_t row, int y)
+{
+    const uint16_t marks = m_marks(row);
+    for (int column = 0; column < THexLayout::BytesPerRow;) {
+        if (!(marks & (1u << column))) {
+            ++column;
+            continue;
+        }
+        int end = column;
+        while (end < THexLayout::BytesPerRow && (marks & (1u << end)))
+            ++end;
+        const THexLayout::TCellSpan hex = THexLayout::HexCells({column, end - column});
+        const THexLayout::TCellSpan chars = THexLayout::CharCells({column, end - column});
+        painter.fillRect(QRect(hex.first * m_charWidth, y, hex.count * m_charWidth, m_lineHeight), m_markColor);
+        painter.fillRect(QRect(chars.first * m_charWidth, y, chars.count * m_charWidth, m_lineHeight), m_markColor);
+        column = end;
+    }
 }
 
 void THexPane::InvertRowSelection(QPainter &painter, int64_t row, int y)

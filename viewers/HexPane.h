@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <functional>
 
 class THexPane : public QWidget {
     Q_OBJECT
@@ -23,6 +24,10 @@ public:
     void SetFirstRow(int row);
     void SetColors(const QColor &evenRows, const QColor &oddRows);
     void SetSelection(int64_t start, int64_t length);
+    // Byte columns of a row to mark (bit c for column c), painted in `color`
+    // behind the text; an empty function marks nothing.
+    using TRowMarks = std::function<uint16_t(int64_t row)>;
+    void SetMarks(TRowMarks marks, const QColor &color);
 
     const QFont &DumpFont() const { return m_font; }
     int CharWidth() const { return m_charWidth; }
@@ -38,6 +43,7 @@ private:
     void PaintRow(QPainter &painter, int64_t row, int y);
     void DrawRowText(QPainter &painter, const std::string &text, int y);
     void InvertRowSelection(QPainter &painter, int64_t row, int y);
+    void PaintRowMarks(QPainter &painter, int64_t row, int y);
     void InvertCells(QPainter &painter, int first, int count, int y);
 
     const uint8_t *m_data = nullptr;
@@ -47,6 +53,8 @@ private:
     QColor m_oddColor = Qt::white;
     int64_t m_selStart = 0;
     int64_t m_selLength = 0;
+    TRowMarks m_marks;
+    QColor m_markColor;
 
     QFont m_font;
     int m_charWidth = 0;
