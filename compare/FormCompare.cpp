@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QBoxLayout>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -125,6 +126,12 @@ QWidget *TfrmCompare::CreateButtonBar()
     btnHex = new QPushButton(QStringLiteral("Hex side by side"), bar);
     btnExtract = new QPushButton(QStringLiteral("Extract added and changed..."), bar);
     btnSave = new QPushButton(QStringLiteral("Save report..."), bar);
+    btnCancel = new QPushButton(QStringLiteral("Cancel"), bar);
+    btnCancel->setVisible(false);
+    connect(btnCancel, &QPushButton::clicked, this, [this] {
+        if (m_Job)
+            m_Job->Cancel();
+    });
     connect(btnViewA, &QPushButton::clicked, this, [this] { Guarded([this] { ViewSide(false); }); });
     connect(btnViewB, &QPushButton::clicked, this, [this] { Guarded([this] { ViewSide(true); }); });
     connect(btnHex, &QPushButton::clicked, this, [this] { Guarded([this] { ShowHexSideBySide(); }); });
@@ -134,6 +141,7 @@ QWidget *TfrmCompare::CreateButtonBar()
         row->addWidget(button);
     row->addStretch(1);
     row->addWidget(btnExtract);
+    row->addWidget(btnCancel);
     row->addWidget(btnSave);
     return bar;
 }
@@ -202,14 +210,60 @@ TExtractResult TfrmCompare::ExtractPatch(const QString &target)
     IOverwriteQuestion &question = m_Hooks.Question ? *m_Hooks.Question : feedback;
     IExtractReport &report = m_Hooks.Report ? *m_Hooks.Report : feedback;
     TExtractEngine engine(*m_B, std::move(selection), question, report);
-    const TWaitCursor wait;
-    const TExtractResult result = engine.ExtractEntries(target.toStdString(), {fnFullPath, owAsk, esSelected});
-    lblStatus->setText(QStringLiteral("%1 files extracted to %2, %3 skipped, %4 failed")
+    TJob job;
+    engine.SetJob(job);
+    // Pending events run before each file, so the progress shows and Cancel
+    // can be clicked; everything else that could start work waits.
+    engine.SetBeforeEntryCallback([this] {
+        ShowProgress();
+        QCoreApplication::processEvents();
+    });
+    m_Job = &job;
+    for (QWidget *control : {static_cast<QWidget *>(tvwItems), static_cast<QWidget *>(btnExtract),
+                             static_cast<QWidget *>(btnSave)})
+        control->setEnabled(false);
+    btnCancel->setVisible(true);
+    const auto finished = [this] {
+        m_Job = nullptr;
+        btnCancel->setVisible(false);
+        tvwItems->setEnabled(true);
+        btnSave->setEnabled(true);
+        UpdateButtons();
+    };
+    TExtractResult result;
+    try {
+        const TWaitCursor wait;
+        result = engine.ExtractEntries(target.toStdString(), {fnFullPath, owAsk, esSelected});
+    } catch (...) {
+        finished();
+        throw;
+    }
+    finished();
+    lblStatus->setText(QStringLiteral("%1%2 files extracted to %3, %4 skipped, %5 failed")
+                           .arg(result.Cancelled ? QStringLiteral("Cancelled: ") : QString())
                            .arg(result.Written)
                            .arg(target)
                            .arg(result.Skipped)
                            .arg(result.Failed));
     return result;
+}
+
+void TfrmCompare::ShowProgress()
+{
+    const TJobProgress progress = m_Job->Progress();
+    lblStatus->setText(QStringLiteral("Extracting %1 of %2 files (%3 of %4 bytes)")
+                           .arg(progress.EntriesDone + 1)
+                           .arg(progress.EntriesTotal)
+                           .arg(progress.BytesDone)
+                           .arg(progress.BytesTotal));
+}
+
+void TfrmCompare::closeEvent(QCloseEvent *event)
+{
+    if (m_Job)
+        event->ignore();
+    else
+        QWidget::closeEvent(event);
 }
 
 void TfrmCompare::btnExtractClick()

@@ -10,6 +10,7 @@
 #include "archive/vmVornFile.h"
 #include "engines/CompareTypes.h"
 #include "engines/ExtractTypes.h"
+#include "engines/Job.h"
 
 #include <QWidget>
 
@@ -51,7 +52,8 @@ public:
     void ViewSide(bool sideB);
     // Opens both sides of the current file side by side in hex.
     void ShowHexSideBySide();
-    // Writes the files B adds or changes below `target`, each in its folders.
+    // Writes the files B adds or changes below `target`, each in its folders,
+    // showing the job's progress; Cancel stops it between files.
     TExtractResult ExtractPatch(const QString &target);
     // The shown states as text, or as CSV when the name ends in ".csv".
     void SaveReport(const QString &fileName);
@@ -66,12 +68,18 @@ public:
     QPushButton *btnHex = nullptr;
     QPushButton *btnExtract = nullptr;
     QPushButton *btnSave = nullptr;
+    QPushButton *btnCancel = nullptr; // stops an extraction between files
+
+protected:
+    // Refused while an extraction runs.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void FormCreate();
     QWidget *CreateFilterBar();
     QWidget *CreateButtonBar();
     void UpdateButtons();
+    void ShowProgress();
     void btnExtractClick();
     void btnSaveClick();
     // Runs a command, showing its error instead of passing it on.
@@ -83,4 +91,5 @@ private:
     TCompareHooks m_Hooks;
     QWidget *m_MainWindow = nullptr;
     TCompareModel *m_Model = nullptr;
+    TJob *m_Job = nullptr; // the extraction running, if any
 };

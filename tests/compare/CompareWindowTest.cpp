@@ -31,6 +31,19 @@ Texts Names(const QStringList &list)
     return names;
 }
 
+// Answers the overwrite question by clicking Cancel in the window, then No.
+class TCancellingQuestion : public IOverwriteQuestion {
+public:
+    QPushButton *cancel = nullptr;
+    int asked = 0;
+    TOverwriteAnswer AskOverwrite(const TOverwriteQuestion &) override
+    {
+        ++asked;
+        cancel->click();
+        return TOverwriteAnswer::No;
+    }
+};
+
 // Accepts every dialog as it was filled in.
 class TAcceptingSeam : public TRecordingSeam {
 public:
@@ -156,6 +169,20 @@ TEST_F(CompareWindowTest, ViewsExtractsThePatchAndSavesTheReport)
     EXPECT_EQ(Names(QDir(target).entryList(QDir::Files)), Texts{"new.txt"}); // keep.txt and old.txt are not part of it
     EXPECT_EQ(Names(QDir(target + QStringLiteral("/art")).entryList(QDir::Files)), Texts{"pic.bmp"});
     EXPECT_EQ(window->lblStatus->text(), QStringLiteral("3 files extracted to %1, 0 skipped, 0 failed").arg(target));
+
+    // Cancelled at the first file's overwrite question: nothing after it is written.
+    TCancellingQuestion question;
+    target = Path(QStringLiteral("cancelled"));
+    QDir().mkpath(target + QStringLiteral("/art"));
+    QFile(target + QStringLiteral("/art/pic.bmp")).open(QIODevice::WriteOnly);
+    auto cancelled = MakeWindow({.ChooseTargetFolder = [&] { return target; }, .Question = &question});
+    question.cancel = cancelled->btnCancel;
+    cancelled->btnExtract->click();
+    EXPECT_EQ(question.asked, 1);
+    EXPECT_EQ(Names(QDir(target).entryList(QDir::Files)), Texts{});
+    EXPECT_EQ(cancelled->lblStatus->text(), QStringLiteral("Cancelled: 0 files extracted to %1, 1 skipped, 0 failed").arg(target));
+    EXPECT_TRUE(cancelled->btnExtract->isEnabled());
+    EXPECT_TRUE(cancelled->btnCancel->isHidden());
 
     window->chkStates[size_t(TCompareState::Same)]->setChecked(false);
     report = Path(QStringLiteral("report.csv"));
