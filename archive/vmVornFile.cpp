@@ -37,7 +37,8 @@ bool SectionNameMatches(const uint8_t *record, const char *name)
 
 TVornFile::TVornFile(const std::string &path) : m_FileName(path)
 {
-    m_Handle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a FIFO is refused below instead of waiting for a writer.
+    m_Handle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (m_Handle < 0)
         throw Exception(FormatStr("Cannot open file %s", path.c_str()));
     try {

@@ -16,7 +16,8 @@
 class TVornFile {
 public:
     // Opens and checks the archive; raises an Exception with the message of
-    // the first failing check and leaves nothing open.
+    // the first failing check and leaves nothing open. Only a regular file
+    // is an archive.
     explicit TVornFile(const std::string &path);
     ~TVornFile();
     TVornFile(const TVornFile &) = delete;

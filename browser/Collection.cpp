@@ -8,6 +8,9 @@
 #include <QFileInfo>
 
 #include <exception>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -98,9 +101,18 @@ void WriteCollection(const QString &fileName, const QStringList &paths)
 
 QStringList ReadCollection(const QString &fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    // Only a regular file is read: a FIFO would wait for a writer, a device
+    // such as /dev/zero would never end. Opening without blocking and then
+    // asking what was opened leaves no gap between the check and the read.
+    QFile file;
+    const int handle = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat info;
+    if (handle < 0 || ::fstat(handle, &info) != 0 || !S_ISREG(info.st_mode)
+        || !file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (handle >= 0)
+            ::close(handle);
         throw Exception(QStringLiteral("Cannot open file %1").arg(fileName).toStdString());
+    }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw Exception(QStringLiteral("Read error in %1: %2").arg(fileName, file.errorString()).toStdString());

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 struct CollectionTest : ::testing::Test {
@@ -112,6 +114,16 @@ TEST_F(CollectionTest, MissingEmptyAndDamagedLinesAreSkippedSilently)
     window.OpenFile(vvc);
     EXPECT_EQ(window.OpenPaths(), (QStringList{archives[0], archives[2]}));
     EXPECT_EQ(window.FileHistory.Paths(), (QStringList{vvc, archives[2], archives[0]}));
+}
+
+TEST_F(CollectionTest, FifosAndDevicesAreSkippedWithoutWaitingOrReading)
+{
+    for (const char *fifo : {"fifo.vmres", "fifo.vvc"})
+        ASSERT_EQ(::mkfifo(QFile::encodeName(Path(fifo)).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), Path("zero.vvc")));
+    window.OpenFile(Collection("set.vvc", {archives[0], Path("fifo.vmres"), Path("fifo.vvc"), Path("zero.vvc"), archives[2]}));
+    EXPECT_EQ(window.OpenPaths(), (QStringList{archives[0], archives[2]}));
+    EXPECT_THROW(window.OpenFile(Path("zero.vvc")), Exception);
 }
 
 TEST_F(CollectionTest, LineFeedOnlyOpensTheSameArchives)
