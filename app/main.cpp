@@ -7,6 +7,7 @@
 #include "browser/FormMain.h"
 #include "browser/GenFunctions.h"
 
+#include "archive/OpenFileLimit.h"
 #include "viewers/ImageFormat.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@
 
 int main(int argc, char *argv[])
 {
+    RaiseOpenFileLimit(); // every open archive holds a file
     QApplication application(argc, argv);
     QApplication::setApplicationName(AppTitle);
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3").arg(VV_VERSION_MAJOR).arg(VV_VERSION_MINOR).arg(VV_VERSION_PATCH));

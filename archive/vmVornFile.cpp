@@ -3,6 +3,7 @@
 #include "archive/Crc32.h"
 #include "archive/Decode.h"
 #include "archive/Exceptions.h"
+#include "archive/OpenFileLimit.h"
 #include "archive/vmFunctions.h"
 
 #include <algorithm>
@@ -41,6 +42,11 @@ TVornFile::TVornFile(const std::string &path) : m_FileName(path)
     m_Handle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (m_Handle < 0)
         throw Exception(FormatStr("Cannot open file %s", path.c_str()));
+    if (InOpenFileReserve(m_Handle)) {
+        ::close(m_Handle);
+        m_Handle = -1;
+        throw Exception(FormatStr("Cannot open file %s: too many files are open", path.c_str()));
+    }
     try {
         Open();
     } catch (...) {

@@ -17,7 +17,8 @@ class TVornFile {
 public:
     // Opens and checks the archive; raises an Exception with the message of
     // the first failing check and leaves nothing open. Only a regular file
-    // is an archive.
+    // is an archive; an open that would eat into the reserve of descriptors
+    // (OpenFileLimit.h) is refused.
     explicit TVornFile(const std::string &path);
     ~TVornFile();
     TVornFile(const TVornFile &) = delete;

@@ -4,6 +4,7 @@
 #include "tools/VornToolCommands.h"
 
 #include "archive/Exceptions.h"
+#include "archive/OpenFileLimit.h"
 #include "archive/vmFunctions.h"
 
 #include <cerrno>
@@ -66,6 +67,7 @@ const TToolCommand *FindCommand(const char *name)
 
 int main(int argc, char **argv)
 {
+    RaiseOpenFileLimit(); // find and the extraction's workers may hold many files
     if (argc < 2)
         return Usage();
     const TToolCommand *command = FindCommand(argv[1]);
