@@ -2,6 +2,7 @@
 
 #include "compare/FormCompare.h"
 #include "compare/FormCompareChoose.h"
+#include "viewers/WindowPlacement.h"
 
 TfrmCompare *RunCompareCommand(QWidget *mainWindow, const QStringList &openArchives, const QString &first,
                                const std::function<bool(QDialog &)> &execDialog)
@@ -10,6 +11,7 @@ TfrmCompare *RunCompareCommand(QWidget *mainWindow, const QStringList &openArchi
     if (!execDialog(chooser))
         return nullptr;
     auto *window = new TfrmCompare(chooser.PathA(), chooser.PathB(), {}, mainWindow);
+    CentreOver(window, mainWindow);
     window->show();
     return window;
 }

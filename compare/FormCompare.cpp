@@ -9,6 +9,7 @@
 #include "engines/ExtractEngine.h"
 #include "extract/GuiExtractFeedback.h"
 #include "viewers/ViewHandler.h"
+#include "viewers/WindowPlacement.h"
 
 #include <QApplication>
 #include <QBoxLayout>
@@ -197,6 +198,7 @@ void TfrmCompare::ShowHexSideBySide()
     TFileBuffer bytesB = m_B->ReadFile(item->EntryB);
     auto *viewer = new TfrmCompareHex(this);
     viewer->SetData(std::move(bytesA), std::move(bytesB), Local(TCompareReport::DisplayPath(*item)));
+    CentreOver(viewer, this);
     viewer->show();
 }
 

@@ -107,7 +107,9 @@ bool TfrmCompareHex::NextDifference()
     const int visible = std::max(1, pbxA->VisibleRows());
     if (row < sbrMain->value() || row >= int64_t(sbrMain->value()) + visible)
         sbrMain->setValue(int(std::max<int64_t>(0, row - visible / 2)));
-    lblPosition->setText(QStringLiteral("Difference at offset %1 (0x%2)").arg(next).arg(next, 8, 16, QLatin1Char('0')));
+    lblPosition->setText(QStringLiteral("Difference at offset %1 (%2)")
+                             .arg(next)
+                             .arg(QString::number(next, 16).toUpper().rightJustified(8, u'0')));
     return true;
 }
 

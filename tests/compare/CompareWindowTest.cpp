@@ -8,6 +8,7 @@
 #include "compare/CompareModel.h"
 #include "compare/FormCompare.h"
 #include "compare/FormCompareChoose.h"
+#include "compare/FormCompareHex.h"
 #include "engines/CompareReport.h"
 
 #include <QAbstractItemModelTester>
@@ -160,6 +161,17 @@ TEST_F(CompareWindowTest, ViewsExtractsThePatchAndSavesTheReport)
             viewer = widget;
     ASSERT_NE(viewer, nullptr);
     delete viewer;
+
+    // Both sides of a changed file side by side: the first difference is byte 7.
+    window->tvwItems->setCurrentIndex(Find(model, QStringLiteral("art/pic.bmp")));
+    ASSERT_TRUE(window->btnHex->isEnabled());
+    window->btnHex->click();
+    auto *hex = window->findChild<TfrmCompareHex *>();
+    ASSERT_NE(hex, nullptr);
+    EXPECT_EQ(hex->windowTitle(), QStringLiteral("art/pic.bmp - Hex A and B"));
+    EXPECT_TRUE(hex->NextDifference());
+    EXPECT_EQ(hex->SelectedOffset(), 7);
+    delete hex;
 
     QDir().mkpath(target);
     window->btnExtract->click();
