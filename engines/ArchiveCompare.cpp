@@ -92,8 +92,9 @@ std::vector<TArchiveCompare::TPair> TArchiveCompare::PairByName(std::vector<TEnt
             return order < 0;
         return x.IsFolder && !y.IsFolder;
     };
-    std::stable_sort(a.begin(), a.end(), before);
-    std::stable_sort(b.begin(), b.end(), before);
+    for (std::vector<TEntryFacts> *side : {&a, &b})
+        if (!std::is_sorted(side->begin(), side->end(), before)) // archives often store names in order
+            std::stable_sort(side->begin(), side->end(), before);
     std::vector<TPair> pairs;
     pairs.reserve(std::max(a.size(), b.size()));
     size_t i = 0, j = 0;

@@ -26,6 +26,8 @@ struct TDiffArguments {
 
 TCompareReport::TStateSet ParseStates(const std::string &list)
 {
+    if (list.empty())
+        throw Exception("vorntool diff: --only needs a list of states (added, removed, changed, repacked, same)");
     TCompareReport::TStateSet states{};
     std::stringstream words(list);
     std::string word;
@@ -51,8 +53,8 @@ TDiffArguments ParseArguments(const std::vector<std::string> &arguments)
         const std::string &argument = arguments[i];
         if (argument == "--json")
             parsed.Json = true;
-        else if (argument == "--only" && i + 1 < arguments.size())
-            parsed.States = ParseStates(arguments[++i]);
+        else if (argument == "--only")
+            parsed.States = ParseStates(i + 1 < arguments.size() ? arguments[++i] : std::string());
         else if (argument.rfind("--only=", 0) == 0)
             parsed.States = ParseStates(argument.substr(7));
         else if (argument.rfind("--", 0) == 0)

@@ -393,6 +393,8 @@ TEST(VornToolTest, DiffListsDifferencesAndExitsByThem)
     for (const auto &[arguments, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
              {{"diff", pathA, dir.file("missing")}, "Cannot open file " + dir.file("missing") + "\n"},
              {{"diff", pathA}, "usage: vorntool diff A B [--json] [--only added,removed,changed,repacked,same]\n"},
+             {{"diff", pathA, pathB, "--only"},
+              "vorntool diff: --only needs a list of states (added, removed, changed, repacked, same)\n"},
              {{"diff", pathA, pathB, "--only", "moved"},
               "vorntool diff: unknown state \"moved\" (use added, removed, changed, repacked, same)\n"}}) {
         const ToolRun run = Vorntool(arguments);
