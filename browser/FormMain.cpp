@@ -6,6 +6,7 @@
 #include "browser/Constants.h"
 #include "browser/FileListModel.h"
 #include "browser/FileListView.h"
+#include "browser/FindController.h"
 #include "browser/FormProperties.h"
 #include "browser/FormSaveVVC.h"
 #include "browser/FormVornProperties.h"
@@ -41,6 +42,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
@@ -122,6 +124,7 @@ TfrmMain::TfrmMain(const QStringList &arguments, TUiSeam *seam, QWidget *parent)
 
 TfrmMain::~TfrmMain()
 {
+    m_Find->CancelSearch(); // its thread reads the archives
     m_Model->ClearRows();
 }
 
@@ -136,6 +139,7 @@ void TfrmMain::FormCreate(const QStringList &arguments)
     CreatePopupMenu();
     LayOutWindow();
     CreateStatusBar();
+    m_Find = new TFindController(*this);
     lblVornPath->setText(NoVornOpenText);
     ConnectIdleUpdate();
     LoadHistory();
@@ -532,6 +536,18 @@ int TfrmMain::SelectedCount() const
     return m_SelectedCountCache;
 }
 
+void TfrmMain::ShowListModel(QAbstractItemModel *model)
+{
+    if (lsvMain->DetailsView()->model() == model)
+        return;
+    QItemSelectionModel *previous = lsvMain->selectionModel();
+    lsvMain->setModel(model);
+    previous->deleteLater(); // the views share the new one
+    connect(lsvMain->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TfrmMain::OnSelectionChanged);
+    connect(model, &QAbstractItemModel::modelReset, this, &TfrmMain::OnSelectionChanged, Qt::UniqueConnection);
+    OnSelectionChanged();
+}
+
 void TfrmMain::OnSelectionChanged()
 {
     m_SelectedCountCache = -1;
@@ -609,7 +625,13 @@ void TfrmMain::AddVornToTree(const QString &path)
     node->setText(0, FileNamePart(path));
     node->setData(0, OffsetRole, uint(m_ActiveVorn->GetRootOffset()));
     node->setIcon(0, ListPicture(Pictures::Archive));
-    trvFolders->insertTopLevelItem(0, node);
+    {
+        // Inserting above the selected node makes the tree report a
+        // selection change while the node's position, and so its archive,
+        // is still the old one; the new node is selected just below.
+        const QSignalBlocker quiet(trvFolders);
+        trvFolders->insertTopLevelItem(0, node);
+    }
     trvFolders->setCurrentItem(node); // lists the root folder
     m_ActiveRootNode = node;
     if (m_ActiveVorn->GetChildCount(m_ActiveVorn->GetRootOffset()) > 0)
@@ -642,6 +664,7 @@ void TfrmMain::CloseActiveVorn()
 {
     if (!m_ActiveVorn)
         return;
+    m_Find->ArchiveClosing(*m_ActiveVorn);
     trvFolders->clearSelection();
     const int index = VornIndex(m_ActiveVorn);
     QTreeWidgetItem *node = m_ActiveRootNode ? m_ActiveRootNode : TopNodeOfVorn(index);
@@ -663,6 +686,8 @@ void TfrmMain::CloseAllVorns()
 {
     if (m_OpenVorns.empty())
         return;
+    for (const auto &vorn : m_OpenVorns)
+        m_Find->ArchiveClosing(*vorn);
     trvFolders->clearSelection();
     m_ActiveVorn = nullptr;
     m_ActiveRootNode = nullptr;
@@ -816,6 +841,10 @@ void TfrmMain::FillFileList(TEntryOffset directory)
 
 void TfrmMain::lsvMainColumnClick(int column)
 {
+    if (m_Find->ShowingResults()) {
+        m_Find->SortResults(column);
+        return;
+    }
     if (!m_Model->ChooseSortColumn(column))
         return;
     RunCommand([this] { FillFileList(m_Model->CurrentFolder()); });
@@ -823,6 +852,10 @@ void TfrmMain::lsvMainColumnClick(int column)
 
 void TfrmMain::lsvMainDblClick()
 {
+    if (m_Find->ShowingResults()) {
+        m_Find->OpenSelectedResult();
+        return;
+    }
     if (SelectedCount() != 1)
         return;
     const QModelIndexList rows = lsvMain->selectionModel()->selectedRows();
@@ -835,6 +868,10 @@ void TfrmMain::lsvMainDblClick()
 
 bool TfrmMain::lsvMainKeyPress(int character)
 {
+    if (character == 8 && m_Find->ShowingResults()) {
+        m_Find->LeaveResults();
+        return true;
+    }
     if (character == 8) {
         RunCommand([this] {
             if (!m_ActiveVorn)
@@ -873,10 +910,11 @@ void TfrmMain::mniSelectAllClick()
 
 void TfrmMain::mniInvertSelectionClick()
 {
-    const int count = m_Model->rowCount();
+    const QAbstractItemModel *model = lsvMain->DetailsView()->model(); // the folder listing or results
+    const int count = model->rowCount();
     if (!lsvMain->HasListFocus() || count == 0)
         return;
-    const QItemSelection all(m_Model->index(0, 0), m_Model->index(count - 1, TFileListModel::ColumnCount - 1));
+    const QItemSelection all(model->index(0, 0), model->index(count - 1, model->columnCount() - 1));
     lsvMain->selectionModel()->select(all, QItemSelectionModel::Toggle);
 }
 
@@ -899,7 +937,7 @@ void TfrmMain::mnuPopupMainPopup()
 {
     const bool one = SelectedCount() == 1;
     popmniView->setEnabled(one);
-    popmniExtract->setEnabled(m_Model->rowCount() > 0);
+    popmniExtract->setEnabled(lsvMain->DetailsView()->model()->rowCount() > 0);
     popmniProperties->setEnabled(one);
 }
 
@@ -1061,6 +1099,11 @@ void TfrmMain::mniSaveVVCClick()
 
 void TfrmMain::tbnExtractClick()
 {
+    if (m_Find->ShowingResults()) {
+        if (frmExtractDialog)
+            m_Find->ExtractSelected(*frmExtractDialog, ExtractHooks());
+        return;
+    }
     if (m_ActiveVorn && frmExtractDialog)
         RunExtraction(this, *frmExtractDialog, *m_ActiveVorn, CurrentFolder(), SelectedEntries(), ExtractHooks());
 }
@@ -1092,12 +1135,20 @@ void TfrmMain::ornInfo1Click()
 
 void TfrmMain::popmniPropertiesClick()
 {
+    if (m_Find->ShowingResults()) {
+        const auto [vorn, entry] = m_Find->SingleSelected();
+        if (vorn)
+            frmProperties->ShowProperties(*vorn, entry);
+        return;
+    }
     if (m_ActiveVorn && SelectedCount() == 1)
         frmProperties->ShowProperties(*m_ActiveVorn, SelectedEntries().front());
 }
 
 bool TfrmMain::lsvMainMouseMove(const QPoint &position, Qt::MouseButtons buttons)
 {
+    if (m_Find->ShowingResults())
+        return m_Find->StartDrag(m_DragStart, position, buttons, ExtractHooks());
     const bool canDrag = m_ActiveVorn && SelectedCount() > 0 && !m_Busy;
     if (!m_DragStart.ShouldStartDrag(buttons, position, canDrag))
         return false;

@@ -22,6 +22,7 @@
 #include <memory>
 #include <vector>
 
+class QAbstractItemModel;
 class QAction;
 class QFrame;
 class QLabel;
@@ -32,6 +33,7 @@ class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TFileListModel;
+class TFindController;
 class TFileListView;
 class TUiSeam;
 class TVornFile;
@@ -78,6 +80,10 @@ public:
     TFileListModel *FileListModel() const { return m_Model; }
     TUiSeam &Ui() const { return *m_Seam; }
     TfrmOptions *Options() const { return m_frmOptions; }
+    // Find: the find bar, the Find dialog and the result view.
+    TFindController *Find() const { return m_Find; }
+    // Shows the list (the folder listing or search results) through this model.
+    void ShowListModel(QAbstractItemModel *model);
 
     // ---- Opening and closing ----
     // Opens an archive or (".vvc") a collection; raises the reader's error.
@@ -241,6 +247,7 @@ private:
     TfrmSaveVVC *frmSaveVVC = nullptr;
     TfrmProperties *frmProperties = nullptr;
     TFileListModel *m_Model = nullptr;
+    TFindController *m_Find = nullptr;
 
     std::vector<std::unique_ptr<TVornFile>> m_OpenVorns;
     TVornFile *m_ActiveVorn = nullptr;

@@ -18,10 +18,28 @@ TGlobPattern::TGlobPattern(const std::vector<int> &chars, bool ignoreCase)
             m_Tokens.push_back(ignoreCase ? FoldAnsi(uint8_t(c)) : c);
         }
     }
+    // The longest run of plain characters must occur in any matching text;
+    // looking for it first rules most names out quickly.
+    std::string run;
+    for (const int token : m_Tokens) {
+        if (token >= 0) {
+            run += char(token);
+            continue;
+        }
+        if (token == Never)
+            m_Impossible = true;
+        if (run.size() > m_Required.size())
+            m_Required = run;
+        run.clear();
+    }
+    if (run.size() > m_Required.size())
+        m_Required = run;
 }
 
 bool TGlobPattern::Matches(std::string_view text) const
 {
+    if (m_Impossible || (!m_Required.empty() && text.find(m_Required) == std::string_view::npos))
+        return false;
     // Greedy matching that falls back to the last star: linear for patterns
     // with one star, never worse than tokens x text.
     size_t t = 0;

@@ -2,6 +2,7 @@
 // TGlobPattern: a file-name wildcard ("*.vmtex", "tex?_*.bmp"). "*" stands
 // for any run of characters, "?" for one; the pattern covers the whole text.
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -16,4 +17,6 @@ public:
 private:
     enum : int { Star = -2, AnyOne = -3, Never = -1 };
     std::vector<int> m_Tokens; // a byte, or Star / AnyOne / Never
+    std::string m_Required;    // the longest run of plain characters
+    bool m_Impossible = false; // a character no name can contain
 };

@@ -3,6 +3,7 @@
 #include "archive/Exceptions.h"
 #include "engines/AnsiFold.h"
 
+#include <algorithm>
 #include <limits>
 
 TNameIndex::TNameIndex(const TVornFile &vorn) : m_Vorn(vorn)
@@ -74,6 +75,14 @@ std::pair<size_t, size_t> TNameIndex::SubtreeRange(TEntryOffset folder) const
         return {0, 0};
     const TFolder &f = m_Folders[found->second];
     return {f.First, f.Last};
+}
+
+size_t TNameIndex::ItemAtOffset(size_t offset) const
+{
+    // Names are stored in item order, so their starts ascend.
+    const auto after = std::upper_bound(m_Items.begin(), m_Items.end(), offset,
+                                        [](size_t value, const TItem &item) { return value < item.NameStart; });
+    return after == m_Items.begin() ? 0 : size_t(after - m_Items.begin() - 1);
 }
 
 size_t TNameIndex::MemoryBytes() const

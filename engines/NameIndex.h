@@ -35,6 +35,11 @@ public:
     {
         return {m_FoldedNames.data() + m_Items[i].NameStart, m_Items[i].NameLength};
     }
+    // Every name one after another, folded or as stored; item i's name
+    // starts at Item(i).NameStart.
+    std::string_view NameBuffer(bool folded) const { return folded ? m_FoldedNames : m_Names; }
+    // The item whose name holds byte `offset` of the name buffers.
+    size_t ItemAtOffset(size_t offset) const;
     // The path of a folder below the root, 8-bit, each name followed by "/";
     // "" for the root.
     const std::string &FolderPath(uint32_t folder) const { return m_Folders[folder].Path; }

@@ -18,6 +18,13 @@ public:
     TNameMatcher(const std::string &pattern, TNameMode mode, bool ignoreCase);
 
     bool MatchesAll() const { return m_All; }
+    bool IgnoresCase() const { return m_IgnoreCase; }
+    // For a plain substring that can occur: the bytes sought (folded when
+    // ignoring case), so a caller may look for them in many names at once.
+    const std::string *PlainNeedle() const
+    {
+        return m_Mode == TNameMode::Substring && !m_All && !m_Impossible ? &m_Needle : nullptr;
+    }
     // `name`: the stored bytes; `folded`: the same folded (only read when
     // ignoring case).
     bool Matches(std::string_view name, std::string_view folded) const;

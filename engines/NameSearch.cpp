@@ -3,6 +3,8 @@
 #include "archive/Exceptions.h"
 #include "engines/AnsiFold.h"
 
+#include <cstring>
+
 namespace {
 
 std::string FoldedAnsi(const std::string &utf8)
@@ -29,6 +31,8 @@ TNameSearch::TNameSearch(const TFindCriteria &criteria, TTypeDescriber describer
     : m_Criteria(criteria), m_Name(criteria.Name, criteria.NameMode, criteria.IgnoreCase),
       m_Describer(std::move(describer))
 {
+    m_NameOnly = criteria.Types.empty() && !criteria.MinSize && !criteria.MaxSize && criteria.Formats == 0
+                 && !criteria.ModifiedFrom && !criteria.ModifiedTo && !criteria.HasContent();
     for (const std::string &type : criteria.Types) {
         std::string folded = FoldedAnsi(type);
         if (folded.rfind("*.", 0) == 0)
@@ -107,6 +111,13 @@ bool TNameSearch::Accepts(const TNameIndex &index, size_t i) const
                 return false;
         }
     }
+    return AcceptsAttributesSafely(index, i);
+}
+
+bool TNameSearch::AcceptsAttributesSafely(const TNameIndex &index, size_t i) const
+{
+    if (m_NameOnly && !index.Item(i).IsFolder)
+        return true;
     try {
         return AcceptsAttributes(index, i);
     } catch (const Exception &) {
@@ -148,11 +159,62 @@ size_t Scan(size_t count, ItemAt itemAt, const std::function<bool(size_t)> &acce
 
 } // namespace
 
+size_t TNameSearch::RunSubstring(const TNameIndex &index, size_t first, size_t last, const std::string &needle,
+                                 const TBatchSink &sink, const std::atomic<bool> *cancel, bool *completed) const
+{
+    // One memmem over all names from the first to the last item: the names
+    // without the text are skipped at memory speed.
+    const std::string_view names = index.NameBuffer(m_Name.IgnoresCase());
+    size_t position = index.Item(first).NameStart;
+    const size_t end = index.Item(last - 1).NameStart + index.Item(last - 1).NameLength;
+    std::vector<uint32_t> batch;
+    size_t found = 0;
+    size_t hits = 0;
+    bool done = true;
+    size_t i = first; // hits come in ascending order: the item is found by walking on
+    while (position < end) {
+        if ((++hits & 0x3FFF) == 0 && cancel && cancel->load(std::memory_order_relaxed)) {
+            done = false;
+            break;
+        }
+        const void *hit = memmem(names.data() + position, end - position, needle.data(), needle.size());
+        if (!hit)
+            break;
+        const size_t offset = size_t(static_cast<const char *>(hit) - names.data());
+        if (i + 64 < last && index.Item(i + 64).NameStart <= offset)
+            i = index.ItemAtOffset(offset); // a long way on
+        while (i + 1 < last && index.Item(i + 1).NameStart <= offset)
+            ++i;
+        const size_t nameEnd = index.Item(i).NameStart + index.Item(i).NameLength;
+        if (offset + needle.size() > nameEnd) { // runs into the next name
+            position = offset + 1;
+            continue;
+        }
+        position = nameEnd;
+        if (!AcceptsAttributesSafely(index, i))
+            continue;
+        batch.push_back(uint32_t(i));
+        ++found;
+        if (batch.size() == BatchSize) {
+            sink(batch);
+            batch.clear();
+        }
+    }
+    if (!batch.empty())
+        sink(batch);
+    if (completed)
+        *completed = done;
+    return found;
+}
+
 size_t TNameSearch::Run(const TNameIndex &index, size_t first, size_t last, const TBatchSink &sink,
                         const std::atomic<bool> *cancel, bool *completed) const
 {
     last = std::min(last, index.Count());
     first = std::min(first, last);
+    const std::string *needle = m_Name.PlainNeedle();
+    if (needle && !needle->empty() && !m_Criteria.WholePath && first < last)
+        return RunSubstring(index, first, last, *needle, sink, cancel, completed);
     return Scan(
         last - first, [first](size_t k) { return first + k; },
         [&](size_t i) { return Accepts(index, i); }, sink, cancel, completed);

@@ -41,11 +41,16 @@ public:
 
 private:
     bool AcceptsAttributes(const TNameIndex &index, size_t i) const;
+    // The criteria after the name; a damaged record meets none.
+    bool AcceptsAttributesSafely(const TNameIndex &index, size_t i) const;
     bool AcceptsType(std::string_view name, std::string_view folded) const;
+    size_t RunSubstring(const TNameIndex &index, size_t first, size_t last, const std::string &needle,
+                        const TBatchSink &sink, const std::atomic<bool> *cancel, bool *completed) const;
 
     TFindCriteria m_Criteria;
     TNameMatcher m_Name;
     TTypeDescriber m_Describer;
+    bool m_NameOnly = false; // no criterion but the name: files need no look-up
     std::vector<std::string> m_Types; // folded, without a leading "*." or "."
     mutable std::unordered_map<std::string, bool> m_TypeOfExtension; // answers by folded extension
 };

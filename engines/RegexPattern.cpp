@@ -2,6 +2,7 @@
 
 #include "archive/Exceptions.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 
@@ -442,78 +443,119 @@ TRegexPattern::TRegexPattern(const std::vector<int> &chars, bool ignoreCase)
 
 namespace {
 
-// The state lists of one run, kept per thread so a search over a million
-// names allocates nothing per name.
-struct TScratch {
-    std::vector<int> current, next, stack;
-    std::vector<uint32_t> mark;
-    uint32_t generation = 0;
-};
-thread_local TScratch Scratch;
+// A cache that grew past this many states starts again (about 1 kB each).
+constexpr size_t MaxDfaStates = 4096;
 
 } // namespace
 
-bool TRegexPattern::AddState(std::vector<int> &list, int state, size_t position, size_t length) const
+void TRegexPattern::Closure(const std::vector<int> &seeds, bool atStart, bool atEnd, std::vector<int> &set,
+                            bool &match) const
 {
-    TScratch &s = Scratch;
-    s.stack.clear();
-    s.stack.push_back(state);
-    while (!s.stack.empty()) {
-        const int x = s.stack.back();
-        s.stack.pop_back();
-        if (x < 0 || s.mark[size_t(x)] == s.generation)
+    std::vector<uint8_t> seen(m_States.size(), 0);
+    std::vector<int> stack(seeds.rbegin(), seeds.rend());
+    set.clear();
+    match = false;
+    while (!stack.empty()) {
+        const int x = stack.back();
+        stack.pop_back();
+        if (x < 0 || seen[size_t(x)])
             continue;
-        s.mark[size_t(x)] = s.generation;
+        seen[size_t(x)] = 1;
         const TState &st = m_States[size_t(x)];
         switch (st.kind) {
-        case TState::Byte: list.push_back(x); break;
-        case TState::Epsilon: s.stack.push_back(st.out); break;
+        case TState::Byte: set.push_back(x); break;
+        case TState::Epsilon: stack.push_back(st.out); break;
         case TState::Split:
-            s.stack.push_back(st.out1);
-            s.stack.push_back(st.out);
+            stack.push_back(st.out1);
+            stack.push_back(st.out);
             break;
         case TState::Begin:
-            if (position == 0)
-                s.stack.push_back(st.out);
+            if (atStart)
+                stack.push_back(st.out);
             break;
         case TState::End:
-            if (position == length)
-                s.stack.push_back(st.out);
+            if (atEnd)
+                stack.push_back(st.out);
+            else
+                set.push_back(x); // decided once the end is known
             break;
-        case TState::Match: return true;
+        case TState::Match: match = true; break;
         }
     }
-    return false;
+    std::sort(set.begin(), set.end());
+}
+
+int TRegexPattern::DfaState(bool atStart, const std::vector<int> &seeds) const
+{
+    std::vector<int> set;
+    bool match = false;
+    Closure(seeds, atStart, false, set, match);
+    // A set reached together with a match is another state than the set alone.
+    std::pair<int, std::vector<int>> key(int(atStart) | (match ? 2 : 0), set);
+    const auto known = m_DfaIndex.find(key);
+    if (known != m_DfaIndex.end())
+        return known->second;
+    TDfaState state;
+    state.match = match;
+    std::vector<int> ends;
+    for (const int x : set)
+        if (m_States[size_t(x)].kind == TState::End)
+            ends.push_back(m_States[size_t(x)].out);
+    std::vector<int> unused;
+    Closure(ends, atStart, true, unused, state.matchAtEnd);
+    state.matchAtEnd = state.matchAtEnd || match;
+    state.dead = set.empty() && !match && m_InjectionEmpty;
+    state.nfa = std::move(set);
+    state.next.fill(-1);
+    m_Dfa.push_back(std::move(state));
+    m_DfaIndex.emplace(std::move(key), int(m_Dfa.size() - 1));
+    return int(m_Dfa.size() - 1);
+}
+
+int TRegexPattern::Next(int from, uint8_t byte) const
+{
+    const int cached = m_Dfa[size_t(from)].next[byte];
+    if (cached >= 0)
+        return cached;
+    // The states the byte leads to, and a new match starting after it.
+    std::vector<int> seeds;
+    for (const int x : m_Dfa[size_t(from)].nfa) {
+        const TState &st = m_States[size_t(x)];
+        if (st.kind == TState::Byte && m_Sets[size_t(st.set)].Has(byte))
+            seeds.push_back(st.out);
+    }
+    seeds.push_back(m_Start);
+    const int to = DfaState(false, seeds);
+    m_Dfa[size_t(from)].next[byte] = to;
+    return to;
 }
 
 bool TRegexPattern::Matches(std::string_view text) const
 {
-    TScratch &s = Scratch;
-    if (s.mark.size() < m_States.size())
-        s.mark.assign(m_States.size(), 0);
-    auto nextGeneration = [&s] {
-        if (++s.generation == 0) { // wrapped: old marks could collide
-            std::fill(s.mark.begin(), s.mark.end(), 0);
-            s.generation = 1;
-        }
-    };
-    nextGeneration();
-    s.current.clear();
-    if (AddState(s.current, m_Start, 0, text.size()))
-        return true;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const uint8_t byte = uint8_t(text[i]);
-        nextGeneration();
-        s.next.clear();
-        for (const int state : s.current) {
-            const TState &st = m_States[size_t(state)];
-            if (m_Sets[size_t(st.set)].Has(byte) && AddState(s.next, st.out, i + 1, text.size()))
-                return true;
-        }
-        // A match may also start at the next position.
-        if (AddState(s.next, m_Start, i + 1, text.size()))
-            return true;
-        std::swap(s.current, s.next);
+    // The state machine is turned into a deterministic one lazily: each set
+    // of states met is made once and its transitions are remembered, so a
+    // name costs one table look-up per byte.
+    if (m_Dfa.size() > MaxDfaStates || m_DfaStart < 0) {
+        m_Dfa.clear();
+        m_DfaIndex.clear();
+        std::vector<int> injection;
+        bool injectionMatches = false;
+        Closure({m_Start}, false, false, injection, injectionMatches);
+        m_InjectionEmpty = injection.empty() && !injectionMatches;
+        m_DfaStart = DfaState(true, {m_Start});
     }
-    return false;
+    int state = m_DfaStart;
+    if (m_Dfa[size_t(state)].match)
+        return true;
+    for (const char c : text) {
+        const TDfaState &from = m_Dfa[size_t(state)];
+        const int cached = from.next[uint8_t(c)];
+        state = cached >= 0 ? cached : Next(state, uint8_t(c));
+        const TDfaState &now = m_Dfa[size_t(state)];
+        if (now.match)
+            return true;
+        if (now.dead)
+            return false;
+    }
+    return m_Dfa[size_t(state)].matchAtEnd;
 }

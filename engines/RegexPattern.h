@@ -3,12 +3,15 @@
 // text unless anchored with ^ and $. Compiled into a state machine that is
 // run over the text once (time linear in the text, no recursion), so a long
 // path or a pathological pattern never stalls or overflows the stack.
+// One pattern serves one thread at a time (it caches what it has worked out).
 // Supported: literals, ".", [classes] with ranges and ^, \d \w \s and their
 // negations, escapes \t \n \r \xHH, groups ( ) and (?: ), "|", and the
 // quantifiers * + ? {n} {n,} {n,m} (a "?" after a quantifier is accepted).
 
 #include "engines/ByteSet.h"
 
+#include <array>
+#include <map>
 #include <string_view>
 #include <vector>
 
@@ -30,9 +33,25 @@ private:
     };
     friend class TRegexCompiler;
 
-    bool AddState(std::vector<int> &list, int state, size_t position, size_t length) const;
+    // One state of the deterministic machine: a set of the states above.
+    struct TDfaState {
+        std::vector<int> nfa; // Byte states, and End states still to be decided
+        bool match = false;
+        bool matchAtEnd = false;
+        bool dead = false; // nothing can match from here on
+        std::array<int, 256> next; // -1: not worked out yet
+    };
+
+    // The Byte and End states reachable from `seeds` without reading a byte.
+    void Closure(const std::vector<int> &seeds, bool atStart, bool atEnd, std::vector<int> &set, bool &match) const;
+    int DfaState(bool atStart, const std::vector<int> &seeds) const;
+    int Next(int from, uint8_t byte) const;
 
     std::vector<TState> m_States;
     std::vector<TByteSet> m_Sets;
     int m_Start = 0;
+    mutable std::vector<TDfaState> m_Dfa;
+    mutable std::map<std::pair<int, std::vector<int>>, int> m_DfaIndex; // by start/match bits and set
+    mutable int m_DfaStart = -1;
+    mutable bool m_InjectionEmpty = false; // a match starting after position 0 is impossible
 };

@@ -44,6 +44,12 @@ TEST(FindMatcher, RegexFindsAnywhereUnlessAnchored)
     EXPECT_TRUE(NameMatches("(?:ab)+$", TNameMode::Regex, "xabab"));
     EXPECT_FALSE(NameMatches("[a-c]", TNameMode::Regex, "XYZ"));
     EXPECT_FALSE(NameMatches("Stone", TNameMode::Regex, "stone", false));
+    // One matcher over many names, as a search uses it.
+    const TNameMatcher one("^st(o|a)ne?$|x{2}$", TNameMode::Regex, true);
+    const std::vector<std::pair<std::string, bool>> names = {
+        {"stone", true}, {"xstone", false}, {"stan", true}, {"stonee", false}, {"STONE", true}, {"axx", true}, {"", false}};
+    for (const auto &[name, expected] : names)
+        EXPECT_EQ(one.Matches(name, name), expected) << name;
 
     // A pattern that backtracking engines take exponential time or deep
     // recursion on, over a long text: answered in one pass.

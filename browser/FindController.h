@@ -1,0 +1,131 @@
+#pragma once
+// TFindController: find in the main window. It owns the find bar, the Find
+// dialog and the result view, runs each search on a thread of its own (name
+// criteria over a cached name index per archive, then the content criterion
+// on worker threads) and streams the results into the file list. The list
+// commands of the main window hand over to it while results are shown.
+
+#include "browser/FormFind.h"
+#include "engines/FindCriteria.h"
+
+#include <QObject>
+#include <QPoint>
+
+#include <functional>
+#include <string>
+
+#include <atomic>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class QAction;
+class QTimer;
+class TDragStartTracker;
+class TFindBar;
+class TNameIndex;
+class TSearchResultModel;
+class TVornFile;
+class TfrmExtractDialog;
+class TfrmMain;
+struct TExtractHooks;
+struct TSearchProgress;
+
+class TFindController : public QObject {
+    Q_OBJECT
+
+public:
+    explicit TFindController(TfrmMain &main);
+    ~TFindController() override;
+
+    TFindBar *Bar() const { return m_Bar; }
+    TfrmFind *Dialog() const { return m_Dialog; }
+    TSearchResultModel *Results() const { return m_Results; }
+    QAction *GoToFolderAction() const { return m_GoToFolder; }
+    bool ShowingResults() const { return m_Showing; }
+    bool Searching() const { return m_Thread.joinable() && !m_Finished; }
+
+    // Starts a search; a bad pattern shows in the bar and nothing starts.
+    void Search(const TFindCriteria &criteria, TFindScope scope);
+    // The Find dialog, then a search with what it holds.
+    void ShowDialog();
+    void CancelSearch();
+    // Processes events until the running search has delivered everything.
+    void WaitForSearch();
+    // Back to the folder listing.
+    void LeaveResults();
+    // Must be called before an open archive is destroyed.
+    void ArchiveClosing(const TVornFile &vorn);
+
+    // ---- List commands on results ----
+    void SortResults(int column);
+    // View for a file, into the folder for a folder.
+    void OpenSelectedResult();
+    // Shows the folder of the current result in the tree and selects it there.
+    void GoToFolder();
+    void ExtractSelected(TfrmExtractDialog &dialog, const TExtractHooks &hooks);
+    // The one selected result; null archive when not exactly one is selected.
+    std::pair<const TVornFile *, TEntryOffset> SingleSelected() const;
+    bool StartDrag(TDragStartTracker &tracker, const QPoint &position, Qt::MouseButtons buttons,
+                   const TExtractHooks &hooks);
+
+signals:
+    void searchFinished();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    struct TScopeArchive {
+        const TVornFile *Vorn;
+        TEntryOffset Folder;                 // 0: the whole archive
+        std::vector<uint32_t> Candidates;    // narrowing: the previous results only
+        bool Narrowed = false;
+    };
+    struct TFailure {
+        std::string Path;
+        std::string Message;
+    };
+
+    void CreateWidgets();
+    void OnTextEdited(const QString &text);
+    std::vector<TScopeArchive> ScopeArchives(TFindScope scope, bool narrow) const;
+    void EnterResults();
+    // Runs on the search thread.
+    void RunThread(uint64_t generation, TFindCriteria criteria, std::vector<TScopeArchive> archives,
+                   std::map<std::string, std::string> descriptions);
+    // The type description of every extension in the archives (folded
+    // extension -> UTF-8 text); empty without a type criterion.
+    std::map<std::string, std::string> TypeDescriptions(const TFindCriteria &criteria,
+                                                        const std::vector<const TVornFile *> &archives);
+    const TNameIndex &IndexFor(const TVornFile &vorn);
+    void Post(uint64_t generation, std::function<void()> work);
+    void Finish(uint64_t generation, bool completed, std::vector<TFailure> failures);
+    void UpdateProgress();
+    // Selected result rows in list order.
+    std::vector<int> SelectedRows() const;
+
+    TfrmMain &m_Main;
+    TFindBar *m_Bar = nullptr;
+    TfrmFind *m_Dialog = nullptr;
+    TSearchResultModel *m_Results = nullptr;
+    QAction *m_GoToFolder = nullptr;
+    QTimer *m_ProgressTimer = nullptr;
+    bool m_Showing = false;
+    QString m_SavedPathLabel;
+
+    TFindCriteria m_Criteria;
+    TFindScope m_Scope = TFindScope::AllArchives;
+    bool m_LastCompleted = false;
+    std::vector<const TVornFile *> m_LastArchives;
+
+    std::thread m_Thread;
+    std::atomic<bool> m_Cancel{false};
+    std::atomic<uint64_t> m_Generation{0};
+    bool m_Finished = true;
+    std::shared_ptr<TSearchProgress> m_Progress;
+    std::mutex m_IndexMutex;
+    std::map<const TVornFile *, std::unique_ptr<TNameIndex>> m_Indexes;
+};

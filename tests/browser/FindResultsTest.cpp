@@ -1,0 +1,219 @@
+// Find in the main window: the find bar and dialog, the result view over
+// several archives, the list commands on results and the way back.
+
+#include "browser/FileListModel.h"
+#include "browser/FileListView.h"
+#include "browser/FindBar.h"
+#include "browser/FindController.h"
+#include "browser/FormMain.h"
+#include "browser/SearchResultModel.h"
+#include "extract/FormExtractDialog.h"
+#include "tests/browser/BrowserFixture.h"
+
+#include <QAbstractItemModelTester>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QDirIterator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTreeView>
+#include <QTreeWidget>
+
+#include <memory>
+
+namespace {
+
+// Answers the extraction dialog with "Selected" and "Use folder names".
+class TFindSeam : public TRecordingSeam {
+public:
+    QString target;
+    bool execDialog(QDialog &dialog) override
+    {
+        auto *extract = qobject_cast<TfrmExtractDialog *>(&dialog);
+        if (!extract)
+            return false;
+        extract->cbxPath->setEditText(target);
+        extract->rbnExtractSelected->setChecked(true);
+        extract->chkUseFolderNames->setChecked(true);
+        extract->Button1->click();
+        return extract->result() == QDialog::Accepted;
+    }
+};
+
+class FindResultsTest : public BrowserTest {
+protected:
+    void SetUp() override
+    {
+        BrowserTest::SetUp();
+        VornWriter a;
+        const auto art = a.addDir(0, "art");
+        const auto maps = a.addDir(art, "maps");
+        a.addFile(maps, {.name = "Stone.bmp", .data = TextBytes("bmp"), .format = DATAFORMAT_ZLIB});
+        a.addFile(maps, {.name = "grass.bmp", .data = TextBytes("grass")});
+        a.addFile(0, {.name = "stone.txt", .data = TextBytes("a longer text")});
+        VornWriter b;
+        const auto sound = b.addDir(0, "sound");
+        b.addFile(sound, {.name = "stone.wav", .data = TextBytes("wave")});
+        m_A = Write(a, QStringLiteral("a.vmres"));
+        m_B = Write(b, QStringLiteral("b.vmres"));
+        m_Window = std::make_unique<TfrmMain>(QStringList{}, &m_Seam);
+        m_Window->CreateLongLivedDialogs();
+        m_Window->OpenFile(m_A);
+        m_Window->OpenFile(m_B);
+        ASSERT_TRUE(m_Seam.errors.isEmpty()) << m_Seam.errors.join(u'|').toStdString(); // opening the second
+        m_Find = m_Window->Find();
+        m_Window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_Window.get()));
+    }
+
+    void Type(const QString &text)
+    {
+        QTest::keyClicks(m_Find->Bar()->Field(), text);
+        m_Find->WaitForSearch();
+    }
+
+    QStringList Column(int column) const
+    {
+        QStringList texts;
+        const QAbstractItemModel *model = m_Window->lsvMain->DetailsView()->model();
+        for (int row = 0; row < model->rowCount(); ++row)
+            texts << model->index(row, column).data().toString();
+        return texts;
+    }
+
+    void SelectRowsNamed(const QStringList &names)
+    {
+        const QStringList shown = Column(TFileListModel::ColName);
+        for (const QString &name : names)
+            m_Window->lsvMain->selectionModel()->select(m_Find->Results()->index(int(shown.indexOf(name)), 0),
+                                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+
+    TFindSeam m_Seam;
+    QString m_A, m_B;
+    std::unique_ptr<TfrmMain> m_Window;
+    TFindController *m_Find = nullptr;
+};
+
+TEST_F(FindResultsTest, ResultsOfEveryArchiveWithFolderAndArchiveColumns)
+{
+    QAbstractItemModelTester tester(m_Find->Results(), QAbstractItemModelTester::FailureReportingMode::Warning);
+    Type(QStringLiteral("STONE"));
+    ASSERT_TRUE(m_Find->ShowingResults());
+    EXPECT_EQ(m_Window->lsvMain->DetailsView()->model(), m_Find->Results());
+    EXPECT_EQ(m_Find->Bar()->StatusLabel()->text(), QStringLiteral("3 found"));
+    EXPECT_EQ(m_Find->Results()->headerData(7, Qt::Horizontal).toString(), QStringLiteral("Folder"));
+    EXPECT_EQ(m_Find->Results()->headerData(8, Qt::Horizontal).toString(), QStringLiteral("Archive"));
+
+    m_Window->lsvMainColumnClick(TFileListModel::ColName);
+    EXPECT_EQ(Column(TFileListModel::ColName),
+              (QStringList{QStringLiteral("Stone.bmp"), QStringLiteral("stone.txt"), QStringLiteral("stone.wav")}));
+    EXPECT_EQ(Column(TSearchResultModel::ColFolder),
+              (QStringList{QStringLiteral("art/maps/"), QString(), QStringLiteral("sound/")}));
+    EXPECT_EQ(Column(TSearchResultModel::ColArchive),
+              (QStringList{QStringLiteral("a.vmres"), QStringLiteral("a.vmres"), QStringLiteral("b.vmres")}));
+    m_Window->lsvMainColumnClick(TFileListModel::ColSize);
+    EXPECT_EQ(Column(TFileListModel::ColName).first(), QStringLiteral("Stone.bmp"));
+    m_Window->lsvMainColumnClick(TFileListModel::ColSize);
+    EXPECT_EQ(Column(TFileListModel::ColName).first(), QStringLiteral("stone.txt"));
+
+    // A further keystroke narrows; type-ahead, Select All and Invert work on results.
+    Type(QStringLiteral(".w"));
+    EXPECT_EQ(Column(TFileListModel::ColName), QStringList{QStringLiteral("stone.wav")});
+    Type(QStringLiteral("\b\b"));
+    const QModelIndexList typed = m_Find->Results()->match(m_Find->Results()->index(0, 0), Qt::DisplayRole,
+                                                            QStringLiteral("STONE.T"));
+    ASSERT_EQ(typed.size(), 1);
+    EXPECT_EQ(typed.first().data().toString(), QStringLiteral("stone.txt"));
+    m_Window->lsvMain->CurrentView()->setFocus();
+    ASSERT_TRUE(m_Window->lsvMain->HasListFocus());
+    m_Window->mniSelectAllClick();
+    EXPECT_EQ(m_Window->SelectedCount(), 3);
+    m_Window->mniInvertSelectionClick();
+    EXPECT_EQ(m_Window->SelectedCount(), 0);
+    SelectRowsNamed({QStringLiteral("stone.wav")});
+    const auto [vorn, entry] = m_Find->SingleSelected();
+    ASSERT_NE(vorn, nullptr);
+    EXPECT_EQ(vorn->GetName(entry), "stone.wav");
+}
+
+TEST_F(FindResultsTest, ExtractionRebuildsEachResultsOwnFolders)
+{
+    Type(QStringLiteral("*.bmp"));
+    m_Find->Search([] {
+        TFindCriteria both;
+        both.Name = "stone";
+        both.Types = {"bmp", "wav"};
+        return both;
+    }(), TFindScope::AllArchives);
+    m_Find->WaitForSearch();
+    SelectRowsNamed({QStringLiteral("Stone.bmp"), QStringLiteral("stone.wav")});
+    QTemporaryDir target;
+    m_Seam.target = target.path();
+    m_Window->tbnExtractClick();
+    QStringList files;
+    QDirIterator it(target.path(), QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << QDir(target.path()).relativeFilePath(it.next());
+    files.sort();
+    EXPECT_EQ(files, (QStringList{QStringLiteral("art/maps/Stone.bmp"), QStringLiteral("sound/stone.wav")}));
+    EXPECT_TRUE(m_Seam.errors.isEmpty()) << m_Seam.errors.join(u'|').toStdString();
+}
+
+TEST_F(FindResultsTest, BackToTheFolderByEscapeGoToFolderOrTheTree)
+{
+    const QString pathLabel = m_Window->lblVornPath->text();
+    Type(QStringLiteral("stone"));
+    QTest::keyClick(m_Window->lsvMain->CurrentView(), Qt::Key_Escape);
+    EXPECT_FALSE(m_Find->ShowingResults());
+    EXPECT_EQ(m_Window->lsvMain->DetailsView()->model(), m_Window->FileListModel());
+    EXPECT_EQ(m_Window->lblVornPath->text(), pathLabel);
+
+    Type(QStringLiteral("x"));
+    m_Find->Bar()->Field()->setText(QString());
+    Type(QStringLiteral("Stone.b"));
+    SelectRowsNamed({QStringLiteral("Stone.bmp")});
+    m_Find->GoToFolder();
+    EXPECT_FALSE(m_Find->ShowingResults());
+    EXPECT_EQ(m_Window->ActiveVorn()->FileName(), m_A.toStdString());
+    EXPECT_EQ(m_Window->trvFolders->currentItem()->text(0), QStringLiteral("maps"));
+    const QModelIndexList selected = m_Window->lsvMain->selectionModel()->selectedRows();
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected.first().data().toString(), QStringLiteral("Stone.bmp"));
+
+    Type(QStringLiteral("s"));
+    ASSERT_TRUE(m_Find->ShowingResults());
+    m_Window->trvFolders->setCurrentItem(m_Window->trvFolders->topLevelItem(0));
+    EXPECT_FALSE(m_Find->ShowingResults());
+}
+
+TEST_F(FindResultsTest, BadPatternsShowInTheBarAndClosingAnArchiveDropsItsRows)
+{
+    TFindCriteria regex;
+    regex.Name = "(stone";
+    regex.NameMode = TNameMode::Regex;
+    m_Find->Search(regex, TFindScope::AllArchives);
+    EXPECT_TRUE(m_Find->Bar()->ShowsError());
+    EXPECT_EQ(m_Find->Bar()->StatusLabel()->text(), QStringLiteral("Bad regular expression: missing )"));
+    TFindCriteria hex;
+    hex.ContentMode = TContentMode::Hex;
+    hex.Content = "ABC";
+    m_Find->Search(hex, TFindScope::AllArchives);
+    EXPECT_TRUE(m_Find->Bar()->ShowsError());
+    EXPECT_TRUE(m_Seam.errors.isEmpty()) << m_Seam.errors.join(u'|').toStdString();
+
+    TFindCriteria text;
+    text.ContentMode = TContentMode::Text;
+    text.Content = "WAVE";
+    m_Find->Search(text, TFindScope::AllArchives);
+    m_Find->WaitForSearch();
+    EXPECT_EQ(Column(TFileListModel::ColName), QStringList{QStringLiteral("stone.wav")});
+    m_Window->CloseActiveVorn(); // b.vmres, the newest
+    EXPECT_EQ(m_Find->Results()->rowCount(), 0);
+}
+
+} // namespace
