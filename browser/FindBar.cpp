@@ -26,7 +26,7 @@ TFindBar::TFindBar(QWidget *parent) : QWidget(parent)
     m_More->setToolTip(QStringLiteral("Find by name, type, size, format, date or content"));
     m_Status = new QLabel(this);
     m_Status->setObjectName(QStringLiteral("lblFindStatus"));
-    m_Status->setMinimumWidth(120);
+    m_Status->setFixedWidth(220); // the field stays put while the text changes
     layout->addWidget(m_Field);
     layout->addWidget(m_More);
     layout->addWidget(m_Status);

@@ -22,6 +22,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -203,7 +204,7 @@ void TFindController::Search(const TFindCriteria &criteria, TFindScope scope)
     }
     m_Results->Clear();
     EnterResults();
-    m_Progress = std::make_shared<TSearchProgress>();
+    m_Job = std::make_shared<TJob>();
     m_Cancel = false;
     m_Finished = false;
     const uint64_t generation = ++m_Generation;
@@ -216,6 +217,8 @@ void TFindController::Search(const TFindCriteria &criteria, TFindScope scope)
 void TFindController::CancelSearch()
 {
     m_Cancel = true;
+    if (m_Job)
+        m_Job->Cancel();
     if (m_Thread.joinable())
         m_Thread.join();
     ++m_Generation; // whatever it posted is stale now
@@ -300,7 +303,8 @@ void TFindController::RunThread(uint64_t generation, TFindCriteria criteria, std
                     return;
                 }
                 for (const uint32_t item : items) {
-                    targets.push_back({&index.Vorn(), index.Item(item).Entry});
+                    targets.push_back({&index.Vorn(), index.Item(item).Entry,
+                                       index.FolderPath(index.Item(item).Folder) + std::string(index.Name(item))});
                     targetRows.emplace_back(k, item);
                 }
             };
@@ -316,23 +320,18 @@ void TFindController::RunThread(uint64_t generation, TFindCriteria criteria, std
         }
         if (content && !m_Cancel) {
             const TContentPattern pattern(criteria.ContentMode, criteria.Content, criteria.IgnoreCase);
-            // Found entries are handed over as they come, a batch at a time.
+            // Found entries are handed over as they come.
             struct TStreamingSink : IContentSearchSink {
                 std::function<void(size_t)> found;
-                std::function<void(size_t, const std::string &)> failed;
                 void Found(size_t target) override { found(target); }
-                void Failed(size_t target, const std::string &message) override { failed(target, message); }
             } sink;
             sink.found = [&](size_t target) {
                 const auto [k, item] = targetRows[target];
                 Post(generation, [this, k = k, item = item] { m_Results->AppendRows(k, {item}); });
             };
-            sink.failed = [&](size_t target, const std::string &message) {
-                const auto [k, item] = targetRows[target];
-                const TNameIndex &index = *indexes[k];
-                failures.push_back({index.FolderPath(index.Item(item).Folder) + std::string(index.Name(item)), message});
-            };
-            completed = TContentSearch(pattern).Run(targets, sink, *m_Progress, m_Cancel) && completed;
+            completed = TContentSearch(pattern).Run(targets, sink, *m_Job) && completed;
+            for (TJobFailure &failure : m_Job->Failures())
+                failures.push_back({std::move(failure.Path), std::move(failure.Reason)});
         }
         completed = completed && !m_Cancel;
     } catch (const std::exception &error) {
@@ -365,12 +364,12 @@ void TFindController::Finish(uint64_t, bool completed, std::vector<TFailure> fai
 
 void TFindController::UpdateProgress()
 {
-    if (m_Finished || !m_Progress)
+    if (m_Finished || !m_Job)
         return;
-    QString text = QStringLiteral("Searching... ") + CountText(m_Results->Rows().size());
-    const uint64_t total = m_Progress->EntriesTotal;
-    if (total > 0)
-        text += QStringLiteral(", %1 of %2 files read").arg(m_Progress->EntriesDone.load()).arg(total);
+    QString text = QStringLiteral("Searching: ") + CountText(m_Results->Rows().size());
+    const TJobProgress progress = m_Job->Progress();
+    if (progress.EntriesTotal > 0)
+        text += QStringLiteral(", %1/%2 files").arg(progress.EntriesDone).arg(progress.EntriesTotal);
     m_Bar->ShowStatus(text);
 }
 
@@ -528,14 +527,26 @@ bool TFindController::StartDrag(TDragStartTracker &tracker, const QPoint &positi
         names << AnsiToQString(std::string(m_Results->IndexOf(row).Name(row.Item)));
     }
     const QString temp = m_Main.TempFolder();
-    auto source = std::make_unique<TDropFileSource>(DragFileList(temp, names), [this, groups, temp, hooks] {
-        for (const auto &[vorn, entries] : groups) {
-            const bool stillOpen = std::any_of(m_Main.OpenVorns().begin(), m_Main.OpenVorns().end(),
-                                               [vorn = vorn](const auto &open) { return open.get() == vorn; });
-            if (stillOpen)
-                m_Main.RunCommand([&] { ExtractForDragOut(&m_Main, *vorn, vorn->GetRootOffset(), entries, temp, hooks); });
-        }
-    });
+    // The drop may come after the drag returned: it works on what was
+    // dragged, archive by archive, skipping archives closed meanwhile.
+    auto source = std::make_unique<TDropFileSource>(
+        DragFileList(temp, names), [this, groups, temp, hooks](const QString &target) {
+            const bool intoTemp = QDir(target) == QDir(temp);
+            bool written = false;
+            for (const auto &[vorn, entries] : groups) {
+                const bool stillOpen = std::any_of(m_Main.OpenVorns().begin(), m_Main.OpenVorns().end(),
+                                                   [vorn = vorn](const auto &open) { return open.get() == vorn; });
+                if (!stillOpen)
+                    continue;
+                m_Main.RunCommand([&] {
+                    written = ExtractForDragOut(&m_Main, *vorn, vorn->GetRootOffset(), entries, target, hooks,
+                                                intoTemp ? owReplaceAll : owAsk)
+                              || written;
+                });
+            }
+            m_Main.SetStatusPanelText(QString());
+            return written;
+        });
     Execute(m_Main.lsvMain, std::move(source));
     return true;
 }

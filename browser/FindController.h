@@ -31,7 +31,7 @@ class TVornFile;
 class TfrmExtractDialog;
 class TfrmMain;
 struct TExtractHooks;
-struct TSearchProgress;
+class TJob;
 
 class TFindController : public QObject {
     Q_OBJECT
@@ -125,7 +125,7 @@ private:
     std::atomic<bool> m_Cancel{false};
     std::atomic<uint64_t> m_Generation{0};
     bool m_Finished = true;
-    std::shared_ptr<TSearchProgress> m_Progress;
+    std::shared_ptr<TJob> m_Job; // the content phase's progress, cancel and failures
     std::mutex m_IndexMutex;
     std::map<const TVornFile *, std::unique_ptr<TNameIndex>> m_Indexes;
 };

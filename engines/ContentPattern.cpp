@@ -5,7 +5,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
+#include <cstring>
+#include <string.h>
 
 namespace {
 
@@ -18,6 +19,30 @@ int HexDigit(char c)
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
     return -1;
+}
+
+// Folds n bytes into dst. Eight ASCII bytes at a time are folded with word
+// arithmetic (A-Z gain 0x20); words with other bytes go through the table.
+void FoldBytes(const uint8_t *src, size_t n, uint8_t *dst)
+{
+    constexpr uint64_t Ones = 0x0101010101010101ull;
+    constexpr uint64_t High = 0x8080808080808080ull;
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, src + i, 8);
+        if (word & High) {
+            for (size_t k = 0; k < 8; ++k)
+                dst[i + k] = FoldAnsi(src[i + k]);
+            continue;
+        }
+        const uint64_t atLeastA = word + Ones * (0x80 - 'A');
+        const uint64_t aboveZ = word + Ones * (0x80 - 'Z' - 1);
+        word |= ((atLeastA & ~aboveZ) & High) >> 2;
+        std::memcpy(dst + i, &word, 8);
+    }
+    for (; i < n; ++i)
+        dst[i] = FoldAnsi(src[i]);
 }
 
 char16_t UnitAt(const uint8_t *p)
@@ -75,71 +100,53 @@ TContentPattern::TContentPattern(TContentMode mode, const std::string &content, 
         m_Bytes.push_back(uint8_t(c < 0 ? 0 : ignoreCase ? FoldAnsi(uint8_t(c)) : c));
     }
     m_Units = Utf8ToUtf16(content);
-    if (!ignoreCase)
-        return;
-    for (char16_t &unit : m_Units)
-        unit = FoldUnicode(unit);
-    for (uint32_t u = 0; u < 0x10000; ++u)
-        if (FoldUnicode(char16_t(u)) == m_Units[0])
-            m_FirstUnits += char16_t(u);
+    if (ignoreCase)
+        for (char16_t &unit : m_Units)
+            unit = FoldUnicode(unit);
+    // The UTF-16LE bytes sought; ignoring case, as the folded data shows them.
+    for (const char16_t unit : m_Units)
+        for (const uint8_t byte : {uint8_t(unit), uint8_t(unit >> 8)})
+            m_Wide.push_back(ignoreCase ? FoldAnsi(byte) : byte);
 }
 
 bool TContentPattern::FoundIn(const uint8_t *data, size_t size) const
 {
-    return (m_HasBytes && FoundBytes(data, size)) || (!m_Units.empty() && FoundUtf16(data, size));
-}
-
-bool TContentPattern::FoundBytes(const uint8_t *data, size_t size) const
-{
-    const size_t n = m_Bytes.size();
-    if (size < n)
-        return false;
-    if (!m_IgnoreCase) {
-        const std::boyer_moore_horspool_searcher searcher(m_Bytes.begin(), m_Bytes.end());
-        return std::search(data, data + size, searcher) != data + size;
-    }
-    // Positions whose first byte folds right are checked in full.
-    const uint8_t first = m_Bytes[0];
-    const uint8_t *last = data + size - n;
-    for (const uint8_t *p = data; p <= last; ++p) {
-        if (FoldAnsi(*p) != first)
-            continue;
-        size_t k = 1;
-        while (k < n && FoldAnsi(p[k]) == m_Bytes[k])
-            ++k;
-        if (k == n)
+    if (!m_IgnoreCase)
+        return (m_HasBytes && memmem(data, size, m_Bytes.data(), m_Bytes.size()))
+               || (!m_Wide.empty() && memmem(data, size, m_Wide.data(), m_Wide.size()));
+    // Ignoring case, the data is folded a piece at a time and searched with
+    // memmem: exact for the 8-bit text; for UTF-16 the folded bytes give
+    // candidates that are then compared unit by unit. Pieces overlap by a
+    // needle's length, so a match across two pieces is seen.
+    constexpr size_t Piece = 256 * 1024;
+    thread_local std::vector<uint8_t> folded;
+    const size_t overlap = std::max(m_Bytes.size(), m_Wide.size());
+    for (size_t start = 0; start < size; start += Piece) {
+        const size_t from = start > overlap ? start - overlap : 0;
+        const size_t end = std::min(size, start + Piece);
+        folded.resize(end - from);
+        FoldBytes(data + from, end - from, folded.data());
+        if (m_HasBytes && memmem(folded.data(), folded.size(), m_Bytes.data(), m_Bytes.size()))
+            return true;
+        if (!m_Wide.empty() && FoundWideCandidate(data + from, folded))
             return true;
     }
     return false;
 }
 
-bool TContentPattern::FoundUtf16(const uint8_t *data, size_t size) const
+bool TContentPattern::FoundWideCandidate(const uint8_t *original, const std::vector<uint8_t> &folded) const
 {
-    const size_t n = m_Units.size();
-    if (size < 2 * n)
-        return false;
-    if (!m_IgnoreCase) {
-        std::vector<uint8_t> bytes;
-        for (const char16_t unit : m_Units) {
-            bytes.push_back(uint8_t(unit));
-            bytes.push_back(uint8_t(unit >> 8));
-        }
-        const std::boyer_moore_horspool_searcher searcher(bytes.begin(), bytes.end());
-        return std::search(data, data + size, searcher) != data + size;
-    }
-    // Text may start at any byte, not only at even offsets.
-    const uint8_t *last = data + size - 2 * n;
-    const char16_t first0 = m_FirstUnits[0];
-    const char16_t first1 = m_FirstUnits[m_FirstUnits.size() > 1 ? 1 : 0];
-    const bool more = m_FirstUnits.size() > 2;
-    for (const uint8_t *p = data; p <= last; ++p) {
-        const char16_t unit = UnitAt(p);
-        if (unit != first0 && unit != first1 && (!more || m_FirstUnits.find(unit) == std::u16string::npos))
-            continue;
-        size_t k = 1;
-        while (k < n && FoldUnicode(UnitAt(p + 2 * k)) == m_Units[k])
+    const uint8_t *begin = folded.data();
+    const uint8_t *end = begin + folded.size();
+    for (const uint8_t *p = begin; p + m_Wide.size() <= end; ++p) {
+        p = static_cast<const uint8_t *>(memmem(p, size_t(end - p), m_Wide.data(), m_Wide.size()));
+        if (!p)
+            return false;
+        const uint8_t *units = original + (p - begin);
+        size_t k = 0;
+        while (k < m_Units.size() && FoldUnicode(UnitAt(units + 2 * k)) == m_Units[k])
             ++k;
-        if (k == n)
+        if (k == m_Units.size())
             return true;
     }
     return false;

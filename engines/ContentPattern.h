@@ -24,12 +24,13 @@ public:
     static std::vector<uint8_t> ParseHex(const std::string &text);
 
 private:
-    bool FoundBytes(const uint8_t *data, size_t size) const;
-    bool FoundUtf16(const uint8_t *data, size_t size) const;
+    // Ignoring case: a match of the UTF-16 text among the candidates that
+    // the folded bytes of `original` show.
+    bool FoundWideCandidate(const uint8_t *original, const std::vector<uint8_t> &folded) const;
 
     bool m_IgnoreCase = false;
     std::vector<uint8_t> m_Bytes; // the 8-bit needle (folded when ignoring case)
     bool m_HasBytes = false;      // false: the text has a character Windows-1252 lacks
     std::u16string m_Units;       // the UTF-16 needle (folded when ignoring case); empty for hex
-    std::u16string m_FirstUnits;  // ignoring case: every unit that folds to m_Units[0]
+    std::vector<uint8_t> m_Wide;  // its UTF-16LE bytes (byte-folded when ignoring case)
 };

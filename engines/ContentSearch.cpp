@@ -10,42 +10,36 @@ TContentSearch::TContentSearch(const TContentPattern &pattern, unsigned threads)
 {
 }
 
-bool TContentSearch::Run(const std::vector<TContentTarget> &targets, IContentSearchSink &sink,
-                         TSearchProgress &progress, const std::atomic<bool> &cancel) const
+bool TContentSearch::Run(const std::vector<TContentTarget> &targets, IContentSearchSink &sink, TJob &job) const
 {
-    progress.EntriesTotal = targets.size();
-    progress.BytesTotal = 0;
+    uint64_t totalBytes = 0;
     for (const TContentTarget &target : targets) {
         try {
-            progress.BytesTotal += target.Vorn->GetSize(target.Entry);
+            totalBytes += target.Vorn->GetSize(target.Entry);
         } catch (const Exception &) {
             // its decoding will fail and say why
         }
     }
+    job.SetTotals(targets.size(), totalBytes);
     std::atomic<size_t> next{0};
+    std::atomic<size_t> done{0};
     std::mutex sinkMutex;
     auto work = [&] {
-        for (size_t i = next++; i < targets.size() && !cancel.load(std::memory_order_relaxed); i = next++) {
+        for (size_t i = next++; i < targets.size() && !job.Cancelled(); i = next++) {
             const TContentTarget &target = targets[i];
-            bool found = false;
-            std::string failure;
             uint64_t size = 0;
             try {
                 const TFileBuffer data = target.Vorn->ReadFile(target.Entry);
                 size = data.size();
-                found = m_Pattern.FoundIn(data.data(), data.size());
-            } catch (const std::exception &error) {
-                failure = error.what();
-            }
-            if (found || !failure.empty()) {
-                const std::lock_guard<std::mutex> lock(sinkMutex);
-                if (found)
+                if (m_Pattern.FoundIn(data.data(), data.size())) {
+                    const std::lock_guard<std::mutex> lock(sinkMutex);
                     sink.Found(i);
-                else
-                    sink.Failed(i, failure);
+                }
+            } catch (const std::exception &error) {
+                job.AddFailure({target.Path, error.what()});
             }
-            progress.BytesDone += size;
-            ++progress.EntriesDone;
+            job.EntryDone(size);
+            ++done;
         }
     };
     std::vector<std::thread> workers;
@@ -55,5 +49,5 @@ bool TContentSearch::Run(const std::vector<TContentTarget> &targets, IContentSea
     work(); // the calling thread is one of the workers
     for (std::thread &worker : workers)
         worker.join();
-    return !cancel.load() || progress.EntriesDone.load() == targets.size();
+    return done.load() == targets.size();
 }

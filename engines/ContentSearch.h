@@ -3,13 +3,14 @@
 // pattern in each one's whole decoded bytes (so a match across the chunks
 // of a chunked entry is found like any other). An entry that can't be
 // decoded is reported as a failure with its reason, never passed over in
-// silence. Progress counts entries and decoded bytes; a cancel flag stops
-// the workers before their next entry.
+// silence: its path and reason go to the job's failures. The job counts
+// entries and decoded bytes, and its cancel stops the workers before their
+// next entry.
 
 #include "archive/vmVornFile.h"
 #include "engines/ContentPattern.h"
+#include "engines/Job.h"
 
-#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -17,13 +18,7 @@
 struct TContentTarget {
     const TVornFile *Vorn = nullptr;
     TEntryOffset Entry = 0;
-};
-
-struct TSearchProgress {
-    uint64_t EntriesTotal = 0;
-    uint64_t BytesTotal = 0;
-    std::atomic<uint64_t> EntriesDone{0};
-    std::atomic<uint64_t> BytesDone{0};
+    std::string Path; // as a failure names it
 };
 
 class IContentSearchSink {
@@ -31,7 +26,6 @@ public:
     virtual ~IContentSearchSink() = default;
     // Called one at a time, from the worker threads, with the target's index.
     virtual void Found(size_t target) = 0;
-    virtual void Failed(size_t target, const std::string &message) = 0;
 };
 
 class TContentSearch {
@@ -41,8 +35,7 @@ public:
 
     // Searches every target; returns false when cancelled before the end.
     // The archives must stay open until it returns.
-    bool Run(const std::vector<TContentTarget> &targets, IContentSearchSink &sink, TSearchProgress &progress,
-             const std::atomic<bool> &cancel) const;
+    bool Run(const std::vector<TContentTarget> &targets, IContentSearchSink &sink, TJob &job) const;
 
 private:
     const TContentPattern &m_Pattern;

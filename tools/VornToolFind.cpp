@@ -112,42 +112,30 @@ TFindArguments ParseArguments(const std::vector<std::string> &arguments)
     return parsed;
 }
 
-// Keeps what the content search found; failures go to stderr at once.
+// Keeps what the content search found.
 class TContentResults : public IContentSearchSink {
 public:
-    TContentResults(const std::string &archive, std::vector<std::string> paths)
-        : m_Archive(archive), m_Paths(std::move(paths)), found(m_Paths.size(), false)
-    {
-    }
+    explicit TContentResults(size_t count) : found(count, false) {}
     void Found(size_t target) override { found[target] = true; }
-    void Failed(size_t target, const std::string &message) override
-    {
-        std::fprintf(stderr, "%s:%s: %s\n", m_Archive.c_str(), m_Paths[target].c_str(), message.c_str());
-        ++failures;
-    }
-
-    const std::string &m_Archive;
-    std::vector<std::string> m_Paths;
     std::vector<bool> found;
-    size_t failures = 0;
 };
 
-// The name results whose content matches too, in the same order; false in
-// `clean` when an entry could not be decoded.
+// The name results whose content matches too, in the same order. An entry
+// that can't be decoded is reported on stderr and `clean` becomes false.
 std::vector<uint32_t> FilterByContent(const std::string &archive, const TNameIndex &index,
                                       const std::vector<uint32_t> &items, const TContentPattern &pattern, bool &clean)
 {
     std::vector<TContentTarget> targets;
-    std::vector<std::string> paths;
-    for (const uint32_t i : items) {
-        targets.push_back({&index.Vorn(), index.Item(i).Entry});
-        paths.push_back(AnsiToUtf8(index.FolderPath(index.Item(i).Folder) + std::string(index.Name(i))));
-    }
-    TContentResults results(archive, std::move(paths));
-    TSearchProgress progress;
-    const std::atomic<bool> cancel{false};
-    TContentSearch(pattern).Run(targets, results, progress, cancel);
-    clean = results.failures == 0;
+    for (const uint32_t i : items)
+        targets.push_back({&index.Vorn(), index.Item(i).Entry,
+                           AnsiToUtf8(index.FolderPath(index.Item(i).Folder) + std::string(index.Name(i)))});
+    TContentResults results(targets.size());
+    TJob job;
+    TContentSearch(pattern).Run(targets, results, job);
+    const std::vector<TJobFailure> failures = job.Failures();
+    for (const TJobFailure &failure : failures)
+        std::fprintf(stderr, "%s:%s: %s\n", archive.c_str(), failure.Path.c_str(), failure.Reason.c_str());
+    clean = failures.empty();
     std::vector<uint32_t> kept;
     for (size_t k = 0; k < items.size(); ++k)
         if (results.found[k])

@@ -155,9 +155,8 @@ void BenchNames(const std::string &archive)
 }
 
 struct TCountingSink : IContentSearchSink {
-    size_t found = 0, failed = 0;
+    size_t found = 0;
     void Found(size_t) override { ++found; }
-    void Failed(size_t, const std::string &) override { ++failed; }
 };
 
 void BenchContent(const std::string &path)
@@ -186,10 +185,9 @@ void BenchContent(const std::string &path)
             const TContentPattern pattern(mode, text, ignoreCase);
             for (const unsigned threads : {1u, 0u}) {
                 TCountingSink sink;
-                const std::atomic<bool> cancel{false};
                 const double ms = Best(3, [&] {
-                    TSearchProgress progress;
-                    TContentSearch(pattern, threads).Run(targets, sink, progress, cancel);
+                    TJob job;
+                    TContentSearch(pattern, threads).Run(targets, sink, job);
                 });
                 std::printf("content %-4s %-11s %-9s: %.0f ms = %.0f MB/s, %.0f%% of test\n",
                             mode == TContentMode::Hex ? "hex" : "text", ignoreCase ? "ignorecase" : "exact",

@@ -13,9 +13,8 @@ namespace {
 
 struct TRecordingSink : IContentSearchSink {
     std::set<size_t> found;
-    std::vector<std::pair<size_t, std::string>> failed;
+    std::vector<TJobFailure> failed;
     void Found(size_t target) override { found.insert(target); }
-    void Failed(size_t target, const std::string &message) override { failed.emplace_back(target, message); }
 };
 
 Bytes WithTextAt(Bytes data, size_t position, const std::string &text)
@@ -53,17 +52,17 @@ protected:
         writer.addFile(0, {.name = "damaged", .data = WithTextAt(filler, 0, needle), .crcOverride = 1});
         m_Vorn = BuildArchive(writer, m_Folder.path() / "c.vmres");
         for (const char *name : {"zlib", "lzo", "wide", "plain", "damaged"})
-            m_Targets.push_back({m_Vorn.get(), FindEntry(*m_Vorn, name)});
+            m_Targets.push_back({m_Vorn.get(), FindEntry(*m_Vorn, name), name});
     }
 
     TRecordingSink Search(TContentMode mode, const std::string &content, bool ignoreCase = true)
     {
         const TContentPattern pattern(mode, content, ignoreCase);
         TRecordingSink sink;
-        TSearchProgress progress;
-        const std::atomic<bool> cancel{false};
-        EXPECT_TRUE(TContentSearch(pattern, 2).Run(m_Targets, sink, progress, cancel));
-        EXPECT_EQ(progress.EntriesDone, m_Targets.size());
+        TJob job;
+        EXPECT_TRUE(TContentSearch(pattern, 2).Run(m_Targets, sink, job));
+        EXPECT_EQ(job.Progress().EntriesDone, m_Targets.size());
+        sink.failed = job.Failures();
         return sink;
     }
 
@@ -89,19 +88,19 @@ TEST_F(FindContentTest, DamagedEntryIsReportedWithItsReason)
     const TRecordingSink sink = Search(TContentMode::Text, "no such text");
     EXPECT_TRUE(sink.found.empty());
     ASSERT_EQ(sink.failed.size(), 1u);
-    EXPECT_EQ(sink.failed[0].first, 4u);
-    EXPECT_EQ(sink.failed[0].second, "CRC-32 differs from header");
+    EXPECT_EQ(sink.failed[0].Path, "damaged");
+    EXPECT_EQ(sink.failed[0].Reason, "CRC-32 differs from header");
 }
 
 TEST_F(FindContentTest, CancelStopsBeforeTheNextEntry)
 {
     const TContentPattern pattern(TContentMode::Text, "x", true);
     TRecordingSink sink;
-    TSearchProgress progress;
-    const std::atomic<bool> cancel{true};
-    EXPECT_FALSE(TContentSearch(pattern, 2).Run(m_Targets, sink, progress, cancel));
-    EXPECT_EQ(progress.EntriesDone, 0u);
-    EXPECT_EQ(progress.EntriesTotal, m_Targets.size());
+    TJob job;
+    job.Cancel();
+    EXPECT_FALSE(TContentSearch(pattern, 2).Run(m_Targets, sink, job));
+    EXPECT_EQ(job.Progress().EntriesDone, 0u);
+    EXPECT_EQ(job.Progress().EntriesTotal, m_Targets.size());
 }
 
 TEST(FindContentPattern, MalformedHexIsAnError)
