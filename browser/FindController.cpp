@@ -190,8 +190,17 @@ void TFindController::Search(const TFindCriteria &criteria, TFindScope scope)
     std::vector<const TVornFile *> current;
     for (const TScopeArchive &archive : ScopeArchives(scope, false))
         current.push_back(archive.Vorn);
+    // Looking only at the previous results pays while they are few; a large
+    // share of the entries is faster found again by one scan over all names.
+    size_t indexed = 0;
+    {
+        const std::lock_guard<std::mutex> lock(m_IndexMutex);
+        for (const auto &[vorn, index] : m_Indexes)
+            indexed += index->Count();
+    }
     const bool narrow = m_LastCompleted && m_Showing && scope == m_Scope && current == m_LastArchives
-                        && scope != TFindScope::CurrentFolder && criteria.Narrows(m_Criteria);
+                        && scope != TFindScope::CurrentFolder && criteria.Narrows(m_Criteria)
+                        && m_Results->Rows().size() * 4 < indexed;
     std::vector<TScopeArchive> archives = ScopeArchives(scope, narrow);
     CancelSearch();
     m_Criteria = criteria;
@@ -204,6 +213,10 @@ void TFindController::Search(const TFindCriteria &criteria, TFindScope scope)
     }
     m_Results->Clear();
     EnterResults();
+    if (narrow && !criteria.HasContent()) {
+        NarrowHere(criteria, archives, TypeDescriptions(criteria, current));
+        return;
+    }
     m_Job = std::make_shared<TJob>();
     m_Cancel = false;
     m_Finished = false;
@@ -212,6 +225,27 @@ void TFindController::Search(const TFindCriteria &criteria, TFindScope scope)
     m_Thread = std::thread(&TFindController::RunThread, this, generation, criteria, std::move(archives),
                            TypeDescriptions(criteria, current));
     m_ProgressTimer->start();
+}
+
+void TFindController::NarrowHere(const TFindCriteria &criteria, const std::vector<TScopeArchive> &archives,
+                                 const std::map<std::string, std::string> &descriptions)
+{
+    // A further keystroke looks at the previous results only: a few
+    // milliseconds, so it runs here and the list is complete at once,
+    // without the hand-over to a thread and back.
+    const TNameSearch search(criteria, [&descriptions](std::string_view name) {
+        const auto found = descriptions.find(ExtensionKey(name));
+        return found == descriptions.end() ? std::string() : found->second;
+    });
+    for (uint32_t k = 0; k < archives.size(); ++k) {
+        const TNameIndex &index = IndexFor(*archives[k].Vorn);
+        m_Results->AddArchive(index, FileNamePart(PathFromLocal(index.Vorn().FileName())));
+        search.Run(index, archives[k].Candidates,
+                   [&](const std::vector<uint32_t> &items) { m_Results->AppendRows(k, items); });
+    }
+    m_LastCompleted = true;
+    m_Bar->ShowStatus(CountText(m_Results->Rows().size()));
+    emit searchFinished();
 }
 
 void TFindController::CancelSearch()

@@ -93,6 +93,8 @@ private:
     void OnTextEdited(const QString &text);
     std::vector<TScopeArchive> ScopeArchives(TFindScope scope, bool narrow) const;
     void EnterResults();
+    void NarrowHere(const TFindCriteria &criteria, const std::vector<TScopeArchive> &archives,
+                    const std::map<std::string, std::string> &descriptions);
     // Runs on the search thread.
     void RunThread(uint64_t generation, TFindCriteria criteria, std::vector<TScopeArchive> archives,
                    std::map<std::string, std::string> descriptions);

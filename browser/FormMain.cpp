@@ -520,6 +520,10 @@ TEntryOffset TfrmMain::CurrentFolder() const
 
 std::vector<TEntryOffset> TfrmMain::SelectedEntries() const
 {
+    // Search results can come from several archives: they are not entries
+    // of the active archive (the find controller answers for them).
+    if (m_Find->ShowingResults())
+        return {};
     QModelIndexList rows = lsvMain->selectionModel()->selectedRows();
     std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
     std::vector<TEntryOffset> entries;

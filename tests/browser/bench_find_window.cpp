@@ -77,7 +77,7 @@ int main(int argc, char **argv)
 
     auto run = [&](const char *what, const QString &text, bool type) {
         watch.Reset();
-        const size_t heap = mallinfo2().uordblks;
+        const double heap = double(mallinfo2().uordblks);
         clock.start();
         if (type) {
             find->Bar()->Field()->setText(text);
@@ -92,7 +92,7 @@ int main(int argc, char **argv)
         QApplication::processEvents();
         const size_t rows = find->Results()->Rows().size();
         std::printf("%-28s %8zu rows  first rows %7.1f ms  first paint %7.1f ms  done %7.1f ms  heap %+.1f MB\n",
-                    what, rows, watch.firstRows, watch.firstPaint, done, double(mallinfo2().uordblks - heap) / 1e6);
+                    what, rows, watch.firstRows, watch.firstPaint, done, (double(mallinfo2().uordblks) - heap) / 1e6);
     };
     run("first search (builds index)", QStringLiteral("stone12"), false);
     run("search 'tex' (999,000 rows)", QStringLiteral("tex"), false);
