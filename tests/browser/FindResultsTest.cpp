@@ -55,6 +55,7 @@ protected:
         a.addFile(maps, {.name = "Stone.bmp", .data = TextBytes("bmp"), .format = DATAFORMAT_ZLIB});
         a.addFile(maps, {.name = "grass.bmp", .data = TextBytes("grass")});
         a.addFile(0, {.name = "stone.txt", .data = TextBytes("a longer text")});
+        a.addFile(0, {.name = "broken.wav", .data = TextBytes("wave"), .crcOverride = 1});
         VornWriter b;
         const auto sound = b.addDir(0, "sound");
         b.addFile(sound, {.name = "stone.wav", .data = TextBytes("wave")});
@@ -185,6 +186,14 @@ TEST_F(FindResultsTest, BackToTheFolderByEscapeGoToFolderOrTheTree)
     ASSERT_EQ(selected.size(), 1);
     EXPECT_EQ(selected.first().data().toString(), QStringLiteral("Stone.bmp"));
 
+    // View on a folder result opens that folder.
+    m_Find->Bar()->Field()->clear();
+    Type(QStringLiteral("maps"));
+    SelectRowsNamed({QStringLiteral("maps")});
+    m_Window->lsvMainDblClick();
+    EXPECT_FALSE(m_Find->ShowingResults());
+    EXPECT_EQ(m_Window->trvFolders->currentItem()->text(0), QStringLiteral("maps"));
+
     Type(QStringLiteral("s"));
     ASSERT_TRUE(m_Find->ShowingResults());
     m_Window->trvFolders->setCurrentItem(m_Window->trvFolders->topLevelItem(0));
@@ -212,6 +221,9 @@ TEST_F(FindResultsTest, BadPatternsShowInTheBarAndClosingAnArchiveDropsItsRows)
     m_Find->Search(text, TFindScope::AllArchives);
     m_Find->WaitForSearch();
     EXPECT_EQ(Column(TFileListModel::ColName), QStringList{QStringLiteral("stone.wav")});
+    // The damaged entry holds the text too: it is counted and named, not passed over.
+    EXPECT_EQ(m_Find->Bar()->StatusLabel()->text(), QStringLiteral("1 found, 1 could not be searched"));
+    EXPECT_EQ(m_Find->Bar()->StatusLabel()->toolTip(), QStringLiteral("broken.wav: CRC-32 differs from header"));
     m_Window->CloseActiveVorn(); // b.vmres, the newest
     EXPECT_EQ(m_Find->Results()->rowCount(), 0);
 }
