@@ -2,6 +2,7 @@
 
 #include "archive/Exceptions.h"
 #include "archive/vmVornFile.h"
+#include "browser/DamagedEntries.h"
 #include "browser/FileTypes.h"
 #include "browser/GenFunctions.h"
 #include "browser/PictureLists.h"
@@ -270,6 +271,14 @@ QVariant TFileListModel::data(const QModelIndex &index, int role) const
     if (!row)
         return QVariant();
     const int column = index.column();
+    if (const std::string *reason = m_Damaged ? m_Damaged->Find(m_Vorn, row->Entry) : nullptr) {
+        if (role == DamagedRole)
+            return true;
+        if (role == Qt::ForegroundRole)
+            return QBrush(QColor(200, 0, 0));
+        if (role == Qt::ToolTipRole)
+            return ColumnText(*row, column) + QStringLiteral("\nDamaged: ") + QString::fromStdString(*reason);
+    }
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
@@ -290,6 +299,12 @@ QVariant TFileListModel::data(const QModelIndex &index, int role) const
     default:
         return QVariant();
     }
+}
+
+void TFileListModel::DamagedEntriesChanged()
+{
+    if (!m_Rows.empty())
+        emit dataChanged(index(0, 0), index(int(m_Rows.size()) - 1, ColumnCount - 1));
 }
 
 QVariant TFileListModel::headerData(int section, Qt::Orientation orientation, int role) const

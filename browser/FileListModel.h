@@ -11,6 +11,7 @@
 #include <vector>
 
 class TVornFile;
+class TDamagedEntries;
 
 class TFileListModel : public QAbstractTableModel {
     Q_OBJECT
@@ -19,6 +20,8 @@ public:
     enum TColumn { ColName, ColType, ColSize, ColModified, ColRatio, ColFormat, ColCrc, ColumnCount };
     // The entry offset of a row (the list item's state index).
     static constexpr int EntryRole = Qt::UserRole + 1;
+    // True for an entry the last "Test Archive" found damaged.
+    static constexpr int DamagedRole = Qt::UserRole + 12;
 
     explicit TFileListModel(QObject *parent = nullptr);
 
@@ -36,6 +39,9 @@ public:
     const std::vector<TVornChildItem> &Rows() const { return m_Rows; }
     TEntryOffset CurrentFolder() const { return m_CurrentFolder; }
     const TVornFile *Vorn() const { return m_Vorn; }
+    // Damaged entries show in red with the reason in their tooltip.
+    void SetDamagedEntries(const TDamagedEntries *damaged) { m_Damaged = damaged; }
+    void DamagedEntriesChanged();
 
     TSortCompare SortCompare() const { return m_SortCompare; }
     bool SortDescending() const { return m_SortDescending; }
@@ -70,6 +76,7 @@ private:
     QVariant FontFor(const TVornChildItem &row, int column) const;
 
     const TVornFile *m_Vorn = nullptr;
+    const TDamagedEntries *m_Damaged = nullptr;
     mutable std::vector<TVornChildItem> m_Rows; // lazy columns fill in on demand
     TEntryOffset m_CurrentFolder = 0;
     TSortCompare m_SortCompare = nullptr;

@@ -13,7 +13,9 @@
 #include "browser/GenFunctions.h"
 #include "browser/History.h"
 #include "browser/MenuHeading.h"
+#include "browser/OpenProgress.h"
 #include "browser/PictureLists.h"
+#include "browser/TestArchiveActions.h"
 #include "browser/UiSeam.h"
 
 #include "viewers/FormatPlugin.h"
@@ -26,6 +28,7 @@
 #include "extract/DropSource.h"
 #include "extract/ExtractCommand.h"
 #include "extract/FormExtractDialog.h"
+#include "extract/FormFailureReport.h"
 
 #include <QAbstractEventDispatcher>
 #include <QActionGroup>
@@ -132,6 +135,7 @@ void TfrmMain::FormCreate(const QStringList &arguments)
 {
     setWindowTitle(AppTitle);
     m_IniFileName = DefaultIniFileName();
+    m_OpenProgress = new TOpenProgress(this);
     CreateActions();
     CreateMenus();
     CreateToolbar();
@@ -196,6 +200,10 @@ void TfrmMain::CreateActions()
     connect(actClose, &QAction::triggered, this, [this] { RunCommand([this] { CloseActiveVorn(); }); });
     connect(actCloseAll, &QAction::triggered, this, [this] { RunCommand([this] { CloseAllVorns(); }); });
     connect(actSaveVVC, &QAction::triggered, this, [this] { RunCommand([this] { mniSaveVVCClick(); }); });
+    m_TestArchive = new TTestArchiveActions(*this);
+    connect(m_TestArchive->actTestArchive, &QAction::triggered, this,
+            [this] { RunCommand([this] { m_TestArchive->TestArchive(); }); });
+    connect(m_TestArchive->mniSelectDamaged, &QAction::triggered, m_TestArchive, &TTestArchiveActions::SelectDamaged);
 }
 
 void TfrmMain::CreateMenus()
@@ -224,6 +232,7 @@ void TfrmMain::CreateMenus()
     QMenu *actions = menuBar()->addMenu(QStringLiteral("Actions"));
     actions->addAction(actExtract);
     actions->addAction(actView);
+    actions->addAction(m_TestArchive->actTestArchive);
     actions->addSeparator();
     ornInfo1 = MakeAction(this, QStringLiteral("Vorn Info"), QStringLiteral("View detailed information about the active vorn"), QKeySequence(Qt::Key_F1));
     connect(ornInfo1, &QAction::triggered, this, [this] { RunCommand([this] { ornInfo1Click(); }); });
@@ -235,6 +244,7 @@ void TfrmMain::CreateMenus()
     mniInvertSelection = MakeAction(this, QStringLiteral("Invert Selection"), QString(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
     connect(mniInvertSelection, &QAction::triggered, this, &TfrmMain::mniInvertSelectionClick);
     actions->addAction(mniInvertSelection);
+    actions->addAction(m_TestArchive->mniSelectDamaged);
     for (QAction *action : {ornInfo1, mniSelectAll, mniInvertSelection})
         action->setEnabled(false);
 
@@ -281,6 +291,7 @@ void TfrmMain::CreateToolbar()
     tbrMain->addSeparator();
     tbrMain->addAction(actExtract);
     tbrMain->addAction(actView);
+    tbrMain->addAction(m_TestArchive->actTestArchive);
     tbrMain->addSeparator();
 
     mnuViewStyle = new QMenu(this);
@@ -401,6 +412,7 @@ void TfrmMain::CreateFileList()
     lsvMain = new TFileListView;
     lsvMain->setObjectName(QStringLiteral("lsvMain"));
     lsvMain->setModel(m_Model);
+    m_Model->SetDamagedEntries(&m_TestArchive->Damaged());
     connect(lsvMain->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TfrmMain::OnSelectionChanged);
     connect(m_Model, &QAbstractItemModel::modelReset, this, &TfrmMain::OnSelectionChanged);
     connect(lsvMain, &TFileListView::columnClicked, this, &TfrmMain::lsvMainColumnClick);
@@ -581,6 +593,7 @@ void TfrmMain::actCloseUpdate()
     actView->setEnabled(active && SelectedCount() == 1);
     for (QAction *action : {actClose, actCloseAll, actSaveVVC, ornInfo1, mniSelectAll, mniInvertSelection})
         action->setEnabled(closable);
+    m_TestArchive->UpdateEnabled();
 }
 
 // ===================================================================
@@ -589,6 +602,7 @@ void TfrmMain::actCloseUpdate()
 
 void TfrmMain::OpenFile(const QString &path)
 {
+    const TOpenProgress::TStep step(*m_OpenProgress, path);
     QCoreApplication::processEvents();
     if (IsVvcPath(path)) {
         ReadCollection(path); // remembers the collection after its archives
@@ -676,6 +690,7 @@ void TfrmMain::CloseActiveVorn()
     m_ActiveRootNode = nullptr;
     if (m_Model->Vorn() == m_ActiveVorn)
         m_Model->ClearRows(); // the rows must not outlive their reader
+    m_TestArchive->Forget(m_ActiveVorn);
     m_OpenVorns.erase(m_OpenVorns.begin() + index);
     m_ActiveVorn = nullptr;
     if (m_OpenVorns.empty()) {
@@ -696,6 +711,7 @@ void TfrmMain::CloseAllVorns()
     m_ActiveVorn = nullptr;
     m_ActiveRootNode = nullptr;
     m_Model->ClearRows();
+    m_TestArchive->Forget(nullptr);
     m_OpenVorns.clear(); // oldest first
     ShowNothingOpen();
 }
@@ -1128,6 +1144,7 @@ TExtractHooks TfrmMain::ExtractHooks()
     hooks.ShowDialog = [this](TfrmExtractDialog &dialog) { return m_Seam->execDialog(dialog); };
     hooks.Question = m_Seam->overwriteQuestion();
     hooks.Report = m_Seam->extractReport();
+    hooks.ShowFailureReport = [this](TfrmFailureReport &report) { m_Seam->execDialog(report); };
     return hooks;
 }
 

@@ -43,6 +43,8 @@ struct TExtractHooks;
 class TfrmOptions;
 class TfrmProperties;
 class TfrmSaveVVC;
+class TTestArchiveActions;
+class TOpenProgress;
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -84,6 +86,10 @@ public:
     TFindController *Find() const { return m_Find; }
     // Shows the list (the folder listing or search results) through this model.
     void ShowListModel(QAbstractItemModel *model);
+    // Actions > "Test Archive" and "Select Damaged" with the damaged marks.
+    TTestArchiveActions *TestArchive() const { return m_TestArchive; }
+    // The window that shows while many archives open.
+    TOpenProgress *OpenProgress() const { return m_OpenProgress; }
 
     // ---- Opening and closing ----
     // Opens an archive or (".vvc") a collection; raises the reader's error.
@@ -248,6 +254,8 @@ private:
     TfrmProperties *frmProperties = nullptr;
     TFileListModel *m_Model = nullptr;
     TFindController *m_Find = nullptr;
+    TTestArchiveActions *m_TestArchive = nullptr;
+    TOpenProgress *m_OpenProgress = nullptr;
 
     std::vector<std::unique_ptr<TVornFile>> m_OpenVorns;
     TVornFile *m_ActiveVorn = nullptr;

@@ -1,8 +1,9 @@
 #pragma once
 // The Extract command and the extraction of a drag-out: the target dialog,
-// one engine run with the hourglass and the main window's Busy flag, the
-// status text and the per-file reports. Only one run goes on at a time; a
-// second start while one runs is refused.
+// one engine run on a worker thread with the hourglass, the main window's
+// Busy flag and a progress window with "Cancel", the status text, the
+// per-file reports and the failure report at the end. Only one run (or other
+// job) goes on at a time; a second start while one runs is refused.
 
 #include "archive/vmVornFile.h"
 #include "engines/ExtractTypes.h"
@@ -14,6 +15,7 @@
 
 class QWidget;
 class TfrmExtractDialog;
+class TfrmFailureReport;
 
 // What a run needs from the main window and the options; the seams are for
 // the tests and default to the real dialogs.
@@ -24,7 +26,9 @@ struct TExtractHooks {
     std::function<void(const QString &)> ShowStatus;         // status panel 0, repainted at once
     std::function<bool(TfrmExtractDialog &)> ShowDialog;     // default: exec() ended with OK
     IOverwriteQuestion *Question = nullptr;                  // default: frmOverwriteDlg
-    IExtractReport *Report = nullptr;                        // default: a message box per file
+    IExtractReport *Report = nullptr;                        // default: the "Can't extract: " box
+    // Shows the report of a run with more than one failure; none: not shown.
+    std::function<void(TfrmFailureReport &)> ShowFailureReport;
 };
 
 // The Extract command. `selectedEntries` are the selected list rows whose

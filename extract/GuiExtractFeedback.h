@@ -1,7 +1,8 @@
 #pragma once
 // The GUI's answers to the engine: the overwrite question as the real
-// frmOverwriteDlg, made anew for each file, and each failed file in a
-// message box of its own.
+// frmOverwriteDlg, made anew for each file, and a failed file in a message
+// box of its own, which also offers to go on without asking for the rest of
+// the run (the run's report lists every failure at its end).
 
 #include "engines/ExtractTypes.h"
 
@@ -17,4 +18,5 @@ public:
 
 private:
     QPointer<QWidget> m_Parent;
+    bool m_GoOnWithoutAsking = false;
 };

@@ -1,0 +1,26 @@
+#pragma once
+// TDamagedEntries: the entries "Test Archive" found damaged, for each open
+// archive, with the reason; kept until the archive is closed or tested again.
+
+#include "archive/vmVornFileDef.h"
+#include "engines/VerifyEngine.h"
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class TVornFile;
+
+class TDamagedEntries {
+public:
+    // The result of a test replaces the archive's earlier marks.
+    void Set(const TVornFile *vorn, const std::vector<TDamagedEntry> &damaged);
+    void Forget(const TVornFile *vorn);
+    void ForgetAll() { m_Entries.clear(); }
+    // The reason the entry is damaged; nullptr when it is not marked.
+    const std::string *Find(const TVornFile *vorn, TEntryOffset entry) const;
+    bool Any(const TVornFile *vorn) const;
+
+private:
+    std::unordered_map<const TVornFile *, std::unordered_map<TEntryOffset, std::string>> m_Entries;
+};

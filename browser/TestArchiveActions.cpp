@@ -1,0 +1,70 @@
+#include "browser/TestArchiveActions.h"
+
+#include "browser/FileListModel.h"
+#include "browser/FileListView.h"
+#include "browser/FormMain.h"
+#include "browser/UiSeam.h"
+#include "extract/FormFailureReport.h"
+#include "extract/TestArchiveCommand.h"
+
+#include <QAction>
+#include <QIcon>
+#include <QItemSelectionModel>
+
+TTestArchiveActions::TTestArchiveActions(TfrmMain &window) : QObject(&window), m_Window(window)
+{
+    actTestArchive = new QAction(QStringLiteral("Test Archive"), this);
+    actTestArchive->setStatusTip(QStringLiteral("Check every file of the active vorn for damage"));
+    actTestArchive->setToolTip(actTestArchive->statusTip());
+    actTestArchive->setIcon(QIcon::fromTheme(QStringLiteral("dialog-ok")));
+    mniSelectDamaged = new QAction(QStringLiteral("Select Damaged"), this);
+    mniSelectDamaged->setStatusTip(QStringLiteral("Select the entries Test Archive found damaged"));
+    actTestArchive->setEnabled(false);
+    mniSelectDamaged->setEnabled(false);
+}
+
+void TTestArchiveActions::TestArchive()
+{
+    const TVornFile *vorn = m_Window.ActiveVorn();
+    if (!vorn)
+        return;
+    const std::optional<TVerifyResult> result =
+        RunTestArchive(&m_Window, *vorn, [this](bool busy) { m_Window.SetBusy(busy); });
+    if (!result)
+        return;
+    m_Damaged.Set(vorn, result->Damaged);
+    m_Window.FileListModel()->DamagedEntriesChanged();
+    UpdateEnabled();
+    TfrmFailureReport report(&m_Window);
+    PrepareTestReport(report, *result);
+    m_Window.Ui().execDialog(report);
+}
+
+void TTestArchiveActions::SelectDamaged()
+{
+    const TFileListModel *model = m_Window.FileListModel();
+    QItemSelectionModel *selection = m_Window.lsvMain->selectionModel();
+    if (selection->model() != model)
+        return; // the list shows something else, such as search results
+    QItemSelection damaged;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        if (m_Damaged.Find(model->Vorn(), model->Rows()[size_t(row)].Entry))
+            damaged.select(model->index(row, 0), model->index(row, TFileListModel::ColumnCount - 1));
+    }
+    selection->select(damaged, QItemSelectionModel::ClearAndSelect);
+}
+
+void TTestArchiveActions::UpdateEnabled()
+{
+    const TVornFile *vorn = m_Window.ActiveVorn();
+    actTestArchive->setEnabled(vorn != nullptr);
+    mniSelectDamaged->setEnabled(vorn != nullptr && m_Damaged.Any(vorn));
+}
+
+void TTestArchiveActions::Forget(const TVornFile *vorn)
+{
+    if (vorn)
+        m_Damaged.Forget(vorn);
+    else
+        m_Damaged.ForgetAll();
+}

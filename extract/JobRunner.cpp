@@ -1,0 +1,110 @@
+#include "extract/JobRunner.h"
+
+#include "extract/FormJobProgress.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+#include <QWidget>
+
+#include <exception>
+#include <thread>
+
+namespace {
+
+bool g_JobRunning = false;
+
+} // namespace
+
+int TJobRunner::ProgressDelay = 400;
+
+TJobGuard::TJobGuard(std::function<void(bool)> setBusy) : m_SetBusy(std::move(setBusy))
+{
+    g_JobRunning = true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (m_SetBusy)
+        m_SetBusy(true);
+}
+
+TJobGuard::~TJobGuard()
+{
+    if (m_SetBusy)
+        m_SetBusy(false);
+    QApplication::restoreOverrideCursor();
+    g_JobRunning = false;
+}
+
+bool TJobGuard::Running()
+{
+    return g_JobRunning;
+}
+
+TJobRunner::TJobRunner(QWidget *parent, TJob &job, QString title)
+    : m_Parent(parent), m_Job(job), m_Title(std::move(title))
+{
+}
+
+TJobRunner::~TJobRunner()
+{
+    delete m_Progress;
+}
+
+void TJobRunner::Run(const std::function<void()> &work)
+{
+    QEventLoop loop;
+    std::exception_ptr error;
+    m_Clock.start();
+    std::thread worker([&] {
+        try {
+            work();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        // Posted after everything the work posted, so that runs first.
+        Post([&loop] { loop.quit(); });
+    });
+    QTimer appear;
+    appear.setSingleShot(true);
+    connect(&appear, &QTimer::timeout, this, &TJobRunner::ShowProgress);
+    appear.start(ProgressDelay);
+    loop.exec();
+    worker.join();
+    if (m_Progress)
+        m_Progress->hide();
+    if (error)
+        std::rethrow_exception(error);
+}
+
+void TJobRunner::ShowProgress()
+{
+    if (!m_Progress)
+        m_Progress = new TfrmJobProgress(m_Parent, m_Job, m_Title);
+    m_Progress->Start(m_Clock);
+}
+
+void TJobRunner::CallOnWindowThread(const std::function<void()> &call)
+{
+    if (QThread::currentThread() == thread()) {
+        call();
+        return;
+    }
+    std::exception_ptr error;
+    QMetaObject::invokeMethod(
+        this,
+        [&] {
+            try {
+                call();
+            } catch (...) {
+                error = std::current_exception();
+            }
+        },
+        Qt::BlockingQueuedConnection);
+    if (error)
+        std::rethrow_exception(error);
+}
+
+void TJobRunner::Post(std::function<void()> call)
+{
+    QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+}

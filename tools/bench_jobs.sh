@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# The window's long jobs against vorntool on the same archives: extraction
+# (the engine on a worker thread, the window's event loop and progress
+# window running meanwhile) against `vorntool x`, and Test Archive against
+# `vorntool test`. Uses the archives of tools/bench_extract.sh (made when
+# missing). Each run extracts into a fresh folder; the best of RUNS counts.
+# As with bench_extract.sh, outputs are only deleted after all timings.
+#
+#   tools/bench_jobs.sh [WORKDIR]
+# Environment: BUILD (build folder, default build), RUNS (3).
+set -euo pipefail
+shopt -s inherit_errexit
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD:-$here/build}
+vorntool=$build/tools/vorntool
+gui=$build/tools/bench_gui_jobs
+generator=$build/tools/make_bench_archives
+work=${1:-$here/../bench-extract}
+runs=${RUNS:-3}
+
+mkdir -p "$work"
+cd "$work"
+[[ -f big.vmres && -f small.vmres ]] || "$generator" make "$work"
+rm -rf jobs-runs
+trap 'rm -rf jobs-runs; sync' EXIT
+run_number=0
+
+# Best seconds of a command; "OUT" in its arguments becomes a fresh folder.
+best_time() {
+  local best=1e9
+  for ((i = 0; i < runs; i++)); do
+    run_number=$((run_number + 1))
+    local out=jobs-runs/$run_number
+    mkdir -p $out && sync
+    local args=("${@//OUT/$out}")
+    local start end
+    start=$(date +%s.%N)
+    "${args[@]}" >/dev/null || true # vorntool test exits 1 on damage
+    end=$(date +%s.%N)
+    best=$(echo "$start $end $best" | awk '{t = $2 - $1; print (t < $3 ? t : $3)}')
+  done
+  echo "$best"
+}
+
+printf '%-6s %-28s %9s %12s\n' set job seconds "vs vorntool"
+for set in big small; do
+  x=$(best_time "$vorntool" x $set.vmres -o OUT -y)
+  gx=$(best_time "$gui" extract $set.vmres OUT)
+  t=$(best_time "$vorntool" test $set.vmres)
+  gt=$(best_time "$gui" test $set.vmres)
+  printf '%-6s %-28s %9.3f\n' $set "vorntool x" $x
+  awk -v s=$set -v g=$gx -v c=$x 'BEGIN {printf "%-6s %-28s %9.3f %11.0f%%\n", s, "window: Extract", g, 100 * g / c}'
+  printf '%-6s %-28s %9.3f\n' $set "vorntool test" $t
+  awk -v s=$set -v g=$gt -v c=$t 'BEGIN {printf "%-6s %-28s %9.3f %11.0f%%\n", s, "window: Test Archive", g, 100 * g / c}'
+done
