@@ -106,8 +106,12 @@ void THistory::SaveToIni(TIniFile *iniFile, const QString &section) const
 {
     CheckIniArguments(iniFile, section);
     iniFile->EraseSection(section);
-    for (int i = 0; i < Count(); ++i)
-        iniFile->WriteString(section, QString::number(i), m_Items[i]);
+    // A path that can't be stored as one line (a file name with a line
+    // break) is left out; the paths after it are still saved.
+    int key = 0;
+    for (const QString &path : m_Items)
+        if (TIniFile::CanStoreValue(path))
+            iniFile->WriteString(section, QString::number(key++), path);
 }
 
 void THistory::SaveToIniFile(const QString &iniFileName, const QString &section) const

@@ -164,12 +164,21 @@ QString TIniFile::ReadString(const QString &section, const QString &key, const Q
     if (line < 0)
         return defaultValue;
     QString value = ini.lines[line].mid(ini.lines[line].indexOf(u'=') + 1);
+    // The value ends at a NUL, as the profile functions read it: a NUL that
+    // got into the file never comes back as a value that can't be written.
+    if (const qsizetype nul = value.indexOf(QChar(0)); nul >= 0)
+        value.truncate(nul);
     if (value.size() > MaxValueLength) {
         value.truncate(MaxValueLength);
         if (value.back().isHighSurrogate())
             value.chop(1);
     }
     return value;
+}
+
+bool TIniFile::CanStoreValue(const QString &value)
+{
+    return !HasLineBreak(value);
 }
 
 bool TIniFile::ParseBool(const QString &text, bool defaultValue)

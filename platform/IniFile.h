@@ -20,7 +20,8 @@ public:
     const QString &FileName() const { return m_FileName; }
 
     // The value of Key in Section, or Default when the file, the section or
-    // the key is missing. An existing key with an empty value reads as empty.
+    // the key is missing. An existing key with an empty value reads as empty;
+    // a value ends at a NUL character.
     QString ReadString(const QString &section, const QString &key, const QString &defaultValue) const;
     // The value taken as a whole number (decimal, or hexadecimal after "0x");
     // non-zero is true. A missing or unreadable value gives Default.
@@ -38,6 +39,8 @@ public:
     // Removes the section with all its keys; nothing happens when it is absent.
     void EraseSection(const QString &section);
 
+    // Whether WriteString can store the text as a value (it is one line).
+    static bool CanStoreValue(const QString &value);
     // The Boolean reading rule of ReadBool applied to a text.
     static bool ParseBool(const QString &text, bool defaultValue);
 

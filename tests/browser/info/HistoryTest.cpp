@@ -117,6 +117,17 @@ TEST_F(HistoryTest, IniGapsCloseKeysBeyondMaxAreIgnoredAndSaveRenumbers)
     EXPECT_EQ(TIniFile(iniName).ReadSections(), QStringList{QStringLiteral("Folders")});
 }
 
+TEST_F(HistoryTest, ANulOrLineBreakInAPathLosesNoOtherPath)
+{
+    static const char text[] = "[history]\n0=/a\n1=/b\0junk\n2=/c\n";
+    WriteText(iniName, QByteArray(text, sizeof text - 1));
+    history.LoadFromIniFile(iniName, QStringLiteral("history"));
+    history.Add(QStringLiteral("/new\nline"));
+    history.SaveToIniFile(iniName, QStringLiteral("history"));
+    history.LoadFromIniFile(iniName, QStringLiteral("history"));
+    EXPECT_EQ(history.Paths(), (QStringList{QStringLiteral("/a"), QStringLiteral("/b"), QStringLiteral("/c")}));
+}
+
 TEST_F(HistoryTest, MissingIniOrSectionRaiseAndChangeNothing)
 {
     history.Add(P(1));
