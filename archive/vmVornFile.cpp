@@ -17,6 +17,9 @@
 
 namespace {
 
+// A raw file is read and handed on in pieces of this size.
+constexpr uint32_t RawPieceSize = 1u << 20;
+
 constexpr uint32_t PE_SECTION_COUNT_POS = 70;
 constexpr uint32_t PE_SECTION_TABLE_POS = 312;
 constexpr uint32_t PE_SECTION_RECORD_SIZE = 40;
@@ -327,12 +330,57 @@ TFileBuffer TVornFile::ReadFile(TEntryOffset file) const
         ReadStream(file, start, output, count);
     else
         ReadChunked(file, start, output, count);
+    CheckDecoded(file, CalcCRC32(0, output.data(), count), count);
+    return output;
+}
+
+void TVornFile::ReadFilePieces(TEntryOffset file, const TPieceSink &sink) const
+{
+    if (IsDirectory(file))
+        throw Exception(FormatStr("%d is not a valid FileEntry offset.", int32_t(file)));
+    const uint16_t format = GetFormat(file);
+    // Small raw files, single streams and unknown formats come whole.
+    if (format == DATAFORMAT_RAW ? GetSize(file) <= RawPieceSize : format >= 3 || GetChunkSize(file) == 0) {
+        const TFileBuffer whole = ReadFile(file);
+        sink(whole.data(), whole.size());
+        return;
+    }
+    const uint64_t start = uint64_t(m_Header.m_DataOffset) + IndexU32(uint64_t(file) + 8);
+    uint32_t crc = 0xFFFFFFFF; // the running register
+    uint64_t count = 0;
+    const auto pass = [&](const uint8_t *data, uint32_t size) {
+        crc = CalcCRC32(crc, data, size, false);
+        count += size;
+        sink(data, size);
+    };
+    if (format == DATAFORMAT_RAW) {
+        const uint32_t size = GetSize(file);
+        CheckStoredBytes(start, size);
+        TFileBuffer piece(RawPieceSize);
+        for (uint64_t done = 0; done < size;) {
+            const uint64_t got = ReadUpTo(start + done, piece.data(), std::min<uint64_t>(RawPieceSize, size - done));
+            if (got == 0)
+                break;
+            pass(piece.data(), uint32_t(got));
+            done += got;
+        }
+    } else {
+        const TCheckedChunks checked = CheckChunks(file, start);
+        TFileBuffer piece(checked.largest);
+        TFileBuffer work(checked.workSize);
+        for (const TChunk &chunk : checked.chunks)
+            pass(piece.data(), DecodeChunk(file, start, chunk, piece.data(), work));
+    }
+    CheckDecoded(file, ~crc, count);
+}
+
+void TVornFile::CheckDecoded(TEntryOffset file, uint32_t crc, uint64_t count) const
+{
     const uint32_t storedCrc = GetCrc32(file);
-    if (storedCrc != 0 && CalcCRC32(0, output.data(), count) != storedCrc)
+    if (storedCrc != 0 && crc != storedCrc)
         throw Exception("CRC-32 differs from header");
     if (count != GetSize(file))
         throw Exception("Size missmatch.");
-    return output;
 }
 
 void TVornFile::ReadRaw(TEntryOffset file, uint64_t start, TFileBuffer &output, uint64_t &count) const
@@ -369,19 +417,18 @@ std::vector<TVornFile::TChunk> TVornFile::ReadChunks(TEntryOffset file, uint32_t
     return chunks;
 }
 
-void TVornFile::ReadChunked(TEntryOffset file, uint64_t start, TFileBuffer &output, uint64_t &count) const
+TVornFile::TCheckedChunks TVornFile::CheckChunks(TEntryOffset file, uint64_t start) const
 {
     const uint32_t size = GetSize(file);
     const uint32_t chunkSize = GetChunkSize(file);
-    const std::vector<TChunk> chunks = ReadChunks(file, size, chunkSize);
+    TCheckedChunks checked;
+    checked.chunks = ReadChunks(file, size, chunkSize);
 
-    // Check every chunk before anything is allocated or written: the output
-    // only ever receives the bytes the chunk records add up to.
-    uint64_t total = 0;
+    // Every chunk is checked before anything is allocated or written: the
+    // output only ever receives the bytes the chunk records add up to.
     uint64_t totalStored = 0;
-    uint32_t workSize = 0;
-    for (size_t i = 0; i < chunks.size(); ++i) {
-        const TChunk &c = chunks[i];
+    for (size_t i = 0; i < checked.chunks.size(); ++i) {
+        const TChunk &c = checked.chunks[i];
         const bool storedAsIs = c.m_CompressedSize == c.m_UncompressedSize;
         if (!storedAsIs && c.m_CompressedSize > chunkSize)
             throw Exception("CompressedSize is bigger than buffer!");
@@ -398,31 +445,40 @@ void TVornFile::ReadChunked(TEntryOffset file, uint64_t start, TFileBuffer &outp
                             || c.m_UncompressedSize - c.m_ExtraBytes > MaxDecodedSize(c.m_CompressedSize)))
             throw Exception(FormatStr("Damaged index: chunk %zu of entry %u has impossible sizes", i, file));
         if (!storedAsIs)
-            workSize = std::max(workSize, c.m_CompressedSize);
-        total += c.m_UncompressedSize;
+            checked.workSize = std::max(checked.workSize, c.m_CompressedSize);
+        checked.largest = std::max(checked.largest, c.m_UncompressedSize);
+        checked.total += c.m_UncompressedSize;
     }
-    if (total > size)
+    if (checked.total > size)
         throw Exception("Size missmatch.");
+    return checked;
+}
 
-    output = TFileBuffer(uint32_t(total));
-    TFileBuffer work(workSize);
-    uint8_t *cursor = output.data();
-    for (const TChunk &c : chunks) {
-        const uint64_t chunkStart = start + c.m_Offset;
-        if (c.m_CompressedSize == c.m_UncompressedSize) {
-            ReadAt(chunkStart, cursor, c.m_UncompressedSize);
-            cursor += c.m_UncompressedSize;
-            continue;
-        }
-        ReadAt(chunkStart, work.data(), c.m_CompressedSize);
-        const uint32_t decodedPart = c.m_UncompressedSize - c.m_ExtraBytes;
-        const uint32_t produced = DecodeBlock(GetFormat(file), cursor, c.m_UncompressedSize,
-                                              c.m_CompressedSize, work.data());
-        if (produced < decodedPart) // never hand out bytes the stream did not write
-            throw Exception("Size missmatch.");
-        cursor += decodedPart;
-        ReadAt(chunkStart + c.m_CompressedSize, cursor, c.m_ExtraBytes);
-        cursor += c.m_ExtraBytes;
+uint32_t TVornFile::DecodeChunk(TEntryOffset file, uint64_t start, const TChunk &c, uint8_t *output,
+                                TFileBuffer &work) const
+{
+    const uint64_t chunkStart = start + c.m_Offset;
+    if (c.m_CompressedSize == c.m_UncompressedSize) {
+        ReadAt(chunkStart, output, c.m_UncompressedSize);
+        return c.m_UncompressedSize;
     }
+    ReadAt(chunkStart, work.data(), c.m_CompressedSize);
+    const uint32_t decodedPart = c.m_UncompressedSize - c.m_ExtraBytes;
+    const uint32_t produced = DecodeBlock(GetFormat(file), output, c.m_UncompressedSize, c.m_CompressedSize,
+                                          work.data());
+    if (produced < decodedPart) // never hand out bytes the stream did not write
+        throw Exception("Size missmatch.");
+    ReadAt(chunkStart + c.m_CompressedSize, output + decodedPart, c.m_ExtraBytes);
+    return c.m_UncompressedSize;
+}
+
+void TVornFile::ReadChunked(TEntryOffset file, uint64_t start, TFileBuffer &output, uint64_t &count) const
+{
+    const TCheckedChunks checked = CheckChunks(file, start);
+    output = TFileBuffer(uint32_t(checked.total));
+    TFileBuffer work(checked.workSize);
+    uint8_t *cursor = output.data();
+    for (const TChunk &chunk : checked.chunks)
+        cursor += DecodeChunk(file, start, chunk, cursor, work);
     count = uint64_t(cursor - output.data());
 }

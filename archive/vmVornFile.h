@@ -10,8 +10,12 @@
 #include "archive/vmVornFileDef.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+
+// Receives a file's decoded bytes piece by piece, in order.
+using TPieceSink = std::function<void(const uint8_t *data, size_t size)>;
 
 class TVornFile {
 public:
@@ -55,6 +59,12 @@ public:
     // Decodes the file's whole contents into a new buffer, checking the
     // CRC-32 and the size.
     TFileBuffer ReadFile(TEntryOffset file) const;
+    // The same bytes handed to `sink` piece by piece -- a chunk at a time,
+    // or a megabyte of a raw file; a single compressed stream comes whole --
+    // so a big file never needs its size in memory. The CRC-32 and the size
+    // are checked at the end: when this raises, the pieces handed over so
+    // far must be thrown away.
+    void ReadFilePieces(TEntryOffset file, const TPieceSink &sink) const;
 
 private:
     struct TChunk {
@@ -86,6 +96,21 @@ private:
     void ReadRaw(TEntryOffset file, uint64_t start, TFileBuffer &output, uint64_t &count) const;
     void ReadStream(TEntryOffset file, uint64_t start, TFileBuffer &output, uint64_t &count) const;
     void ReadChunked(TEntryOffset file, uint64_t start, TFileBuffer &output, uint64_t &count) const;
+    // The chunks of a chunked file once they are checked against the
+    // archive; `total` is what they decode to, `largest` the most one chunk
+    // decodes to and `workSize` the most stored bytes of a compressed one.
+    struct TCheckedChunks {
+        std::vector<TChunk> chunks;
+        uint64_t total = 0;
+        uint32_t largest = 0;
+        uint32_t workSize = 0;
+    };
+    TCheckedChunks CheckChunks(TEntryOffset file, uint64_t start) const;
+    // Decodes one chunk to `output` (room for its decoded size); returns the
+    // bytes written.
+    uint32_t DecodeChunk(TEntryOffset file, uint64_t start, const TChunk &chunk, uint8_t *output,
+                         TFileBuffer &work) const;
+    void CheckDecoded(TEntryOffset file, uint32_t crc, uint64_t count) const;
 
     std::string m_FileName;
     int m_Handle = -1;

@@ -80,9 +80,31 @@ void TDecodePrefetcher::Decode(size_t index, std::unique_lock<std::mutex> &lock)
     m_SlotDone.notify_all();
 }
 
+bool TDecodePrefetcher::Streamed(TEntryOffset entry) const
+{
+    try {
+        if (m_Vorn.GetSize(entry) < StreamedFileSize)
+            return false;
+        const uint16_t format = m_Vorn.GetFormat(entry);
+        return format == DATAFORMAT_RAW || (format < 3 && m_Vorn.GetChunkSize(entry) != 0);
+    } catch (const std::exception &) {
+        return false; // the decoding reports the damage
+    }
+}
+
 TPreparedFile TDecodePrefetcher::Prepare(size_t index, TEntryOffset entry)
 {
     TPreparedFile file;
+    if (Streamed(entry)) {
+        // Chunk by chunk from the archive to the disk: memory holds a chunk,
+        // never the file. Without staging the taker writes it the same way.
+        TFileStream stream = [this, entry](const TPieceSink &sink) { m_Vorn.ReadFilePieces(entry, sink); };
+        if (m_Staging)
+            file.Staged = m_Staging->StageStream(index, stream, m_Vorn.GetFileTime(entry));
+        if (!file.Staged)
+            file.Stream = std::move(stream);
+        return file;
+    }
     file.Data = m_Vorn.ReadFile(entry);
     if (m_Staging) {
         file.Staged = m_Staging->Stage(index, file.Data, m_Vorn.GetFileTime(entry));

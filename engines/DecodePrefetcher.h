@@ -18,6 +18,10 @@
 #include <thread>
 #include <vector>
 
+// Files from this size on that come in pieces (chunked or raw) are decoded
+// and written a piece at a time.
+constexpr uint32_t StreamedFileSize = 8u << 20;
+
 struct TPrefetchLimits {
     unsigned Threads = 0;             // worker threads; 0 decodes on the taking thread only
     size_t MaxFiles = 64;             // files prepared ahead of the taker
@@ -62,6 +66,8 @@ private:
     ptrdiff_t ClaimNext();
     void Decode(size_t index, std::unique_lock<std::mutex> &lock);
     TPreparedFile Prepare(size_t index, TEntryOffset entry);
+    // Whether the file is big and comes in pieces, so it is streamed.
+    bool Streamed(TEntryOffset entry) const;
     void Consume(size_t index);
 
     const TVornFile &m_Vorn;

@@ -2,6 +2,7 @@
 
 #include "archive/Exceptions.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -37,20 +38,20 @@ int TStagedFile::Link(int dir, const std::string &name) const
     return ::linkat(AT_FDCWD, self.c_str(), dir, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
 }
 
-TFileBuffer TStagedFile::ReadBack() const
+void TStagedFile::ReadBack(const TPieceSink &sink) const
 {
     struct stat info;
     if (::fstat(m_Handle, &info) != 0)
         throw Exception(FormatStr("Cannot read back a staged file. %s", std::strerror(errno)));
-    TFileBuffer data(uint32_t(info.st_size));
-    size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t got = ::pread(m_Handle, data.data() + done, data.size() - done, off_t(done));
+    const uint64_t size = uint64_t(info.st_size);
+    TFileBuffer piece(uint32_t(std::min<uint64_t>(size, 1u << 20)));
+    for (uint64_t done = 0; done < size;) {
+        const ssize_t got = ::pread(m_Handle, piece.data(), std::min<uint64_t>(piece.size(), size - done), off_t(done));
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)
             throw Exception("Cannot read back a staged file");
-        done += size_t(got);
+        sink(piece.data(), size_t(got));
+        done += uint64_t(got);
     }
-    return data;
 }

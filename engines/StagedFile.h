@@ -9,6 +9,7 @@
 // in place: the decoded bytes, or the same bytes already staged on disk.
 
 #include "archive/FileBuffer.h"
+#include "archive/vmVornFile.h"
 
 #include <optional>
 #include <string>
@@ -26,14 +27,19 @@ public:
     // Returns 0 or the error: EEXIST when the name is taken, EXDEV when
     // the folder lies on another file system.
     int Link(int dir, const std::string &name) const;
-    // Reads the whole file back; raises when that fails.
-    TFileBuffer ReadBack() const;
+    // Reads the file back piece by piece; raises when that fails.
+    void ReadBack(const TPieceSink &sink) const;
 
 private:
     int m_Handle = -1;
 };
 
+// The bytes of a file handed to a sink piece by piece, decoded as they go;
+// raises the decoding's error, and the pieces given so far are then void.
+using TFileStream = std::function<void(const TPieceSink &sink)>;
+
 struct TPreparedFile {
-    TFileBuffer Data;                  // the bytes, when they are not staged
+    TFileBuffer Data;                  // the bytes, when they are neither staged nor streamed
     std::optional<TStagedFile> Staged; // the bytes on disk, waiting for a name
+    TFileStream Stream;                // a big file, decoded only as it is written
 };

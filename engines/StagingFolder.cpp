@@ -52,6 +52,11 @@ int OpenUnnamedBelow(int root, const std::string &subfolder, int flags)
 
 std::optional<TStagedFile> TStagingFolder::Stage(size_t file, const TFileBuffer &data, TFileTime time)
 {
+    return StageStream(file, [&](const TPieceSink &sink) { sink(data.data(), data.size()); }, time);
+}
+
+std::optional<TStagedFile> TStagingFolder::StageStream(size_t file, const TFileStream &stream, TFileTime time)
+{
     const int root = RootHandle();
     if (root < 0)
         return std::nullopt;
@@ -64,10 +69,20 @@ std::optional<TStagedFile> TStagingFolder::Stage(size_t file, const TFileBuffer 
     if (handle < 0)
         return std::nullopt;
     TStagedFile staged(handle);
+    // A failed write ends the stream early; the file is written again the
+    // ordinary way, which reports the error.
+    struct TWriteFailed {};
     try {
-        WriteAndStamp(handle, data, time, m_Root);
-    } catch (const std::exception &) {
-        return std::nullopt; // written again the ordinary way, which reports the error
+        stream([&](const uint8_t *data, size_t size) {
+            try {
+                WriteAll(handle, data, size, m_Root);
+            } catch (const std::exception &) {
+                throw TWriteFailed();
+            }
+        });
+    } catch (const TWriteFailed &) {
+        return std::nullopt;
     }
+    Stamp(handle, time);
     return staged;
 }

@@ -35,6 +35,9 @@ public:
     // the time; nothing when the target folder does not exist (yet) or
     // staging fails. Safe on several threads.
     std::optional<TStagedFile> Stage(size_t file, const TFileBuffer &data, TFileTime time);
+    // The same with the bytes the stream gives; the stream's own error (a
+    // damaged file) is raised, leaving nothing behind.
+    std::optional<TStagedFile> StageStream(size_t file, const TFileStream &stream, TFileTime time);
 
 private:
     // The target folder's descriptor, opened once it exists; -1 before.

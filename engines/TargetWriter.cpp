@@ -143,6 +143,12 @@ TExistingFile TTargetWriter::ReadExisting(const std::string &path)
 void TTargetWriter::WriteFile(const std::string &folder, const std::string &name, const TFileBuffer &data,
                               TFileTime time)
 {
+    WriteStream(folder, name, [&](const TPieceSink &sink) { sink(data.data(), data.size()); }, time);
+}
+
+void TTargetWriter::WriteStream(const std::string &folder, const std::string &name, const TFileStream &stream,
+                                TFileTime time)
+{
     const std::string target = folder + name;
     const int dir = RequireFolder(folder, target);
     // A temporary file in the same folder, so the rename stays on one file system.
@@ -155,7 +161,8 @@ void TTargetWriter::WriteFile(const std::string &folder, const std::string &name
             ThrowCreateError(target, errno);
     }
     try {
-        WriteAndStamp(handle, data, time, target);
+        stream([&](const uint8_t *data, size_t size) { WriteAll(handle, data, size, target); });
+        Stamp(handle, time);
         const int closeError = ::close(handle) == 0 ? 0 : errno;
         handle = -1;
         if (closeError)
@@ -175,6 +182,8 @@ void TTargetWriter::PlaceFile(const std::string &folder, const std::string &name
 {
     if (file.Staged)
         PlaceStaged(folder, name, *file.Staged, time);
+    else if (file.Stream)
+        WriteStream(folder, name, file.Stream, time);
     else
         WriteFile(folder, name, file.Data, time);
 }
@@ -189,7 +198,7 @@ void TTargetWriter::PlaceStaged(const std::string &folder, const std::string &na
         error = ReplaceWithStaged(dir, name, staged, target);
     // Another file system, or no way to link: write the bytes the ordinary way.
     if (error != 0)
-        WriteFile(folder, name, staged.ReadBack(), time);
+        WriteStream(folder, name, [&](const TPieceSink &sink) { staged.ReadBack(sink); }, time);
 }
 
 int TTargetWriter::ReplaceWithStaged(int dir, const std::string &name, const TStagedFile &staged,

@@ -48,8 +48,10 @@ public:
     // taken as local time (DOS precision; a time outside the DOS range
     // leaves the system's time). Raises with the reason on failure.
     void WriteFile(const std::string &folder, const std::string &name, const TFileBuffer &data, TFileTime time);
+    // The same with the bytes the stream gives; its error leaves nothing.
+    void WriteStream(const std::string &folder, const std::string &name, const TFileStream &stream, TFileTime time);
     // Puts a prepared file in place as folder + name: a staged one (already
-    // stamped) is linked there, bytes in memory are written by WriteFile.
+    // stamped) is linked there, bytes in memory or a stream are written.
     void PlaceFile(const std::string &folder, const std::string &name, const TPreparedFile &file, TFileTime time);
 
 private:

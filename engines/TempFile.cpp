@@ -40,8 +40,13 @@ std::string NewTempName()
 
 void WriteAndStamp(int handle, const TFileBuffer &data, TFileTime time, const std::string &target)
 {
-    const uint8_t *bytes = data.data();
-    size_t left = data.size();
+    WriteAll(handle, data.data(), data.size(), target);
+    Stamp(handle, time);
+}
+
+void WriteAll(int handle, const uint8_t *bytes, size_t size, const std::string &target)
+{
+    size_t left = size;
     while (left > 0) {
         const ssize_t written = ::write(handle, bytes, left);
         if (written < 0) {
@@ -52,6 +57,10 @@ void WriteAndStamp(int handle, const TFileBuffer &data, TFileTime time, const st
         bytes += written;
         left -= size_t(written);
     }
+}
+
+void Stamp(int handle, TFileTime time)
+{
     if (const std::optional<std::time_t> stamp = LocalStamp(time)) {
         const struct timespec times[2] = {{0, UTIME_OMIT}, {*stamp, 0}};
         ::futimens(handle, times);

@@ -11,6 +11,13 @@
 // use: the process, a random number drawn once and a counter. Thread-safe.
 std::string NewTempName();
 
+// Writes all the bytes to `handle`; raises with `target`, the file's final
+// path, in the message.
+void WriteAll(int handle, const uint8_t *bytes, size_t size, const std::string &target);
+// Stamps the file with the FILETIME taken as local time (DOS precision; a
+// time outside the DOS range leaves the system's time).
+void Stamp(int handle, TFileTime time);
+
 // Writes all the bytes to `handle`, with one write where possible, and then
 // stamps the file with the FILETIME taken as local time (DOS precision; a
 // time outside the DOS range leaves the system's time). Closing the file

@@ -67,7 +67,10 @@ TVerifyResult TVerifyEngine::Run()
         reportIndexDamage(i);
         m_Job.SetCurrent(paths[i]);
         try {
-            prefetcher.Take(i);
+            // A big file comes as a stream: decoding it checks it, a chunk at a time.
+            const TPreparedFile file = prefetcher.Take(i);
+            if (file.Stream)
+                file.Stream([](const uint8_t *, size_t) {});
             ++result.Passed;
         } catch (const std::exception &error) {
             result.Damaged.push_back({files[i], paths[i], error.what()});

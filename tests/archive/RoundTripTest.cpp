@@ -67,6 +67,16 @@ TEST(RoundTripTest, EveryWriterShapeReadsBackIdentically)
         const TFileBuffer contents = vorn.ReadFile(entry);
         ASSERT_EQ(contents.size(), spec.data.size());
         EXPECT_TRUE(contents.empty() || std::equal(spec.data.begin(), spec.data.end(), contents.data()));
+        Bytes pieces;
+        size_t largest = 0;
+        vorn.ReadFilePieces(entry, [&](const uint8_t *data, size_t size) {
+            pieces.insert(pieces.end(), data, data + size);
+            largest = std::max(largest, size);
+        });
+        EXPECT_TRUE(pieces == spec.data);
+        if (spec.chunkSize != 0) {
+            EXPECT_LE(largest, spec.chunkSize);
+        }
         if (spec.format == DATAFORMAT_RAW) {
             EXPECT_EQ(vorn.GetCompressedSize(entry), spec.data.size());
         }

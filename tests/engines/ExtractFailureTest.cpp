@@ -136,6 +136,30 @@ TEST(ExtractFailure, NothingIsWrittenThroughALinkedFolderInTheTarget)
     EXPECT_EQ(ReadText(target / "top.txt"), "top");
 }
 
+TEST(ExtractFailure, BigFilesStreamInBoundedMemoryAndADamagedOneLeavesNothing)
+{
+    TScratchFolder scratch;
+    VornWriter writer;
+    const Bytes big = TextLikeBytes(40 << 20, 7);
+    writer.addFile(0, {.name = "big.bin", .data = big, .format = DATAFORMAT_ZLIB, .chunkSize = 1 << 20});
+    writer.addFile(0, {.name = "damaged.bin", .data = TextLikeBytes(20 << 20, 8), .format = DATAFORMAT_LZO,
+                       .chunkSize = 1 << 20, .crcOverride = 1});
+    const auto vorn = BuildArchive(writer, scratch.path() / "test.vmres");
+    for (const TPrefetchLimits &limits : {TPrefetchLimits{0, 1, 1}, TPrefetchLimits{2, 8, 64 << 20}}) {
+        const fs::path target = scratch.path() / (limits.Threads ? "threaded" : "sequential");
+        TRecorder recorder;
+        ResetPeakHeldBytes();
+        const size_t before = HeldBytes();
+        RunEngine(*vorn, recorder, target.string(), {fnFullPath, owReplaceAll, esAll}, {}, limits);
+        EXPECT_LT(PeakHeldBytes() - before, size_t(8) << 20); // the whole file would be 40 MB
+        ASSERT_EQ(recorder.failures.size(), 1u);
+        EXPECT_EQ(recorder.failures[0].Message, "CRC-32 differs from header");
+        const Files written = FilesBelow(target);
+        ASSERT_EQ(written.size(), 1u); // no damaged.bin, no temporary file
+        EXPECT_TRUE(written.at("big.bin") == std::string(big.begin(), big.end()));
+    }
+}
+
 TEST(ExtractFailure, WrittenFilesCarryTheEntryTimeToTheEvenSecond)
 {
     TScratchFolder scratch;

@@ -95,7 +95,10 @@ TEST(Job, VerifyReportsExactlyTheDamagedFilesInTreeOrder)
     for (int i = 0; i < 20; ++i)
         writer.addFile(dir, TextFile("ok" + std::to_string(i), std::string(1000, char('a' + i)), 0, DATAFORMAT_LZO));
     writer.addFile(dir, Damaged("second"));
-    writer.addFile(0, Damaged("last"));
+    FileSpec last = Damaged("last"); // big enough to be checked as a stream
+    last.data = TextLikeBytes(9 << 20, 1);
+    last.chunkSize = 1 << 20;
+    writer.addFile(0, last);
     const auto vorn = BuildArchive(writer, scratch.path() / "test.vmres");
 
     TJob job;
