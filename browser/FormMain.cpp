@@ -963,8 +963,10 @@ void TfrmMain::mnuPopupMainPopup()
 
 bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
 {
+    // Compared as objects: the watched object may be a viewport, which is no view.
     const QList<QAbstractItemView *> views = lsvMain->Views();
-    const bool isView = views.contains(static_cast<QAbstractItemView *>(qobject_cast<QWidget *>(watched)));
+    const bool isView = std::any_of(views.begin(), views.end(),
+                                    [watched](const QAbstractItemView *view) { return view == watched; });
     if (isView && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier))

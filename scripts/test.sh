@@ -20,12 +20,16 @@ cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
-echo "== Viewers under AddressSanitizer's leak checker =="
+echo "== Viewers under AddressSanitizer's leak checker, the window under ASan + UBSan =="
 cmake -S . -B build-asan-gui -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVV_SANITIZE=ON -DVV_WERROR=ON
-cmake --build build-asan-gui -j "$jobs" --target viewers_test
+cmake --build build-asan-gui -j "$jobs" --target viewers_test FormMainTest FormMainExtractTest test_extract_gui
 QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
   LSAN_OPTIONS="suppressions=$PWD/tests/viewers/lsan-plugin-buffers.supp:print_suppressions=0" \
   build-asan-gui/tests/viewers/viewers_test --gtest_brief=1
+for window_test in browser/FormMainTest browser/FormMainExtractTest extract/test_extract_gui; do
+  QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+    "build-asan-gui/tests/$window_test" --gtest_brief=1
+done
 
 echo "== Fuzzing the archive reader for ${fuzz_seconds}s =="
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVV_FUZZ=ON \
