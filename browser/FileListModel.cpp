@@ -135,6 +135,7 @@ void TFileListModel::ClearRows()
     m_Rows.clear();
     m_Rows.shrink_to_fit();
     m_Vorn = nullptr;
+    m_CurrentFolder = 0; // an offset of the forgotten archive means nothing in another
     endResetModel();
 }
 

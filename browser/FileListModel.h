@@ -31,7 +31,7 @@ public:
     // the current sort state; the first listing sorts by name. A damaged
     // index raises; the list is then empty.
     void FillFileList(const TVornFile *vorn, TEntryOffset directory);
-    // Empties the list; the archive is forgotten.
+    // Empties the list; the archive and the folder are forgotten.
     void ClearRows();
     // Reads the lazy columns of rows first..last that have not been read.
     void FillRowDetails(int first, int last) const;

@@ -631,7 +631,7 @@ bool TfrmMain::SelectIfOpen(const QString &path)
             continue;
         QTreeWidgetItem *node = TopNodeOfVorn(int(i));
         ActivateVornOfNode(node);
-        trvFolders->setCurrentItem(node);
+        SelectNode(node);
         return true;
     }
     return false;
@@ -650,8 +650,8 @@ void TfrmMain::AddVornToTree(const QString &path)
         const QSignalBlocker quiet(trvFolders);
         trvFolders->insertTopLevelItem(0, node);
     }
-    trvFolders->setCurrentItem(node); // lists the root folder
     m_ActiveRootNode = node;
+    SelectNode(node); // lists the root folder
     if (m_ActiveVorn->GetChildCount(m_ActiveVorn->GetRootOffset()) > 0)
         AddFolderNodes(node, m_ActiveVorn->GetRootOffset());
 }
@@ -686,7 +686,10 @@ void TfrmMain::CloseActiveVorn()
     trvFolders->clearSelection();
     const int index = VornIndex(m_ActiveVorn);
     QTreeWidgetItem *node = m_ActiveRootNode ? m_ActiveRootNode : TopNodeOfVorn(index);
-    delete node;
+    {
+        const QSignalBlocker quiet(trvFolders); // the mapping is off until the reader is gone too
+        delete node;
+    }
     m_ActiveRootNode = nullptr;
     if (m_Model->Vorn() == m_ActiveVorn)
         m_Model->ClearRows(); // the rows must not outlive their reader
@@ -841,12 +844,22 @@ void TfrmMain::SelectFolderNode(TEntryOffset directory, QTreeWidgetItem *startNo
                 node->parent()->setExpanded(true);
             else
                 node->setExpanded(true);
-            trvFolders->setCurrentItem(node);
+            SelectNode(node);
             return;
         }
         for (int i = node->childCount() - 1; i >= 0; --i)
             pending.push_back(node->child(i)); // first child searched first
     }
+}
+
+void TfrmMain::SelectNode(QTreeWidgetItem *node)
+{
+    // Selecting the node that is already selected changes nothing, so the
+    // list, which may still show another archive's folder, is filled here.
+    const bool unchanged = node->isSelected() && trvFolders->currentItem() == node;
+    trvFolders->setCurrentItem(node);
+    if (unchanged)
+        RunCommand([&] { trvFoldersChange(node); });
 }
 
 // ===================================================================
@@ -999,7 +1012,7 @@ void TfrmMain::mniOpenVornClick()
     for (const QString &path : chosen)
         OpenFile(path); // an error ends the loop and goes to the error box
     if (m_frmOptions)
-        m_frmOptions->SetLastOpenDir(FolderPart(chosen.first()));
+        m_frmOptions->SetLastOpenDir(WithTrailingSeparator(FolderPart(chosen.first())));
 }
 
 void TfrmMain::mniViewHideFolderViewClick(bool fromHeaderButton)
@@ -1136,7 +1149,7 @@ TExtractHooks TfrmMain::ExtractHooks()
     hooks.GetExtractDir = [this] { return m_frmOptions ? m_frmOptions->GetExtractDir() : QDir::homePath(); };
     hooks.SetLastExtractDir = [this](const QString &folder) {
         if (m_frmOptions)
-            m_frmOptions->SetLastExtractDir(folder);
+            m_frmOptions->SetLastExtractDir(WithTrailingSeparator(folder));
     };
     hooks.SetBusy = [this](bool busy) { SetBusy(busy); };
     hooks.ShowStatus = [this](const QString &text) {

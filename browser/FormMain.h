@@ -109,6 +109,9 @@ public:
     void trvFoldersChange(QTreeWidgetItem *node);
     void ActivateVornOfNode(QTreeWidgetItem *topNode);
     void SelectFolderNode(TEntryOffset directory, QTreeWidgetItem *startNode);
+    // Selects the node and makes sure the list shows its folder, also when
+    // the node was selected already.
+    void SelectNode(QTreeWidgetItem *node);
     static TEntryOffset NodeOffset(const QTreeWidgetItem *node);
 
     // ---- List ----

@@ -80,6 +80,13 @@ QString FolderPart(const QString &path)
     return slash == 0 ? path.left(1) : path.left(slash);
 }
 
+QString WithTrailingSeparator(const QString &folder)
+{
+    if (folder.isEmpty() || folder.endsWith(u'/') || folder.endsWith(u'\\'))
+        return folder;
+    return folder + u'/';
+}
+
 QString ErrorBoxText(const QString &message)
 {
     if (!message.isEmpty() && message.back() > u'.')

@@ -23,6 +23,9 @@ bool SameTextAsciiCase(const QString &a, const QString &b);
 QString FileNamePart(const QString &path);
 // The folder part of a path, without a trailing separator.
 QString FolderPart(const QString &path);
+// The folder with one trailing separator ("/" or "\\" already there counts);
+// empty stays empty. Remembered folders are kept in this form.
+QString WithTrailingSeparator(const QString &folder);
 
 // The message as the standard error box shows it: "." appended unless the
 // message ends in "." or a character that sorts before it.

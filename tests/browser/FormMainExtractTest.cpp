@@ -95,6 +95,7 @@ TEST_F(FormMainExtractTest, ExtractAllWritesTheWholeTreeAndLeavesTheWindowIdle)
     EXPECT_TRUE(FilesBelow(m_seam.target).contains(QStringLiteral("readme.txt")));
     // The target becomes the next run's starting folder.
     EXPECT_EQ(QDir::cleanPath(window->Options()->GetExtractDir()), QDir::cleanPath(m_seam.target));
+    EXPECT_EQ(window->Options()->GetExtractDir(), m_seam.target + u'/');
 }
 
 TEST_F(FormMainExtractTest, DragNeedsTenPixelsAndACancelledDragWritesNothing)
