@@ -1198,15 +1198,16 @@ bool TfrmMain::lsvMainMouseMove(const QPoint &position, Qt::MouseButtons buttons
     const TVornFile *vorn = m_ActiveVorn;
     const TEntryOffset folder = CurrentFolder();
     auto source = std::make_unique<TDropFileSource>(DragFileList(m_TempFolder, names),
-                                                    [this, vorn, folder, entries](const QString &target) {
-                                                        return dfsMainDrop(vorn, folder, entries, target);
+                                                    [this, vorn, folder, entries](const QString &target,
+                                                                                  QEventLoop::ProcessEventsFlags events) {
+                                                        return dfsMainDrop(vorn, folder, entries, target, events);
                                                     });
     Execute(lsvMain, std::move(source));
     return true;
 }
 
 bool TfrmMain::dfsMainDrop(const TVornFile *vorn, TEntryOffset folder, const std::vector<TEntryOffset> &entries,
-                           const QString &target)
+                           const QString &target, QEventLoop::ProcessEventsFlags events)
 {
     const bool stillOpen = std::any_of(m_OpenVorns.begin(), m_OpenVorns.end(),
                                        [vorn](const auto &open) { return open.get() == vorn; });
@@ -1215,8 +1216,9 @@ bool TfrmMain::dfsMainDrop(const TVornFile *vorn, TEntryOffset folder, const std
     const bool intoTemp = QDir(target) == QDir(m_TempFolder);
     bool written = false;
     RunCommand([&] {
-        written = ExtractForDragOut(this, *vorn, folder, entries, target, ExtractHooks(),
-                                    intoTemp ? owReplaceAll : owAsk);
+        TExtractHooks hooks = ExtractHooks();
+        hooks.Events = events;
+        written = ExtractForDragOut(this, *vorn, folder, entries, target, hooks, intoTemp ? owReplaceAll : owAsk);
     });
     SetStatusPanelText(QString());
     statusBar()->repaint();

@@ -14,6 +14,7 @@
 #include "archive/vmVornFileDef.h"
 #include "extract/DragStartTracker.h"
 
+#include <QEventLoop>
 #include <QMainWindow>
 #include <QPoint>
 
@@ -163,7 +164,7 @@ public:
     // manager named for a direct save (asking before replacing). False when
     // nothing was written.
     bool dfsMainDrop(const TVornFile *vorn, TEntryOffset folder, const std::vector<TEntryOffset> &entries,
-                     const QString &target);
+                     const QString &target, QEventLoop::ProcessEventsFlags events = QEventLoop::AllEvents);
 
     // The standard error box for an error no command handles.
     void AppException(const std::exception &error);

@@ -13,7 +13,15 @@ class TDropFileSource;
 
 class TDragReleaseWatch : public QObject, public QAbstractNativeEventFilter {
 public:
-    explicit TDragReleaseWatch(TDropFileSource *data) : m_data(data) {}
+    // xinputOpcode: the X server's number for the XInput extension, whose
+    // events carry the pointer's buttons where Qt uses it (0: none).
+    explicit TDragReleaseWatch(TDropFileSource *data, quint8 xinputOpcode = XInputOpcode())
+        : m_data(data), m_xinputOpcode(xinputOpcode)
+    {
+    }
+
+    // The XInput extension's opcode on the running X11 connection, or 0.
+    static quint8 XInputOpcode();
 
     // Never consume the event: the drag loop and the target still need it.
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
@@ -21,4 +29,5 @@ public:
 
 private:
     QPointer<TDropFileSource> m_data;
+    quint8 m_xinputOpcode = 0;
 };

@@ -80,17 +80,35 @@ QVariant TDropFileSource::UrlList() const
     urls.reserve(m_files.size());
     for (const QString &path : m_files)
         urls.append(QUrl::fromLocalFile(path));
-    if (!DropHasHappened())
-        return urls;
+    if (DropHasHappened())
+        WriteForUrlList(QEventLoop::AllEvents);
+    else
+        m_urlsReadDuringHover = true;
+    return urls;
+}
+
+void TDropFileSource::WriteForUrlList(QEventLoop::ProcessEventsFlags events) const
+{
+    // The state is held here: the platform may delete this object while
+    // the files are written.
     const std::shared_ptr<TRenderState> state = m_state;
     if (state->Rendered)
-        return urls;
+        return;
     // Marked first: a request arriving while the files are written must
     // not start a second writing.
     state->Rendered = true;
     if (state->Writer)
-        state->Writer(QFileInfo(m_files.front()).path());
-    return urls;
+        state->Writer(QFileInfo(m_files.front()).path(), events);
+}
+
+void TDropFileSource::NoteButtonReleased()
+{
+    m_releaseSeen = true;
+    // The release is still queued (Qt hears it once for each of its
+    // windows): input waits while the files are written, or the drag would
+    // drop before they exist. The window still repaints.
+    if (m_urlsReadDuringHover && m_feedbackEffect != Qt::IgnoreAction && !m_files.isEmpty())
+        WriteForUrlList(QEventLoop::ExcludeUserInputEvents);
 }
 
 QVariant TDropFileSource::DirectSaveAnswer() const
@@ -103,7 +121,7 @@ QVariant TDropFileSource::DirectSaveAnswer() const
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         return QByteArray("E");
     const std::shared_ptr<TRenderState> state = m_state;
-    const bool written = state->Writer && state->Writer(folder);
+    const bool written = state->Writer && state->Writer(folder, QEventLoop::AllEvents);
     return QByteArray(written ? "S" : "E");
 }
 

@@ -11,6 +11,7 @@
 // A drag that is cancelled, or released where nothing takes files, writes
 // nothing, because no one asks for the data then.
 
+#include <QEventLoop>
 #include <QMimeData>
 #include <QStringList>
 #include <Qt>
@@ -26,9 +27,10 @@ enum class TDragResult { DropCopy, DropMove, DropLink, Cancelled };
 class TDropFileSource : public QMimeData {
     Q_OBJECT
 public:
-    // Writes the dragged entries into a folder; returns false when nothing
-    // was written. Must not throw; reports its own failures.
-    using TWriter = std::function<bool(const QString &folder)>;
+    // Writes the dragged entries into a folder, running pending events of
+    // the given kinds meanwhile; returns false when nothing was written.
+    // Must not throw; reports its own failures.
+    using TWriter = std::function<bool(const QString &folder, QEventLoop::ProcessEventsFlags events)>;
 
     // files: full paths offered (see DragFileList), all in one folder. onDrop
     // writes into that folder for the URL list; it runs at most once there.
@@ -54,7 +56,11 @@ public:
     // On X11 the drag loop keeps no button state, so the release is watched
     // in the raw input (TDragReleaseWatch) and reported here.
     void SetReleaseWatched(bool watched) { m_releaseWatched = watched; }
-    void NoteButtonReleased() { m_releaseSeen = true; }
+    // The button came up (or our own window takes the drop). A target that
+    // read the URL list during the hover may use it at the drop without
+    // asking again (pcmanfm does): when it accepts the drop, the files are
+    // written now, before the drop reaches it.
+    void NoteButtonReleased();
 
     // Direct save on X11: offered (in formats) from the start of the drag;
     // the window is the one that owns the drag's selection, where the target
@@ -79,6 +85,7 @@ private:
     };
 
     bool DropHasHappened() const;
+    void WriteForUrlList(QEventLoop::ProcessEventsFlags events) const;
     QVariant UrlList() const;
     QVariant DirectSaveAnswer() const;
 
@@ -89,6 +96,7 @@ private:
     bool m_dragRunning = false;
     bool m_releaseWatched = false;
     bool m_releaseSeen = false;
+    mutable bool m_urlsReadDuringHover = false;
     bool m_directSave = false;
     quint32 m_directSaveWindow = 0;
 };

@@ -105,7 +105,7 @@ void Run(QWidget *parent, const TVornFile &vorn, TExtractSelection selection, co
     engine.SetStatusCallback([&status](const std::string &text) { status.Show(text); });
     TExtractResult result;
     const std::string targetDir = target.toStdString();
-    runner.Run([&] { result = engine.ExtractEntries(targetDir, options); });
+    runner.Run([&] { result = engine.ExtractEntries(targetDir, options); }, hooks.Events);
     const std::vector<TJobFailure> failures = job.Failures();
     if (failures.size() > 1 && hooks.ShowFailureReport) {
         TfrmFailureReport report(parent);
@@ -155,7 +155,7 @@ bool ExtractForDragOut(QWidget *parent, const TVornFile &vorn, TEntryOffset curr
         return false;
     try {
         TJobGuard guard(hooks.SetBusy);
-        QCoreApplication::processEvents();
+        QCoreApplication::processEvents(hooks.Events);
         Run(parent, vorn, {currentFolder, selectedEntries}, target, {fnRelative, overwrite, esSelected},
             hooks);
     } catch (...) {

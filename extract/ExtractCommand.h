@@ -8,6 +8,7 @@
 #include "archive/vmVornFile.h"
 #include "engines/ExtractTypes.h"
 
+#include <QEventLoop>
 #include <QString>
 
 #include <functional>
@@ -29,6 +30,7 @@ struct TExtractHooks {
     IExtractReport *Report = nullptr;                        // default: the "Can't extract: " box
     // Shows the report of a run with more than one failure; none: not shown.
     std::function<void(TfrmFailureReport &)> ShowFailureReport;
+    QEventLoop::ProcessEventsFlags Events = QEventLoop::AllEvents; // what runs while the job works
 };
 
 // The Extract command. `selectedEntries` are the selected list rows whose

@@ -50,7 +50,7 @@ TJobRunner::~TJobRunner()
     delete m_Progress;
 }
 
-void TJobRunner::Run(const std::function<void()> &work)
+void TJobRunner::Run(const std::function<void()> &work, QEventLoop::ProcessEventsFlags events)
 {
     QEventLoop loop;
     std::exception_ptr error;
@@ -68,7 +68,7 @@ void TJobRunner::Run(const std::function<void()> &work)
     appear.setSingleShot(true);
     connect(&appear, &QTimer::timeout, this, &TJobRunner::ShowProgress);
     appear.start(ProgressDelay);
-    loop.exec();
+    loop.exec(events);
     worker.join();
     if (m_Progress)
         m_Progress->hide();

@@ -8,6 +8,7 @@
 #include "engines/Job.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -28,8 +29,8 @@ public:
     static int ProgressDelay;
 
     // Runs `work` on a worker thread and returns once it has ended, raising
-    // the error it raised.
-    void Run(const std::function<void()> &work);
+    // the error it raised. Meanwhile pending events of the given kinds run.
+    void Run(const std::function<void()> &work, QEventLoop::ProcessEventsFlags events = QEventLoop::AllEvents);
 
     // From the worker: runs `call` on the window's thread and waits for it;
     // its error is raised on the worker. Called on the window's thread, it

@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev libgl-dev libdeflate-dev liblzo2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xdg-utils shared-mime-info desktop-file-utils xvfb xauth
+  pcmanfm thunar pcmanfm-qt openbox dbus-x11 xdotool imagemagick
   librsvg2-bin dpkg-dev appstream libxml2-utils lintian x11-utils groff-base bash-completion
 )
 if [ "${1:-}" = "--bench" ]; then

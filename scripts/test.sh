@@ -37,6 +37,9 @@ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVV_FUZZ=ON
 cmake --build build-fuzz -j "$jobs"
 bash tests/fuzz/run-fuzzer.sh build-fuzz "$fuzz_seconds"
 
+echo "== Drag-out onto real file managers (pcmanfm, Thunar, pcmanfm-qt) =="
+timeout 900 bash tests/extract/drag/filemanagers/run.sh build
+
 echo "== Full test suite =="
 ctest --test-dir build --output-on-failure -j "$jobs"
 

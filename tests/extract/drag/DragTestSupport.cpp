@@ -31,7 +31,7 @@ void WriteEntries(const QString &folder, const QList<TFakeEntry> &entries)
 
 TDropFileSource::TWriter TRenderProbe::Callback()
 {
-    return [this](const QString &folder) {
+    return [this](const QString &folder, QEventLoop::ProcessEventsFlags) {
         ++Calls;
         Folders << folder;
         WriteEntries(folder, Entries);

@@ -205,23 +205,57 @@ TEST_F(DropFileSourceData, WhereTheReleaseIsWatchedOnlyItMakesARequestWrite)
     auto dfs = MakeSource();
     dfs->SetDragRunning(true);
     dfs->SetReleaseWatched(true);
-    TDragReleaseWatch watch(dfs.get());
-    auto feed = [&](uint8_t type) {
-        xcb_generic_event_t event{};
+    constexpr uint8_t XInput = 131;
+    TDragReleaseWatch watch(dfs.get(), XInput);
+    auto feed = [&](uint8_t type, uint8_t extension = 0, uint16_t extensionType = 0) {
+        xcb_ge_generic_event_t event{};
         event.response_type = type;
+        event.extension = extension;
+        event.event_type = extensionType;
         EXPECT_FALSE(watch.nativeEventFilter("xcb_generic_event_t", &event, nullptr));
     };
     feed(XCB_MOTION_NOTIFY);
     feed(XCB_BUTTON_PRESS);
+    feed(XCB_GE_GENERIC, XInput, 4);     // XInput's button press
+    feed(XCB_GE_GENERIC, XInput + 1, 5); // another extension's event 5
     EXPECT_EQ(dfs->urls(), ExpectedUrls());
     EXPECT_EQ(probe.Calls, 0);
     EXPECT_TRUE(TreeOf(probe.TempFolder).isEmpty());
 
-    feed(XCB_BUTTON_RELEASE);
+    feed(XCB_GE_GENERIC, XInput, 5); // XInput's button release, as Qt hears it
     EXPECT_EQ(dfs->urls(), ExpectedUrls());
     EXPECT_EQ(probe.Calls, 1);
     EXPECT_EQ(probe.Folders, QStringList{QDir(probe.TempFolder).path()});
     EXPECT_EQ(TreeOf(probe.TempFolder).size(), 4);
+}
+
+TEST_F(DropFileSourceData, UrlsReadDuringTheHoverAreWrittenAtTheReleaseOverATargetThatAccepts)
+{
+    // pcmanfm reads the list while the pointer passes and moves the files at
+    // the drop without asking again: they must exist before it hears of it.
+    auto refused = MakeSource();
+    refused->SetDragRunning(true);
+    refused->SetReleaseWatched(true);
+    EXPECT_EQ(refused->urls(), ExpectedUrls());
+    refused->NoteButtonReleased(); // over a window that takes no files
+    EXPECT_EQ(probe.Calls, 0);
+
+    auto accepted = MakeSource();
+    accepted->SetDragRunning(true);
+    accepted->SetReleaseWatched(true);
+    accepted->NoteButtonReleased(); // nobody read the list: it is asked for later
+    EXPECT_EQ(probe.Calls, 0);
+    accepted = MakeSource();
+    accepted->SetDragRunning(true);
+    accepted->SetReleaseWatched(true);
+    accepted->SetFeedbackEffect(Qt::MoveAction);
+    EXPECT_EQ(accepted->urls(), ExpectedUrls());
+    EXPECT_EQ(probe.Calls, 0);
+    accepted->NoteButtonReleased();
+    EXPECT_EQ(probe.Calls, 1);
+    EXPECT_EQ(TreeOf(probe.TempFolder).size(), 4);
+    EXPECT_EQ(accepted->urls(), ExpectedUrls());
+    EXPECT_EQ(probe.Calls, 1);
 }
 
 TEST(DirectSave, FolderOfTheUriATargetChose)

@@ -1,0 +1,234 @@
+#!/usr/bin/env bash
+# Drags entries out of VornViewer onto real file managers (pcmanfm, Thunar,
+# pcmanfm-qt) with real pointer events (xdotool) under Xvfb, openbox and a
+# D-Bus session, and checks what lands against `vorntool x` of the same
+# archive: names, bytes and modification times; the private temporary folder
+# must be empty afterwards. Also copy + paste, and xdg-open on an associated
+# archive in xdg-open's generic mode.
+#   run.sh BUILD_DIR [FILE_MANAGER ...]
+# Every wait is bounded; the whole run takes a few minutes at most.
+set -uo pipefail
+build=$(cd "$1" && pwd); shift
+managers=("$@")
+[ ${#managers[@]} -gt 0 ] || managers=(pcmanfm thunar pcmanfm-qt)
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d /tmp/vv-fm.XXXXXX)
+viewer=$build/app/vornviewer
+failures=0
+passes=0
+
+cleanup() {
+  for pid in ${viewer_pid:-} ${fm_pid:-} ${wm_pid:-} ${DBUS_SESSION_BUS_PID:-} ${xvfb_pid:-}; do
+    kill "$pid" 2>/dev/null
+  done
+  wait 2>/dev/null
+  [ -n "${VV_FM_KEEP:-}" ] || rm -rf "$work"
+}
+trap cleanup EXIT
+
+# --- the desktop: a free display, a window manager, a session bus ---------
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(head -1 "$work/display")
+eval "$(dbus-launch --sh-syntax)"
+export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
+export XDG_CACHE_HOME=$work/home/.cache XDG_RUNTIME_DIR=$work/runtime
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+unset XDG_CURRENT_DESKTOP DESKTOP_SESSION GNOME_DESKTOP_SESSION_ID KDE_FULL_SESSION
+openbox >"$work/openbox.log" 2>&1 &
+wm_pid=$!
+sleep 1
+
+# --- the archives and what they hold ---------------------------------------
+"$build/tests/extract/drag/make_drag_archives" "$work/arch" >/dev/null
+for archive in "$work"/arch/*.vmres; do
+  name=$(basename "$archive" .vmres)
+  "$build/tools/vorntool" x "$archive" -o "$work/ref/$name" >/dev/null
+done
+# The three-file case selects the first three rows of four.
+rm "$work/ref/three/file3.bin"
+
+# Name, size and modification time of every file below a folder, and the
+# folders, one a line, sorted.
+listing() {
+  (cd "$1" && find . -mindepth 1 \( -type f -printf 'f %P %s %T@\n' \) -o \( -type d -printf 'd %P\n' \)) | sort
+}
+
+wait_window() { # NAME_PATTERN -> window id
+  local id
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+start_viewer() { # ARCHIVE_NAME
+  mkdir -p "$tmpdir"
+  TMPDIR=$tmpdir timeout 120 "$viewer" "$work/arch/$1.vmres" >>"$work/viewer.log" 2>&1 &
+  viewer_pid=$!
+  viewer_win=$(wait_window "VornViewer - ") || return 1
+  xdotool windowmove "$viewer_win" 0 0 windowsize "$viewer_win" 700 500
+  sleep 0.5
+}
+
+start_manager() { # FILE_MANAGER FOLDER
+  local name
+  name=$(basename "$2")
+  case $1 in
+    pcmanfm) timeout 120 pcmanfm --no-desktop "$2" >>"$work/fm.log" 2>&1 & ;;
+    thunar) timeout 120 thunar "$2" >>"$work/fm.log" 2>&1 & ;;
+    pcmanfm-qt) timeout 120 pcmanfm-qt "$2" >>"$work/fm.log" 2>&1 & ;;
+  esac
+  fm_pid=$!
+  fm_win=$(wait_window "^$name") || return 1
+  xdotool windowmove "$fm_win" 720 0 windowsize "$fm_win" 540 500
+  sleep 1
+}
+
+stop_all() {
+  kill ${viewer_pid:-} ${fm_pid:-} 2>/dev/null
+  wait ${viewer_pid:-} ${fm_pid:-} 2>/dev/null
+  viewer_pid= fm_pid=
+  # Thunar keeps a daemon-like instance on the bus: end what is left.
+  for pid in $(pgrep -x -u "$(id -u)" Thunar) $(pgrep -x -u "$(id -u)" thunar); do
+    [ "$(tr '\0' '\n' </proc/"$pid"/environ 2>/dev/null | grep -c "^DISPLAY=$DISPLAY\$")" = 1 ] && kill "$pid"
+  done
+  sleep 0.3
+}
+
+# Row 0 of the list with the window at 0,0; the file manager's empty area.
+row_x=216 row_y=154 drop_x=1000 drop_y=380
+
+select_rows() { # HOW: one | three | all
+  xdotool mousemove $row_x $row_y click 1
+  sleep 0.2
+  case $1 in
+    three) xdotool key shift+Down shift+Down ;;
+    all) xdotool key ctrl+a ;;
+  esac
+  sleep 0.3
+}
+
+drag_to_manager() { # MODE: drop | quick | escape
+  xdotool mousemove $row_x $row_y mousedown 1
+  if [ "$1" = quick ]; then
+    xdotool mousemove $((row_x + 20)) $row_y mousemove 600 300 mousemove $drop_x $drop_y
+    sleep 0.3
+    xdotool mousemove $((drop_x + 4)) $drop_y mouseup 1
+    sleep 0.5
+    return
+  fi
+  sleep 0.2
+  for x in 220 226 234 250 300 400 500 600 700 800 900 950 990 1000; do
+    xdotool mousemove "$x" $drop_y
+    sleep 0.05
+  done
+  sleep 0.7
+  xdotool mousemove $((drop_x + 3)) $((drop_y + 2))
+  sleep 0.5
+  if [ "$1" = escape ]; then
+    xdotool key Escape
+    sleep 0.3
+  fi
+  xdotool mouseup 1
+}
+
+# Waits until the target holds as many files as the reference, then gives
+# the writer a moment to finish the last one.
+wait_landed() { # TARGET REFERENCE SECONDS
+  local want
+  want=$(find "$2" -type f | wc -l)
+  for _ in $(seq $(($3 * 10))); do
+    [ "$(find "$1" -type f | wc -l)" -ge "$want" ] && [ -z "$(find "$1" -name '.vv*' 2>/dev/null)" ] && break
+    sleep 0.1
+  done
+  sleep 1
+}
+
+verdict() { # CASE_NAME OK_OR_MESSAGE
+  if [ "$2" = ok ]; then
+    echo "PASS $1"; passes=$((passes + 1))
+  else
+    echo "FAIL $1: $2"; failures=$((failures + 1))
+  fi
+}
+
+compare_landed() { # CASE TARGET REFERENCE
+  if ! diff <(listing "$3") <(listing "$2") >"$work/diff.txt"; then
+    verdict "$1" "what landed differs from the archive: $(head -c 600 "$work/diff.txt" | tr '\n' '|')"
+  elif ! diff -r "$3" "$2" >/dev/null; then
+    verdict "$1" "bytes differ from the archive"
+  elif [ -n "$(ls -A "$tmpdir/vornviewer-$(id -un)" 2>/dev/null)" ]; then
+    verdict "$1" "left in the temporary folder: $(ls -A "$tmpdir/vornviewer-$(id -un)" | head -5 | tr '\n' ' ')"
+  else
+    verdict "$1" ok
+  fi
+}
+
+drag_case() { # FILE_MANAGER CASE ARCHIVE SELECTION MODE SECONDS
+  local fm=$1 case=$2 archive=$3 target
+  # VV_FM_CASES="one three" runs only those cases.
+  [ -z "${VV_FM_CASES:-}" ] || [[ " $VV_FM_CASES " == *" $case "* ]] || return 0
+  target=$work/drop/$fm-$case
+  tmpdir=$work/tmp/$fm-$case
+  mkdir -p "$target"
+  start_viewer "$archive" || { verdict "$fm $case" "VornViewer did not show its window"; stop_all; return; }
+  start_manager "$fm" "$target" || { verdict "$fm $case" "$fm did not show its window"; stop_all; return; }
+  select_rows "$4"
+  drag_to_manager "$5"
+  if [ "$5" = escape ]; then
+    sleep 2
+    if [ -n "$(ls -A "$target")" ]; then
+      verdict "$fm $case" "written into the target after Escape"
+    elif [ -n "$(ls -A "$tmpdir/vornviewer-$(id -un)" 2>/dev/null)" ]; then
+      verdict "$fm $case" "written into the temporary folder after Escape"
+    else
+      verdict "$fm $case" ok
+    fi
+  elif [ "$5" = quick ] && [ -z "$(ls -A "$target")" ]; then
+    # Released before the target answered: a refused drop is right, as long
+    # as the program lives and nothing was written anywhere.
+    sleep 2
+    if ! kill -0 "$viewer_pid" 2>/dev/null; then
+      verdict "$fm $case" "VornViewer ended during the quick release"
+    elif [ -n "$(ls -A "$target")$(ls -A "$tmpdir/vornviewer-$(id -un)" 2>/dev/null)" ]; then
+      verdict "$fm $case" "a refused quick drop wrote files"
+    else
+      verdict "$fm $case (refused in time)" ok
+    fi
+  else
+    wait_landed "$target" "$work/ref/$archive" "$6"
+    compare_landed "$fm $case" "$target" "$work/ref/$archive"
+    # The list takes the next click at once after a drag.
+    if [ "$case" = three ]; then
+      xdotool mousemove 300 $((row_y + 54)) click 1
+      sleep 0.5
+      if import -window root -crop 1x1+450+$row_y txt:- | tail -1 | grep -qi white; then
+        verdict "$fm first-click-after-drag" ok
+      else
+        verdict "$fm first-click-after-drag" "the first click after the drag did not select"
+      fi
+    fi
+  fi
+  [ -n "${VV_FM_SHOTS:-}" ] && import -window root "$work/$fm-$case.png"
+  stop_all
+}
+
+for fm in "${managers[@]}"; do
+  command -v "$fm" >/dev/null || { verdict "$fm" "not installed"; continue; }
+  drag_case "$fm" one one one drop 20
+  drag_case "$fm" three three three drop 20
+  drag_case "$fm" tree tree one drop 20
+  drag_case "$fm" many many all drop 60
+  drag_case "$fm" big big one drop 60
+  drag_case "$fm" quick many all quick 60
+  drag_case "$fm" escape many all escape 10
+done
+
+echo "$passes passed, $failures failed"
+[ "$failures" -eq 0 ]
