@@ -135,6 +135,7 @@ drag_to_manager() { # MODE: drop | quick | escape
     xdotool key Escape
     sleep 0.3
   fi
+  released_at=$(date +%s%N)
   xdotool mouseup 1
 }
 
@@ -219,8 +220,105 @@ drag_case() { # FILE_MANAGER CASE ARCHIVE SELECTION MODE SECONDS
   stop_all
 }
 
+# Ctrl+C in the list, Ctrl+V in the file manager; the copies in the
+# temporary folder go when the program ends.
+paste_case() { # FILE_MANAGER
+  local fm=$1 target
+  [ -z "${VV_FM_CASES:-}" ] || [[ " $VV_FM_CASES " == *" paste "* ]] || return 0
+  target=$work/drop/$fm-paste
+  tmpdir=$work/tmp/$fm-paste
+  mkdir -p "$target"
+  start_viewer three || { verdict "$fm paste" "VornViewer did not show its window"; stop_all; return; }
+  start_manager "$fm" "$target" || { verdict "$fm paste" "$fm did not show its window"; stop_all; return; }
+  select_rows three
+  xdotool key ctrl+c
+  sleep 0.3
+  if [ -n "$(find "$tmpdir" -type f)" ]; then
+    verdict "$fm paste" "files written at Ctrl+C, before any paste"
+    stop_all
+    return
+  fi
+  xdotool mousemove $drop_x $drop_y click 1
+  sleep 0.3
+  xdotool key ctrl+v
+  wait_landed "$target" "$work/ref/three" 20
+  if ! diff <(listing "$work/ref/three") <(listing "$target") >"$work/diff.txt" || ! diff -r "$work/ref/three" "$target" >/dev/null; then
+    verdict "$fm paste" "what was pasted differs from the archive: $(head -c 400 "$work/diff.txt" | tr '\n' '|')"
+  else
+    xdotool windowactivate --sync "$viewer_win" key alt+F4
+    for _ in $(seq 50); do kill -0 "$viewer_pid" 2>/dev/null || break; sleep 0.1; done
+    if [ -n "$(find "$tmpdir" -type f)" ]; then
+      verdict "$fm paste" "copies left in the temporary folder after the program ended"
+    else
+      verdict "$fm paste" ok
+    fi
+  fi
+  stop_all
+}
+
+# xdg-open without a desktop session (its generic mode) on an archive
+# associated through the program's own registration.
+xdg_open_case() {
+  [ -z "${VV_FM_CASES:-}" ] || [[ " $VV_FM_CASES " == *" xdg-open "* ]] || return 0
+  tmpdir=$work/tmp/xdg-open
+  mkdir -p "$tmpdir"
+  "$build/tests/extract/drag/associate_file_types" "$XDG_DATA_HOME" "$viewer"
+  TMPDIR=$tmpdir timeout 60 xdg-open "$work/arch/one.vmres" >"$work/xdg-open.log" 2>&1 &
+  local win
+  if win=$(wait_window "VornViewer - \\[$work/arch/one.vmres\\]"); then
+    verdict "xdg-open (generic mode)" ok
+    kill "$(xdotool getwindowpid "$win")" 2>/dev/null
+  else
+    verdict "xdg-open (generic mode)" "no VornViewer window for the archive: $(head -c 300 "$work/xdg-open.log")"
+  fi
+  sleep 0.3
+}
+
+# VV_FM_BENCH=1: instead of the tests, the time from the release to the
+# last byte in place for 2,000 files / 100 MB and for one 500 MB file,
+# against `vorntool x` of the same archive into an empty folder.
+bytes_below() { find "$1" -type f -printf '%s\n' | awk '{ s += $1 } END { print s + 0 }'; }
+bench_case() { # FILE_MANAGER ARCHIVE
+  local fm=$1 archive=$2 target want_files want_bytes start end
+  target=$work/drop/$fm-$archive
+  tmpdir=$work/tmp/$fm-$archive
+  mkdir -p "$target"
+  want_files=$(find "$work/ref/$archive" -type f | wc -l)
+  want_bytes=$(bytes_below "$work/ref/$archive")
+  start_viewer "$archive" && start_manager "$fm" "$target" || { echo "BENCH $fm $archive: no window"; stop_all; return; }
+  select_rows all
+  drag_to_manager drop
+  for _ in $(seq 3000); do
+    [ "$(find "$target" -type f | wc -l)" -ge "$want_files" ] && [ "$(bytes_below "$target")" -ge "$want_bytes" ] && break
+    sleep 0.02
+  done
+  end=$(date +%s%N)
+  echo "BENCH drag onto $fm, $archive: $(( (end - released_at) / 1000000 )) ms from the release to the last byte in place"
+  stop_all
+  rm -rf "$target" "$tmpdir"
+  sync
+  start=$(date +%s%N)
+  "$build/tools/vorntool" x "$work/arch/$archive.vmres" -o "$work/vorntool-$archive" >/dev/null
+  end=$(date +%s%N)
+  echo "BENCH vorntool x, $archive: $(( (end - start) / 1000000 )) ms"
+  rm -rf "$work/vorntool-$archive"
+}
+if [ -n "${VV_FM_BENCH:-}" ]; then
+  "$build/tests/extract/drag/make_drag_archives" "$work/arch" --bench >/dev/null
+  for name in bench_many bench_huge; do
+    "$build/tools/vorntool" x "$work/arch/$name.vmres" -o "$work/ref/$name" >/dev/null
+  done
+  for fm in "${managers[@]}"; do
+    bench_case "$fm" bench_many
+    bench_case "$fm" bench_huge
+  done
+  exit 0
+fi
+
+xdg_open_case
 for fm in "${managers[@]}"; do
   command -v "$fm" >/dev/null || { verdict "$fm" "not installed"; continue; }
+  paste_case "$fm"
   drag_case "$fm" one one one drop 20
   drag_case "$fm" three three three drop 20
   drag_case "$fm" tree tree one drop 20
