@@ -564,8 +564,11 @@ bool TFindController::StartDrag(TDragStartTracker &tracker, const QPoint &positi
     // The drop may come after the drag returned: it works on what was
     // dragged, archive by archive, skipping archives closed meanwhile.
     auto source = std::make_unique<TDropFileSource>(
-        DragFileList(temp, names), [this, groups, temp, hooks](const QString &target) {
+        DragFileList(temp, names),
+        [this, groups, temp, hooks](const QString &target, QEventLoop::ProcessEventsFlags events) {
             const bool intoTemp = QDir(target) == QDir(temp);
+            TExtractHooks runHooks = hooks;
+            runHooks.Events = events;
             bool written = false;
             for (const auto &[vorn, entries] : groups) {
                 const bool stillOpen = std::any_of(m_Main.OpenVorns().begin(), m_Main.OpenVorns().end(),
@@ -573,7 +576,7 @@ bool TFindController::StartDrag(TDragStartTracker &tracker, const QPoint &positi
                 if (!stillOpen)
                     continue;
                 m_Main.RunCommand([&] {
-                    written = ExtractForDragOut(&m_Main, *vorn, vorn->GetRootOffset(), entries, target, hooks,
+                    written = ExtractForDragOut(&m_Main, *vorn, vorn->GetRootOffset(), entries, target, runHooks,
                                                 intoTemp ? owReplaceAll : owAsk)
                               || written;
                 });

@@ -25,6 +25,7 @@
 #include "settings/FormAbout.h"
 #include "settings/FormOptions.h"
 #include "compare/CompareCommand.h"
+#include "extract/ClipboardCopy.h"
 #include "extract/DropSource.h"
 #include "extract/ExtractCommand.h"
 #include "extract/FormExtractDialog.h"
@@ -150,6 +151,7 @@ void TfrmMain::FormCreate(const QStringList &arguments)
     LoadAllPlugins();
     setAcceptDrops(true);
     m_TempFolder = PrivateTempFolder();
+    m_ClipboardCopy = std::make_unique<TClipboardCopy>(m_TempFolder);
     m_Busy = false;
     OpenCommandLine(arguments);
 }
@@ -445,12 +447,15 @@ void TfrmMain::CreatePopupMenu()
     popmniExtract = mnuPopupMain->addAction(QStringLiteral("Extract"));
     popmniExtract->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     connect(popmniExtract, &QAction::triggered, this, [this] { RunCommand([this] { tbnExtractClick(); }); });
+    popmniCopy = mnuPopupMain->addAction(QStringLiteral("Copy"));
+    popmniCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    connect(popmniCopy, &QAction::triggered, this, [this] { RunCommand([this] { popmniCopyClick(); }); });
     mnuPopupMain->addSeparator();
     popmniProperties = mnuPopupMain->addAction(QStringLiteral("Properties"));
     popmniProperties->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return));
     connect(popmniProperties, &QAction::triggered, this, [this] { RunCommand([this] { popmniPropertiesClick(); }); });
     // The shortcuts of Extract and Properties work while the list has the focus.
-    for (QAction *action : {popmniExtract, popmniProperties}) {
+    for (QAction *action : {popmniExtract, popmniCopy, popmniProperties}) {
         action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         lsvMain->addAction(action);
     }
@@ -972,6 +977,7 @@ void TfrmMain::mnuPopupMainPopup()
     popmniView->setEnabled(one);
     popmniExtract->setEnabled(lsvMain->DetailsView()->model()->rowCount() > 0);
     popmniProperties->setEnabled(one);
+    popmniCopy->setEnabled(m_ActiveVorn && SelectedCount() > 0);
 }
 
 bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
@@ -1181,6 +1187,23 @@ void TfrmMain::popmniPropertiesClick()
         frmProperties->ShowProperties(*m_ActiveVorn, SelectedEntries().front());
 }
 
+void TfrmMain::popmniCopyClick()
+{
+    if (!m_ActiveVorn || SelectedCount() == 0)
+        return;
+    const std::vector<TEntryOffset> entries = SelectedEntries();
+    QStringList names;
+    for (const TEntryOffset entry : entries)
+        names << QString::fromStdString(AnsiToUtf8(m_ActiveVorn->GetName(entry)));
+    // Pasted maybe much later: written from what was copied, if its archive
+    // is still open then.
+    const TVornFile *vorn = m_ActiveVorn;
+    const TEntryOffset folder = CurrentFolder();
+    m_ClipboardCopy->Copy(names, [this, vorn, folder, entries](const QString &target, QEventLoop::ProcessEventsFlags events) {
+        return dfsMainDrop(vorn, folder, entries, target, events);
+    });
+}
+
 bool TfrmMain::lsvMainMouseMove(const QPoint &position, Qt::MouseButtons buttons)
 {
     if (m_Find->ShowingResults())
@@ -1213,7 +1236,7 @@ bool TfrmMain::dfsMainDrop(const TVornFile *vorn, TEntryOffset folder, const std
                                        [vorn](const auto &open) { return open.get() == vorn; });
     if (!stillOpen)
         return false;
-    const bool intoTemp = QDir(target) == QDir(m_TempFolder);
+    const bool intoTemp = QDir::cleanPath(target).startsWith(QDir::cleanPath(m_TempFolder));
     bool written = false;
     RunCommand([&] {
         TExtractHooks hooks = ExtractHooks();

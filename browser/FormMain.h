@@ -35,6 +35,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class TFileListModel;
 class TFindController;
+class TClipboardCopy;
 class TFileListView;
 class TUiSeam;
 class TVornFile;
@@ -159,6 +160,9 @@ public:
     // A mouse move over the list: starts a drag-out of the selected entries
     // once a button has moved far enough; true when a drag ran.
     bool lsvMainMouseMove(const QPoint &position, Qt::MouseButtons buttons);
+    // Copy: the selected entries to the clipboard as files, written when
+    // a program pastes them.
+    void popmniCopyClick();
     // The drop of a drag-out: writes the dragged entries into target, the
     // temporary folder (replacing what is there) or the folder a file
     // manager named for a direct save (asking before replacing). False when
@@ -212,6 +216,7 @@ public:
     QAction *popmniView = nullptr;
     QAction *popmniExtract = nullptr;
     QAction *popmniProperties = nullptr;
+    QAction *popmniCopy = nullptr;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -254,6 +259,7 @@ private:
     TfrmExtractDialog *frmExtractDialog = nullptr;
     THistory *FileHistory = nullptr;
     TDragStartTracker m_DragStart;
+    std::unique_ptr<TClipboardCopy> m_ClipboardCopy;
     TfrmSaveVVC *frmSaveVVC = nullptr;
     TfrmProperties *frmProperties = nullptr;
     TFileListModel *m_Model = nullptr;

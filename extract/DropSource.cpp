@@ -18,6 +18,11 @@ QString UriListFormat()
     return QStringLiteral("text/uri-list");
 }
 
+QString CopiedFilesFormat()
+{
+    return QStringLiteral("x-special/gnome-copied-files");
+}
+
 // File names compare as the file system compares them.
 constexpr Qt::CaseSensitivity FileNameCase =
 #ifdef Q_OS_WIN
@@ -56,6 +61,8 @@ QStringList TDropFileSource::formats() const
         return {};
     if (m_directSave)
         return {TDirectSave::Format(), UriListFormat()};
+    if (m_copiedFiles)
+        return {UriListFormat(), CopiedFilesFormat()};
     return {UriListFormat()};
 }
 
@@ -65,6 +72,13 @@ QVariant TDropFileSource::retrieveData(const QString &mimeType, QMetaType) const
         return {};
     if (mimeType == UriListFormat())
         return UrlList();
+    if (mimeType == CopiedFilesFormat() && m_copiedFiles) {
+        // "copy", then one URL a line.
+        QByteArray text = "copy";
+        for (const QVariant &url : UrlList().toList())
+            text += '\n' + url.toUrl().toEncoded();
+        return text;
+    }
     if (mimeType == TDirectSave::Format() && m_directSave)
         return DirectSaveAnswer();
     return {};

@@ -66,6 +66,8 @@ public:
     // the window is the one that owns the drag's selection, where the target
     // reads the proposed name and writes the folder it chose.
     void OfferDirectSave() { m_directSave = true; }
+    // For the clipboard: also offered as GNOME's list of copied files.
+    void OfferAsCopiedFiles() { m_copiedFiles = true; }
     void SetDirectSaveWindow(quint32 window) { m_directSaveWindow = window; }
 
     // True once OnDrop has been called for the URL list.
@@ -98,6 +100,7 @@ private:
     bool m_releaseSeen = false;
     mutable bool m_urlsReadDuringHover = false;
     bool m_directSave = false;
+    bool m_copiedFiles = false;
     quint32 m_directSaveWindow = 0;
 };
 

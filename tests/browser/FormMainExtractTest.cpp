@@ -9,7 +9,13 @@
 #include "settings/FormOptions.h"
 #include "tests/browser/BrowserFixture.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QUrl>
 #include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
@@ -135,6 +141,36 @@ TEST_F(FormMainExtractTest, DropWritesTheDraggedEntriesIntoThePrivateTempFolder)
     window->CloseAllVorns();
     EXPECT_FALSE(window->dfsMainDrop(closed, folder, entries, temp));
     EXPECT_FALSE(QFile::exists(temp + QStringLiteral("readme.txt")));
+}
+
+TEST_F(FormMainExtractTest, CopiedEntriesAreWrittenAtThePasteAndGoWithTheWindow)
+{
+    auto window = MakeWindow();
+    window->OpenFile(WriteSample(QStringLiteral("a.vmres")));
+    SelectAllRows(*window);
+    window->mnuPopupMainPopup();
+    EXPECT_TRUE(window->popmniCopy->isEnabled());
+    const QStringList before = FilesBelow(window->TempFolder());
+    window->popmniCopy->trigger();
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(data->formats(), (QStringList{QStringLiteral("text/uri-list"),
+                                            QStringLiteral("x-special/gnome-copied-files")}));
+    EXPECT_EQ(FilesBelow(window->TempFolder()), before) << "written before the paste";
+
+    // A file manager pastes.
+    const QByteArray copied = data->data(QStringLiteral("x-special/gnome-copied-files"));
+    EXPECT_TRUE(copied.startsWith("copy\nfile:///")) << copied.constData();
+    const QList<QUrl> urls = data->urls();
+    ASSERT_FALSE(urls.isEmpty());
+    EXPECT_EQ(copied.count('\n'), urls.size());
+    for (const QUrl &url : urls)
+        EXPECT_TRUE(QFileInfo::exists(url.toLocalFile())) << url.toString().toStdString();
+    EXPECT_TRUE(m_seam.reports.isEmpty());
+
+    const QString copyFolder = QFileInfo(urls.front().toLocalFile()).path();
+    window.reset();
+    EXPECT_FALSE(QDir(copyFolder).exists());
 }
 
 TEST_F(FormMainExtractTest, SmallMovesAfterAPressOnASelectedRowKeepTheSelection)

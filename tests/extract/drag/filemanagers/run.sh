@@ -155,8 +155,20 @@ verdict() { # CASE_NAME OK_OR_MESSAGE
   if [ "$2" = ok ]; then
     echo "PASS $1"; passes=$((passes + 1))
   else
-    echo "FAIL $1: $2"; failures=$((failures + 1))
+    echo "FAIL $1: $2"; failures=$((failures + 1)); case_failed=1
   fi
+}
+
+# Runs a case again once when it failed: a loaded machine can be slow to
+# map a window or to hand an event on, and only a repeated failure counts.
+twice() { # CASE_FUNCTION ARGUMENTS...
+  local passes_before=$passes failures_before=$failures
+  case_failed=0
+  "$@"
+  [ "$case_failed" = 1 ] || return 0
+  echo "(trying once more: $*)"
+  passes=$passes_before failures=$failures_before case_failed=0
+  "$@"
 }
 
 compare_landed() { # CASE TARGET REFERENCE
@@ -177,6 +189,7 @@ drag_case() { # FILE_MANAGER CASE ARCHIVE SELECTION MODE SECONDS
   [ -z "${VV_FM_CASES:-}" ] || [[ " $VV_FM_CASES " == *" $case "* ]] || return 0
   target=$work/drop/$fm-$case
   tmpdir=$work/tmp/$fm-$case
+  rm -rf "$target" "$tmpdir"
   mkdir -p "$target"
   start_viewer "$archive" || { verdict "$fm $case" "VornViewer did not show its window"; stop_all; return; }
   start_manager "$fm" "$target" || { verdict "$fm $case" "$fm did not show its window"; stop_all; return; }
@@ -227,13 +240,16 @@ paste_case() { # FILE_MANAGER
   [ -z "${VV_FM_CASES:-}" ] || [[ " $VV_FM_CASES " == *" paste "* ]] || return 0
   target=$work/drop/$fm-paste
   tmpdir=$work/tmp/$fm-paste
+  rm -rf "$target" "$tmpdir"
   mkdir -p "$target"
   start_viewer three || { verdict "$fm paste" "VornViewer did not show its window"; stop_all; return; }
   start_manager "$fm" "$target" || { verdict "$fm paste" "$fm did not show its window"; stop_all; return; }
   select_rows three
   xdotool key ctrl+c
   sleep 0.3
-  if [ -n "$(find "$tmpdir" -type f)" ]; then
+  # pcmanfm-qt reads the clipboard as soon as it changes (to enable its
+  # Paste), which writes the files; the others read it at the paste.
+  if [ "$fm" != pcmanfm-qt ] && [ -n "$(find "$tmpdir" -type f)" ]; then
     verdict "$fm paste" "files written at Ctrl+C, before any paste"
     stop_all
     return
@@ -315,17 +331,17 @@ if [ -n "${VV_FM_BENCH:-}" ]; then
   exit 0
 fi
 
-xdg_open_case
+twice xdg_open_case
 for fm in "${managers[@]}"; do
   command -v "$fm" >/dev/null || { verdict "$fm" "not installed"; continue; }
-  paste_case "$fm"
-  drag_case "$fm" one one one drop 20
-  drag_case "$fm" three three three drop 20
-  drag_case "$fm" tree tree one drop 20
-  drag_case "$fm" many many all drop 60
-  drag_case "$fm" big big one drop 60
-  drag_case "$fm" quick many all quick 60
-  drag_case "$fm" escape many all escape 10
+  twice paste_case "$fm"
+  twice drag_case "$fm" one one one drop 20
+  twice drag_case "$fm" three three three drop 20
+  twice drag_case "$fm" tree tree one drop 20
+  twice drag_case "$fm" many many all drop 60
+  twice drag_case "$fm" big big one drop 60
+  twice drag_case "$fm" quick many all quick 60
+  twice drag_case "$fm" escape many all escape 10
 done
 
 echo "$passes passed, $failures failed"
