@@ -23,20 +23,19 @@ mkdir -p "$work"
 cd "$work"
 [[ -f big.vmres && -f small.vmres ]] || "$generator" make "$work"
 rm -rf jobs-runs
+mkdir jobs-runs
 trap 'rm -rf jobs-runs; sync' EXIT
-run_number=0
 
 # Best seconds of a command; "OUT" in its arguments becomes a fresh folder.
 best_time() {
   local best=1e9
   for ((i = 0; i < runs; i++)); do
-    run_number=$((run_number + 1))
-    local out=jobs-runs/$run_number
-    mkdir -p $out && sync
+    local out
+    out=$(mktemp -d jobs-runs/run.XXXXXX) && sync
     local args=("${@//OUT/$out}")
     local start end
     start=$(date +%s.%N)
-    "${args[@]}" >/dev/null || true # vorntool test exits 1 on damage
+    "${args[@]}" >/dev/null 2>&1 || true # vorntool test exits 1 on damage
     end=$(date +%s.%N)
     best=$(echo "$start $end $best" | awk '{t = $2 - $1; print (t < $3 ? t : $3)}')
   done
