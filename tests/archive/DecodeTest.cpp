@@ -74,6 +74,12 @@ TEST(DecodeTest, ChunkLargerThanTheChunkSize)
     Fixture f({{.name = "c", .data = Text, .format = DATAFORMAT_ZLIB, .chunkSize = 16384}});
     PutU32(f.bytes, f.w.chunkRecordPosition(f.handles[0], 1) + 4, 16385);
     EXPECT_EQ(f.readMessage(), "CompressedSize is bigger than buffer!");
+    // The short last chunk's stored size raised to exactly the chunk size
+    // (its stream ends early, the next file's bytes follow) still reads.
+    Fixture exact({{.name = "c", .data = Text, .format = DATAFORMAT_ZLIB, .chunkSize = 16384},
+                   {.name = "after", .data = Text}});
+    PutU32(exact.bytes, exact.w.chunkRecordPosition(exact.handles[0], 3) + 4, 16384);
+    EXPECT_EQ(exact.readMessage(), "<no exception>");
 }
 
 TEST(DecodeTest, ZlibFailures)

@@ -62,8 +62,16 @@ TEST(FunctionsTest, FileTimesGoThroughDosTime)
     EXPECT_EQ(FileTimeToStr(0), "");
     EXPECT_EQ(FileTimeToDateTime(MakeFileTime(1979, 12, 31, 23, 59, 59)), 0.0);
     EXPECT_NE(FileTimeToDateTime(MakeFileTime(1980, 1, 1)), 0.0);
+    EXPECT_NE(FileTimeToDateTime(MakeFileTime(2107, 12, 31, 23, 59, 58)), 0.0);
     EXPECT_EQ(FileTimeToDateTime(MakeFileTime(2108, 1, 1)), 0.0);
     EXPECT_EQ(FileTimeToStr(~TFileTime(0)), "");
+    // A stamp on disk is local time: written and read back, summer and winter
+    // give the entry's value (the tests run in a zone with daylight saving).
+    for (const TFileTime time : {MakeFileTime(2003, 7, 1, 12, 0, 0), MakeFileTime(2003, 1, 15, 12, 0, 0)}) {
+        std::time_t stamp = 0;
+        ASSERT_TRUE(FileTimeToLocalUnixTime(time, stamp));
+        EXPECT_EQ(UnixTimeToLocalDateTime(stamp), FileTimeToDateTime(time));
+    }
 }
 
 TEST(FunctionsTest, TextConversions)

@@ -181,6 +181,23 @@ TEST_F(FileListModelTest, TypeOrderGroupsFilesByTypeText)
                                     QStringLiteral("packed.gas"), QStringLiteral("$secret.txt"), QStringLiteral("zero.txt")}));
 }
 
+TEST_F(FileListModelTest, ASecondClickOnSizeTypeOrDateSortsDescending)
+{
+    for (int column : {M::ColSize, M::ColType, M::ColModified}) {
+        ASSERT_TRUE(m_model.ChooseSortColumn(column));
+        m_model.FillFileList(m_vorn.get(), m_vorn->GetRootOffset());
+        QStringList reversed = Names();
+        std::reverse(reversed.begin(), reversed.end());
+        ASSERT_TRUE(m_model.ChooseSortColumn(column));
+        EXPECT_TRUE(m_model.SortDescending());
+        m_model.FillFileList(m_vorn.get(), m_vorn->GetRootOffset());
+        EXPECT_EQ(Names(), reversed) << column;
+    }
+    // A name that is the start of another sorts first, in either string type.
+    EXPECT_LT(CompareText(std::string_view("kilo"), std::string_view("KILO.dat")), 0);
+    EXPECT_GT(CompareText(QStringLiteral("Kilo.dat"), QStringLiteral("kilo")), 0);
+}
+
 TEST_F(FileListModelTest, TypeAheadMatchesPrefixesInAnyCaseAndStopsAfterOnePass)
 {
     // Rows: Alpha, beta, $secret.txt, kilo.dat, Kilo1.dat, odd.bin, One.dat, packed.gas, zero.txt

@@ -308,6 +308,19 @@ TEST_F(FormMainTest, PopupMenuEnablesByTheSelection)
     EXPECT_TRUE(window->popmniView->isEnabled());
     EXPECT_TRUE(window->popmniProperties->isEnabled());
     EXPECT_EQ(window->mnuPopupMain->defaultAction(), window->popmniView);
+    // Two rows: neither View nor Properties, here nor on the toolbar.
+    window->lsvMain->selectionModel()->select(m_model->index(1, 0),
+                                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    window->mnuPopupMainPopup();
+    window->actCloseUpdate();
+    EXPECT_FALSE(window->popmniView->isEnabled());
+    EXPECT_FALSE(window->popmniProperties->isEnabled());
+    EXPECT_FALSE(window->actView->isEnabled());
+    // An empty folder offers nothing to extract.
+    QTreeWidgetItem *art = Child(window->trvFolders->topLevelItem(0), QStringLiteral("art"));
+    window->trvFolders->setCurrentItem(Child(art, QStringLiteral("maps")));
+    window->mnuPopupMainPopup();
+    EXPECT_FALSE(window->popmniExtract->isEnabled());
 }
 
 TEST_F(FormMainTest, CommandLineStopsAtTheFirstDamagedArchive)

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 using Files = std::map<std::string, std::string>;
@@ -227,6 +229,10 @@ TEST_F(HostileNames, EachUnsafeNameFailsAloneAndNothingIsWrittenOutsideTheTarget
     EXPECT_TRUE(WrittenOutsideTarget().empty());
     for (const TExtractFailure &failure : recorder.failures)
         EXPECT_EQ(failure.Path.rfind(target.string() + "/", 0), 0u) << failure.Path;
+    // The nameless entry is refused for what it is, before the file system sees it.
+    EXPECT_EQ(std::count_if(recorder.failures.begin(), recorder.failures.end(),
+                            [](const TExtractFailure &f) { return f.Message.find("without a name") != std::string::npos; }),
+              1);
 }
 
 TEST_F(HostileNames, FlatExtractionIgnoresFolderNamesButNotFileNames)

@@ -112,8 +112,20 @@ TEST_F(ExtractOverwrite, FixedModesNeverAsk)
 {
     Run(owSkipAll);
     EXPECT_EQ(Content("f1.txt"), "old");
+    // Replacing never writes through a link to a file elsewhere.
+    const fs::path soft = scratch.path() / "soft.txt";
+    const fs::path hard = scratch.path() / "hard.txt";
+    WriteText(soft, "outside");
+    WriteText(hard, "outside");
+    fs::remove(target / "f2.txt");
+    fs::remove(target / "f3.txt");
+    fs::create_symlink(soft, target / "f2.txt");
+    fs::create_hard_link(hard, target / "f3.txt");
     Run(owReplaceAll);
     EXPECT_EQ(Content("f1.txt"), "new f1.txt");
+    EXPECT_EQ(Content("f3.txt"), "new f3.txt");
+    EXPECT_EQ(ReadText(soft), "outside");
+    EXPECT_EQ(ReadText(hard), "outside");
     EXPECT_TRUE(recorder.questions.empty());
 }
 

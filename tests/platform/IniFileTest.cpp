@@ -77,6 +77,8 @@ TEST_F(IniFileTest, LongValuesAreCutAt2047Characters)
     ini.WriteString(u"S"_qs, u"long"_qs, exact + u"bc"_qs);
     EXPECT_EQ(ini.ReadString(u"S"_qs, u"exact"_qs, {}), exact);
     EXPECT_EQ(ini.ReadString(u"S"_qs, u"long"_qs, {}), exact);
+    ini.WriteString(u"S"_qs, u"one more"_qs, exact + u"b"_qs);
+    EXPECT_EQ(ini.ReadString(u"S"_qs, u"one more"_qs, {}), exact);
     EXPECT_TRUE(fileContent().contains("abc\n"));  // the file keeps the whole text
 }
 

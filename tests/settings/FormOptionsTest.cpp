@@ -77,6 +77,9 @@ TEST_F(FormOptionsTest, FoldersFollowBrowsingOnlyWhenChecked)
     EXPECT_EQ(options.GetStartupDir(), u"/fixed/"_qs);
     EXPECT_EQ(options.GetExtractDir(), u"/target"_qs);
     EXPECT_EQ(TIniFile(iniName()).ReadString(u"Folders"_qs, u"Extract"_qs, {}), u"/x/"_qs);  // not yet saved
+    options.CheckBox2->setChecked(false);
+    options.SetLastExtractDir(u"/elsewhere/"_qs);
+    EXPECT_EQ(options.GetExtractDir(), u"/target"_qs);
 }
 
 TEST_F(FormOptionsTest, OkSavesCancelRestoresEscapeKeepsEdits)
