@@ -1,6 +1,8 @@
 #include "browser/FileListView.h"
 
 #include "browser/FileListModel.h"
+#include "browser/ThumbnailCache.h"
+#include "browser/ThumbnailView.h"
 
 #include <QHeaderView>
 #include <QListView>
@@ -18,8 +20,11 @@ TFileListView::TFileListView(QWidget *parent) : QStackedWidget(parent)
 {
     SetUpDetails();
     SetUpIcons();
+    m_Thumbs = new TThumbnailView(this);
+    Watch(m_Thumbs);
     addWidget(m_Icons);
     addWidget(m_Details);
+    addWidget(m_Thumbs);
     setCurrentWidget(m_Details);
 }
 
@@ -80,7 +85,19 @@ void TFileListView::setModel(QAbstractItemModel *model)
     QItemSelectionModel *own = m_Icons->selectionModel();
     m_Icons->setSelectionModel(shared);
     delete own;
+    m_Thumbs->setModel(model);
+    own = m_Thumbs->selectionModel();
+    m_Thumbs->setSelectionModel(shared);
+    delete own;
+    // The thumbnails' decodes read the listed archive: they end before it
+    // can go away, and go on with the archive listed next.
+    TThumbnailCache &cache = m_Thumbs->Cache();
+    connect(model, &QAbstractItemModel::modelAboutToBeReset, &cache, &TThumbnailCache::WaitForDecodes,
+            Qt::UniqueConnection);
+    if (auto *files = qobject_cast<TFileListModel *>(model))
+        connect(model, &QAbstractItemModel::modelReset, &cache, [files, &cache] { cache.SetArchive(files->Vorn()); });
     FitColumns();
+    emit modelChanged();
 }
 
 QList<int> TFileListView::FittedColumnWidths(int available)
@@ -120,10 +137,12 @@ QItemSelectionModel *TFileListView::selectionModel() const
 
 void TFileListView::SetViewStyle(int style)
 {
-    m_Style = TViewStyle(((style % 4) + 4) % 4);
+    m_Style = TViewStyle(((style % StyleCount) + StyleCount) % StyleCount);
     const bool hadFocus = HasListFocus();
     if (m_Style == Details) {
         setCurrentWidget(m_Details);
+    } else if (m_Style == Thumbnails) {
+        setCurrentWidget(m_Thumbs);
     } else {
         const bool big = m_Style == BigIcons;
         m_Icons->setViewMode(big ? QListView::IconMode : QListView::ListMode);
@@ -144,12 +163,14 @@ QAbstractItemView *TFileListView::CurrentView() const
 {
     if (m_Style == Details)
         return m_Details;
+    if (m_Style == Thumbnails)
+        return m_Thumbs;
     return m_Icons;
 }
 
 QList<QAbstractItemView *> TFileListView::Views() const
 {
-    return {m_Details, m_Icons};
+    return {m_Details, m_Icons, m_Thumbs};
 }
 
 bool TFileListView::HasListFocus() const

@@ -2,6 +2,8 @@
 // TFileListView: the list control lsvMain. "Details" is a tree view with the
 // seven columns; the three icon styles are one list view. Both show the same
 // model through the same selection model, so switching keeps the selection.
+// Beside the four styles, "Thumbnails" shows pictures of bitmaps and
+// textures in a view of its own.
 
 #include <QStackedWidget>
 
@@ -10,13 +12,15 @@ class QAbstractItemView;
 class QItemSelectionModel;
 class QListView;
 class QTreeView;
+class TThumbnailView;
 
 class TFileListView : public QStackedWidget {
     Q_OBJECT
 
 public:
     // The view styles, numbered as the tags of the view-style menu.
-    enum TViewStyle { BigIcons = 0, SmallIcons = 1, List = 2, Details = 3 };
+    enum TViewStyle { BigIcons = 0, SmallIcons = 1, List = 2, Details = 3, Thumbnails = 4 };
+    static constexpr int StyleCount = 5;
 
     explicit TFileListView(QWidget *parent = nullptr);
 
@@ -28,6 +32,7 @@ public:
 
     QTreeView *DetailsView() const { return m_Details; }
     QListView *IconsView() const { return m_Icons; }
+    TThumbnailView *ThumbnailsView() const { return m_Thumbs; }
     QAbstractItemView *CurrentView() const;
     QList<QAbstractItemView *> Views() const;
 
@@ -41,6 +46,8 @@ public:
     static QList<int> FittedColumnWidths(int available);
 
 signals:
+    // setModel gave the views a new model and selection model.
+    void modelChanged();
     // A mouse button went down at this position of the visible view.
     void pressed(const QPoint &position);
     void rowDoubleClicked();
@@ -59,6 +66,7 @@ private:
 
     QTreeView *m_Details = nullptr;
     QListView *m_Icons = nullptr;
+    TThumbnailView *m_Thumbs = nullptr;
     TViewStyle m_Style = Details;
     bool m_ColumnsSizedByUser = false;
     bool m_FittingColumns = false;

@@ -18,7 +18,10 @@
 #include "browser/TestArchiveActions.h"
 #include "browser/UiSeam.h"
 
+#include "browser/PreviewDock.h"
+#include "browser/SaveEntryAsPng.h"
 #include "viewers/FormatPlugin.h"
+#include "viewers/PngConversion.h"
 #include "viewers/ViewHandler.h"
 #include "platform/AppFolder.h"
 #include "platform/ThemeColors.h"
@@ -145,6 +148,7 @@ void TfrmMain::FormCreate(const QStringList &arguments)
     LayOutWindow();
     CreateStatusBar();
     m_Find = new TFindController(*this);
+    new TPreviewDock(this);
     lblVornPath->setText(NoVornOpenText);
     ConnectIdleUpdate();
     LoadHistory();
@@ -299,7 +303,7 @@ void TfrmMain::CreateToolbar()
     mnuViewStyle = new QMenu(this);
     auto *group = new QActionGroup(mnuViewStyle);
     const QStringList captions = {QStringLiteral("Big Icons"), QStringLiteral("Small Icons"),
-                                  QStringLiteral("List"), QStringLiteral("Details")};
+                                  QStringLiteral("List"), QStringLiteral("Details"), QStringLiteral("Thumbnails")};
     for (int tag = 0; tag < captions.size(); ++tag) {
         QAction *item = mnuViewStyle->addAction(captions[tag]);
         item->setCheckable(true);
@@ -454,6 +458,14 @@ void TfrmMain::CreatePopupMenu()
     popmniProperties = mnuPopupMain->addAction(QStringLiteral("Properties"));
     popmniProperties->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return));
     connect(popmniProperties, &QAction::triggered, this, [this] { RunCommand([this] { popmniPropertiesClick(); }); });
+    popmniSavePng = mnuPopupMain->addAction(QStringLiteral("Save as PNG..."));
+    connect(popmniSavePng, &QAction::triggered, this, [this] {
+        RunCommand([this] {
+            const std::vector<TEntryOffset> entries = SelectedEntries();
+            if (m_ActiveVorn && entries.size() == 1)
+                SaveEntryAsPng(*m_ActiveVorn, entries.front(), *m_Seam, this);
+        });
+    });
     // The shortcuts of Extract and Properties work while the list has the focus.
     for (QAction *action : {popmniExtract, popmniCopy, popmniProperties}) {
         action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
@@ -978,6 +990,8 @@ void TfrmMain::mnuPopupMainPopup()
     popmniExtract->setEnabled(lsvMain->DetailsView()->model()->rowCount() > 0);
     popmniProperties->setEnabled(one);
     popmniCopy->setEnabled(m_ActiveVorn && SelectedCount() > 0);
+    const std::vector<TEntryOffset> entries = one ? SelectedEntries() : std::vector<TEntryOffset>();
+    popmniSavePng->setVisible(entries.size() == 1 && m_ActiveVorn && CanSaveEntryAsPng(*m_ActiveVorn, entries.front()));
 }
 
 bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
@@ -1166,6 +1180,8 @@ TExtractHooks TfrmMain::ExtractHooks()
     hooks.Question = m_Seam->overwriteQuestion();
     hooks.Report = m_Seam->extractReport();
     hooks.ShowFailureReport = [this](TfrmFailureReport &report) { m_Seam->execDialog(report); };
+    static const TPngConversion pngConversion;
+    hooks.PngConversion = &pngConversion;
     return hooks;
 }
 

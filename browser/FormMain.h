@@ -217,6 +217,7 @@ public:
     QAction *popmniExtract = nullptr;
     QAction *popmniProperties = nullptr;
     QAction *popmniCopy = nullptr;
+    QAction *popmniSavePng = nullptr;
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -1,6 +1,7 @@
 #include "browser/UiSeam.h"
 
 #include "browser/Constants.h"
+#include "viewers/PngWriter.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
@@ -41,4 +42,14 @@ QString TDialogUiSeam::askSaveFileName(QWidget *parent, const QString &filter, c
 bool TUiSeam::execDialog(QDialog &dialog)
 {
     return dialog.exec() == QDialog::Accepted;
+}
+
+QString TUiSeam::askSavePngName(QWidget *parent, const QString &)
+{
+    return askSaveFileName(parent, QStringLiteral("PNG images (*.png)"), QStringLiteral("png"));
+}
+
+QString TDialogUiSeam::askSavePngName(QWidget *parent, const QString &suggestedName)
+{
+    return TPngWriter::AskFileName(parent, suggestedName);
 }

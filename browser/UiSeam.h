@@ -25,6 +25,9 @@ public:
     // overwriting and adds defaultSuffix to a name without one.
     virtual QString askSaveFileName(QWidget *parent, const QString &filter,
                                     const QString &defaultSuffix) = 0;
+    // The save dialog for a PNG file, offering suggestedName; empty when
+    // cancelled. By default the plain save dialog.
+    virtual QString askSavePngName(QWidget *parent, const QString &suggestedName);
     // Shows a modal dialog; true when it was accepted.
     virtual bool execDialog(QDialog &dialog);
     // Answers to an extraction run; nullptr: the real dialogs and boxes.
@@ -39,4 +42,5 @@ public:
     void showErrorMessage(QWidget *parent, const QString &text) override;
     QStringList askOpenFileNames(QWidget *parent, const QString &folder, const QString &filter) override;
     QString askSaveFileName(QWidget *parent, const QString &filter, const QString &defaultSuffix) override;
+    QString askSavePngName(QWidget *parent, const QString &suggestedName) override;
 };

@@ -141,6 +141,10 @@ void TExtractEngine::ExtractFileOrReport(TRun &run, const TPlanStep &step, ptrdi
             throw Exception(folder.Error);
         if (!step.Error.empty())
             throw Exception(step.Error);
+        if (m_Converter && m_Converter->Claims(step.Name)) {
+            ExtractConverted(run, step, job, folder.Path);
+            return;
+        }
         if (SettleOverwrite(run, folder.Path, step.Name, step.Entry) == TDecision::Skip) {
             run.prefetcher.Pass(size_t(job));
             ++run.result.Skipped;
@@ -160,6 +164,25 @@ void TExtractEngine::ExtractFileOrReport(TRun &run, const TPlanStep &step, ptrdi
         m_Job->AddFailure({failure.Path, failure.Message});
         m_Report.ReportFailure(failure);
     }
+}
+
+void TExtractEngine::ExtractConverted(TRun &run, const TPlanStep &step, ptrdiff_t job, const std::string &folder)
+{
+    // The name on disk depends on whether the data converts, so the file is
+    // decoded before the overwrite question.
+    TPreparedFile file = run.prefetcher.Take(size_t(job));
+    const TFileBuffer bytes = file.Staged ? file.Staged->ReadBack() : std::move(file.Data);
+    const std::optional<TFileBuffer> converted = m_Converter->Convert(step.Name, bytes);
+    const std::string name = converted ? m_Converter->ConvertedName(step.Name) : step.Name;
+    if (SettleOverwrite(run, folder, name, step.Entry) == TDecision::Skip) {
+        ++run.result.Skipped;
+        return;
+    }
+    run.writer.CreateFolders(folder);
+    if (m_Status)
+        m_Status("Extracting " + name);
+    run.writer.WriteFile(folder, name, converted ? *converted : bytes, m_Vorn.GetFileTime(step.Entry));
+    ++run.result.Written;
 }
 
 TExtractEngine::TDecision TExtractEngine::SettleOverwrite(TRun &run, const std::string &folder,

@@ -14,6 +14,7 @@
 #include "engines/DecodePrefetcher.h"
 #include "engines/ExtractTypes.h"
 #include "engines/Job.h"
+#include "engines/FileConverter.h"
 
 #include <functional>
 #include <string>
@@ -48,6 +49,9 @@ public:
     // cancelled and collects its failures; without one the engine keeps its
     // own. It must outlive the runs.
     void SetJob(TJob &job) { m_Job = &job; }
+    // Writes the files it claims in converted form; null (the default)
+    // writes every file as it is stored. Must outlive the runs.
+    void SetConverter(const IFileConverter *converter) { m_Converter = converter; }
 
     // One run: the entries chosen by Options.FileSelection, written below
     // TargetDir. Options is the run's own copy; an overwrite answer changes
@@ -75,6 +79,9 @@ private:
     uint64_t EntrySize(TEntryOffset entry) const;
     void ExtractFile(TRun &run, const TPlanStep &step, ptrdiff_t job);
     void ExtractFileOrReport(TRun &run, const TPlanStep &step, ptrdiff_t job);
+    // A file the converter claims: decoded first, then written converted
+    // (or unchanged when it can't be) under the name that results.
+    void ExtractConverted(TRun &run, const TPlanStep &step, ptrdiff_t job, const std::string &folder);
     TDecision SettleOverwrite(TRun &run, const std::string &folder, const std::string &name, TEntryOffset entry);
     bool ExistingIsAsNew(TRun &run, const std::string &folder, const std::string &name, TEntryOffset entry);
 
@@ -87,4 +94,5 @@ private:
     TPrefetchLimits m_Limits = DefaultPrefetchLimits();
     TJob m_OwnJob;
     TJob *m_Job = &m_OwnJob;
+    const IFileConverter *m_Converter = nullptr;
 };

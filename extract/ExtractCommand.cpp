@@ -92,7 +92,7 @@ QString FailureSummary(size_t failures, const TExtractResult &result)
 // box (which offers to go on without asking); when a run ends with more
 // than one failure, one report lists them all.
 void Run(QWidget *parent, const TVornFile &vorn, TExtractSelection selection, const QString &target,
-         TExtractOptions options, const TExtractHooks &hooks)
+         TExtractOptions options, const TExtractHooks &hooks, const IFileConverter *converter = nullptr)
 {
     TJob job;
     TJobRunner runner(parent, job, QStringLiteral("Extracting"));
@@ -101,6 +101,7 @@ void Run(QWidget *parent, const TVornFile &vorn, TExtractSelection selection, co
                                        hooks.Report ? *hooks.Report : feedback);
     TExtractEngine engine(vorn, std::move(selection), questions, questions);
     engine.SetJob(job);
+    engine.SetConverter(converter);
     TStatusRelay status(runner, hooks);
     engine.SetStatusCallback([&status](const std::string &text) { status.Show(text); });
     TExtractResult result;
@@ -139,7 +140,8 @@ bool RunExtraction(QWidget *parent, TfrmExtractDialog &dialog, const TVornFile &
     {
         TJobGuard guard(hooks.SetBusy);
         QCoreApplication::processEvents();
-        Run(parent, vorn, {folder, selectedEntries}, target, dialog.Options(), hooks);
+        Run(parent, vorn, {folder, selectedEntries}, target, dialog.Options(), hooks,
+            dialog.ConvertImagesToPng() ? hooks.PngConversion : nullptr);
     }
     ShowStatus(hooks, QString());
     if (hooks.SetLastExtractDir)

@@ -14,6 +14,7 @@
 #include <functional>
 #include <vector>
 
+class IFileConverter;
 class QWidget;
 class TfrmExtractDialog;
 class TfrmFailureReport;
@@ -31,6 +32,7 @@ struct TExtractHooks {
     // Shows the report of a run with more than one failure; none: not shown.
     std::function<void(TfrmFailureReport &)> ShowFailureReport;
     QEventLoop::ProcessEventsFlags Events = QEventLoop::AllEvents; // what runs while the job works
+    const IFileConverter *PngConversion = nullptr;           // used when the dialog asks for PNG
 };
 
 // The Extract command. `selectedEntries` are the selected list rows whose

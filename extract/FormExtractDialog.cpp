@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeView>
@@ -59,6 +60,13 @@ void TfrmExtractDialog::CreateControls()
 
     chkUseFolderNames = new QCheckBox(QStringLiteral("Use folder names"), this);
     chkUseFolderNames->setChecked(true);
+    chkConvertToPng = new QCheckBox(QStringLiteral("Convert images to PNG"), this);
+    chkConvertToPng->setToolTip(QStringLiteral(
+        "Bitmaps and textures are written as name.png instead of the original (grass.raw becomes "
+        "grass.raw.png); existing files are asked about as usual. An image that does not decode is "
+        "written unchanged."));
+    auto *pngNote = new QLabel(QStringLiteral("(x.raw.png instead of x.raw)"), this);
+    pngNote->setIndent(20);
 
     Button1 = new QPushButton(QStringLiteral("&Extract"), this);
     Button2 = new QPushButton(QStringLiteral("&Cancel"), this);
@@ -77,6 +85,8 @@ void TfrmExtractDialog::CreateControls()
     right->addWidget(cbxPath);
     right->addWidget(GroupBox1);
     right->addWidget(chkUseFolderNames);
+    right->addWidget(chkConvertToPng);
+    right->addWidget(pngNote);
     right->addStretch();
     right->addLayout(buttons);
     auto *layout = new QHBoxLayout(this);
@@ -149,6 +159,7 @@ void TfrmExtractDialog::Button1Click()
     m_Path = cbxPath->currentText();
     m_Options.FolderMode = chkUseFolderNames->isChecked() ? fnFullPath : fnNone;
     m_Options.OverwriteMode = owAsk;
+    m_ConvertImagesToPng = chkConvertToPng->isChecked();
     m_Options.FileSelection = rbnExtractSelected->isChecked() ? esSelected
                               : rbnCurrentDir->isChecked()    ? esCurrentDir
                                                               : esAll;

@@ -1,7 +1,7 @@
 #pragma once
 // The target dialog of the Extract command: the folder to extract to (a
-// folder tree and an editable path), which entries, and whether the archive's
-// folder names are rebuilt. Made once at program start and reused, so the
+// folder tree and an editable path), which entries, whether the archive's
+// folder names are rebuilt and whether images are converted to PNG. Made once at program start and reused, so the
 // path and the check box keep what the user left in them.
 
 #include "engines/ExtractTypes.h"
@@ -35,6 +35,7 @@ public:
     // Valid after the dialog ended with OK.
     const QString &Path() const { return m_Path; }
     const TExtractOptions &Options() const { return m_Options; }
+    bool ConvertImagesToPng() const { return m_ConvertImagesToPng; }
 
     QTreeView *ShellTree = nullptr;
     QFileSystemModel *ShellModel = nullptr;
@@ -44,6 +45,7 @@ public:
     QRadioButton *rbnCurrentDir = nullptr;
     QRadioButton *rbnExtractSelected = nullptr;
     QCheckBox *chkUseFolderNames = nullptr;
+    QCheckBox *chkConvertToPng = nullptr; // unchecked at creation
     QPushButton *Button1 = nullptr;
     QPushButton *Button2 = nullptr;
 
@@ -62,4 +64,5 @@ private:
     QString m_Path;
     QString m_RequestedFolder;
     TExtractOptions m_Options;
+    bool m_ConvertImagesToPng = false;
 };

@@ -1,6 +1,7 @@
 // Example format plug-in for VornViewer: claims ".wav" files and shows their
-// sound format in a small window of its own. Files that are not RIFF/WAVE are
-// declined, so the program shows them in its own text or hex viewer.
+// sound format in a small window of its own, and in the main window's
+// preview pane. Files that are not RIFF/WAVE are declined, so the program
+// shows them in its own text or hex viewer.
 
 #include "plugins-example/WaveHeader.h"
 #include "viewers/PluginContract.h"
@@ -33,6 +34,21 @@ QString Duration(double seconds)
         .arg(int((seconds - whole) * 1000), 3, 10, QLatin1Char('0'));
 }
 
+// Fills `widget` with one row per property of the sound.
+void AddWaveRows(QWidget *widget, const TWaveHeader &header)
+{
+    auto *layout = new QFormLayout(widget);
+    const auto addRow = [&](const char *label, const QString &value) {
+        layout->addRow(QString::fromLatin1(label), new QLabel(value, widget));
+    };
+    addRow("Format:", FormatName(header.formatTag));
+    addRow("Channels:", QString::number(header.channels));
+    addRow("Sample rate:", QString::fromLatin1("%1 Hz").arg(header.sampleRate));
+    addRow("Bits per sample:", QString::number(header.bitsPerSample));
+    addRow("Sound data:", QString::fromLatin1("%1 bytes").arg(header.dataSize));
+    addRow("Length:", Duration(header.Seconds()));
+}
+
 void ShowWaveWindow(const char *fileName, const TWaveHeader &header)
 {
     // Plain Qt widgets, no classes of our own: the window needs no code from
@@ -41,16 +57,7 @@ void ShowWaveWindow(const char *fileName, const TWaveHeader &header)
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setAttribute(Qt::WA_QuitOnClose, false);
     window->setWindowTitle(QString::fromLatin1(fileName) + QString::fromLatin1(" - Wave Info"));
-    auto *layout = new QFormLayout(window);
-    const auto addRow = [&](const char *label, const QString &value) {
-        layout->addRow(QString::fromLatin1(label), new QLabel(value, window));
-    };
-    addRow("Format:", FormatName(header.formatTag));
-    addRow("Channels:", QString::number(header.channels));
-    addRow("Sample rate:", QString::fromLatin1("%1 Hz").arg(header.sampleRate));
-    addRow("Bits per sample:", QString::number(header.bitsPerSample));
-    addRow("Sound data:", QString::fromLatin1("%1 bytes").arg(header.dataSize));
-    addRow("Length:", Duration(header.Seconds()));
+    AddWaveRows(window, header);
     window->show();
 }
 
@@ -69,6 +76,18 @@ VV_PLUGIN_EXPORT int32_t VV_PLUGIN_CALL InternalView(const char *fileName, const
     // Everything needed is copied into the window; the bytes are not used
     // after this call.
     ShowWaveWindow(fileName, *header);
+    return 1;
+}
+
+// The preview pane: the same rows inside the container the program gives;
+// the container (and the rows with it) is the program's to delete.
+VV_PLUGIN_EXPORT int32_t VV_PLUGIN_CALL RenderPreview(const char *, const void *data, int32_t size,
+                                                      void *parentWidget)
+{
+    const auto header = ReadWaveHeader(static_cast<const uint8_t *>(data), size);
+    if (!header || !parentWidget)
+        return 0; // the pane shows the description and the bytes in hex
+    AddWaveRows(static_cast<QWidget *>(parentWidget), *header);
     return 1;
 }
 

@@ -1,11 +1,12 @@
-// vorntool x ARCHIVE [-o DIR] [--flat] [-y | -n | --older] [PATH ...]
+// vorntool x ARCHIVE [-o DIR] [--flat] [-y | -n | --older] [--png] [PATH ...]
 // Writes the whole archive, or the named files and folders ("/"-separated
 // paths), below DIR (default: the current folder), rebuilding the archive's
 // folders unless --flat is given. Existing files: -y replaces them all, -n
 // skips them all, --older replaces only older ones; otherwise each one is
 // asked about on the terminal and skipped when there is none. Each failed
 // file is reported on stderr and the run goes on; the exit code is 1 when
-// any failed.
+// any failed. --png writes bitmaps and textures as name.png instead of the
+// original (only in the build with Qt).
 
 #include "tools/VornToolExtract.h"
 
@@ -15,6 +16,9 @@
 #include "engines/ExtractEngine.h"
 #include "tools/TerminalProgress.h"
 #include "tools/VornToolCommands.h"
+#ifdef VV_WITH_PNG
+#include "viewers/PngConversion.h"
+#endif
 
 #include <cstdint>
 #include <cstdio>
@@ -28,6 +32,7 @@ struct TExtractArguments {
     std::string target = ".";
     TExtractOptions options{fnFullPath, owAsk, esAll};
     std::vector<std::string> paths;
+    bool png = false;
 };
 
 void SetOverwriteMode(TExtractArguments &parsed, TOverwriteMode mode, bool &modeGiven)
@@ -41,7 +46,7 @@ void SetOverwriteMode(TExtractArguments &parsed, TOverwriteMode mode, bool &mode
 TExtractArguments ParseArguments(const std::vector<std::string> &arguments)
 {
     if (arguments.empty())
-        throw Exception("usage: vorntool x ARCHIVE [-o DIR] [--flat] [-y | -n | --older] [PATH ...]");
+        throw Exception("usage: vorntool x ARCHIVE [-o DIR] [--flat] [-y | -n | --older] [--png] [PATH ...]");
     TExtractArguments parsed;
     parsed.archive = arguments[0];
     bool modeGiven = false;
@@ -56,6 +61,8 @@ TExtractArguments ParseArguments(const std::vector<std::string> &arguments)
             if (++i == arguments.size())
                 throw Exception("-o needs a folder");
             parsed.target = arguments[i];
+        } else if (word == "--png") {
+            parsed.png = true;
         } else if (word == "--flat") {
             parsed.options.FolderMode = fnNone;
         } else if (word == "-y") {
@@ -159,6 +166,10 @@ TOverwriteAnswer TTerminalQuestion::AskOverwrite(const TOverwriteQuestion &quest
 int RunExtractCommand(const std::vector<std::string> &arguments)
 {
     const TExtractArguments parsed = ParseArguments(arguments);
+#ifndef VV_WITH_PNG
+    if (parsed.png)
+        throw Exception("--png is not available in this build");
+#endif
     const TVornFile vorn(parsed.archive);
     bool missing = false;
     TExtractSelection selection;
@@ -180,6 +191,11 @@ int RunExtractCommand(const std::vector<std::string> &arguments)
     TStderrReport report(progress);
     TExtractEngine engine(vorn, std::move(selection), question, report);
     engine.SetJob(job);
+#ifdef VV_WITH_PNG
+    const TPngConversion pngConversion;
+    if (parsed.png)
+        engine.SetConverter(&pngConversion);
+#endif
     const TExtractResult result = engine.ExtractEntries(parsed.target, parsed.options);
     return result.Failed > 0 || missing ? 1 : 0;
 }
@@ -187,6 +203,6 @@ int RunExtractCommand(const std::vector<std::string> &arguments)
 // The dispatcher passes any number of words: this command checks them itself.
 TToolCommand ExtractCommand()
 {
-    return {"x", "ARCHIVE [-o DIR] [--flat] [-y|-n|--older] [PATH ...]",
+    return {"x", "ARCHIVE [-o DIR] [--flat] [-y|-n|--older] [--png] [PATH ...]",
             "extract the archive or the named entries", SIZE_MAX, RunExtract};
 }

@@ -27,7 +27,7 @@ private:
 // The answer a typed reply stands for; empty for anything else.
 std::optional<TOverwriteAnswer> ParseOverwriteReply(const std::string &reply);
 
-// vorntool x ARCHIVE [-o DIR] [--flat] [-y | -n | --older] [PATH ...]
+// vorntool x ARCHIVE [-o DIR] [--flat] [-y | -n | --older] [--png] [PATH ...]
 // `arguments` are the words after "x". Returns 0, or 1 when a file failed or
 // a PATH names no entry; raises Exception for wrong arguments or an archive
 // that can't be opened.

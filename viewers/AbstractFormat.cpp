@@ -14,3 +14,8 @@ QString TAbstractFormat::FormatDescription(const QString &)
 {
     return QStringLiteral("Unknown");
 }
+
+bool TAbstractFormat::RenderPreview(const QString &, const TFileBuffer &, QWidget *)
+{
+    return false;
+}

@@ -34,4 +34,8 @@ public:
     virtual bool CanViewFormat(const QString &extension);
     virtual int IconIndex(const QString &extension);
     virtual QString FormatDescription(const QString &extension);
+    // Shows the file inside `parent`, a container of the preview pane, by
+    // adding widgets to it; false when the format can't (the default). The
+    // buffer stays the caller's.
+    virtual bool RenderPreview(const QString &fileName, const TFileBuffer &buffer, QWidget *parent);
 };

@@ -53,6 +53,7 @@ TAbstractFormatPlugin::TAbstractFormatPlugin(const QString &libraryPath)
     m_canViewFormat = Resolve<TPluginCanViewFormat>(*LibraryHandle, "CanViewFormat");
     m_iconIndex = Resolve<TPluginIconIndex>(*LibraryHandle, "IconIndex");
     m_formatDescription = Resolve<TPluginFormatDescription>(*LibraryHandle, "FormatDescription");
+    m_renderPreview = Resolve<TPluginRenderPreview>(*LibraryHandle, "RenderPreview");
 }
 
 TDeclinedBuffer TAbstractFormatPlugin::InternalView(const QString &fileName, TFileBuffer buffer,
@@ -92,6 +93,16 @@ QString TAbstractFormatPlugin::FormatDescription(const QString &extension)
         return QStringLiteral("Unknown");
     const char *description = m_formatDescription(EncodeWindows1252(extension).constData());
     return description ? DecodeWindows1252(QByteArrayView(description)) : QString();
+}
+
+bool TAbstractFormatPlugin::RenderPreview(const QString &fileName, const TFileBuffer &buffer, QWidget *parent)
+{
+    if (!m_renderPreview || buffer.size() > uint32_t(std::numeric_limits<int32_t>::max()))
+        return false;
+    static const uint8_t noBytes = 0;
+    const void *data = buffer.data() ? buffer.data() : &noBytes;
+    const QByteArray name = EncodeWindows1252(fileName);
+    return LowByteSet(m_renderPreview(name.constData(), data, int32_t(buffer.size()), parent));
 }
 
 QString PluginFolder()

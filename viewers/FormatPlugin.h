@@ -22,6 +22,8 @@ public:
     bool CanViewFormat(const QString &extension) override;
     int IconIndex(const QString &extension) override;
     QString FormatDescription(const QString &extension) override;
+    // Forwards to the optional export "RenderPreview".
+    bool RenderPreview(const QString &fileName, const TFileBuffer &buffer, QWidget *parent) override;
 
 private:
     struct TUnloader {
@@ -33,6 +35,7 @@ private:
     TPluginCanViewFormat m_canViewFormat = nullptr;
     TPluginIconIndex m_iconIndex = nullptr;
     TPluginFormatDescription m_formatDescription = nullptr;
+    TPluginRenderPreview m_renderPreview = nullptr;
 };
 
 // The plug-in folder: "plugins/" beside the executable.

@@ -18,6 +18,7 @@ void ShowImageWindow(const QImage &picture, const QString &fileName, QWidget *ma
 {
     auto window = std::make_unique<TForm1>(mainWindow);
     window->SetPicture(picture);
+    window->SetSourceName(fileName);
     window->setWindowTitle(fileName + QStringLiteral(" - Image Viewer"));
     CentreOver(window.get(), mainWindow);
     window->show();

@@ -1,11 +1,16 @@
 #include "viewers/ImageFormatForm.h"
 
+#include "viewers/PngWriter.h"
+
+#include <QAction>
 #include <QBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QScrollArea>
 #include <algorithm>
+#include <exception>
 
 namespace {
 
@@ -45,6 +50,31 @@ void TForm1::FormCreate()
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(ScrollBox1);
+
+    auto *savePng = new QAction(QStringLiteral("Save as PNG..."), this);
+    savePng->setObjectName(QStringLiteral("actSavePng"));
+    savePng->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    savePng->setShortcutContext(Qt::WindowShortcut);
+    connect(savePng, &QAction::triggered, this, &TForm1::SaveAsPngClick);
+    addAction(savePng);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void TForm1::SaveAsPngClick()
+{
+    const QString path = TPngWriter::AskFileName(this, TPngWriter::PngFileName(m_sourceName));
+    if (path.isEmpty())
+        return;
+    try {
+        SaveAsPng(path);
+    } catch (const std::exception &error) {
+        QMessageBox::critical(this, QStringLiteral("VornViewer"), QString::fromStdString(error.what()));
+    }
+}
+
+void TForm1::SaveAsPng(const QString &path) const
+{
+    TPngWriter::Save(m_picture, path);
 }
 
 QSize TForm1::ClientSizeFor(const QSize &pictureSize)

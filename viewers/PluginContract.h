@@ -6,6 +6,18 @@
  *   IconIndex          optional  picture index of the file list for an extension
  *   FormatDescription  optional  type text for an extension
  *
+ * and one optional export for the main window's preview pane:
+ *
+ *   RenderPreview      optional  show a file inside the pane; nonzero = shown
+ *
+ * RenderPreview gets the file's name, bytes and size like InternalView, and
+ * the pane's empty container widget (a QWidget *, passed as void *): the
+ * plug-in adds its own child widgets (and a layout, if it likes) to it. The
+ * container is deleted, with everything in it, when the pane shows something
+ * else. The bytes are valid only during the call: copy what you keep. Zero
+ * makes the pane show the format's description and the bytes in hex, as it
+ * does for plug-ins without this export.
+ *
  * Only the lowest byte of a Boolean result is tested. Strings are
  * zero-terminated Windows-1252; those the program passes are valid only during
  * the call, the one FormatDescription returns is copied at once and never
@@ -42,6 +54,8 @@ typedef int32_t(VV_PLUGIN_CALL *TPluginInternalView)(const char *fileName, const
 typedef int32_t(VV_PLUGIN_CALL *TPluginCanViewFormat)(const char *extension);
 typedef int32_t(VV_PLUGIN_CALL *TPluginIconIndex)(const char *extension);
 typedef const char *(VV_PLUGIN_CALL *TPluginFormatDescription)(const char *extension);
+typedef int32_t(VV_PLUGIN_CALL *TPluginRenderPreview)(const char *fileName, const void *data, int32_t size,
+                                                      void *parentWidget);
 
 #ifdef __cplusplus
 }

@@ -3,6 +3,7 @@
 #include "tests/engines/ExtractTestSupport.h"
 
 #include "archive/vmFunctions.h"
+#include "tests/support/DemoContent.h"
 #include "tools/VornToolExtract.h"
 
 #include <gtest/gtest.h>
@@ -117,6 +118,26 @@ TEST_F(VornToolExtract, AFailedFileIsReportedAndGivesExitCodeOne)
     EXPECT_NE(errors.find("Can't extract: " + (out / "bad.txt").string() + "\nError: CRC-32 differs from header"),
               std::string::npos);
 }
+
+#ifdef VV_WITH_PNG
+TEST_F(VornToolExtract, PngWritesImagesAsPngUnderTheOverwriteFlags)
+{
+    VornWriter writer;
+    writer.addFile(0, FileSpec{.name = "t.raw", .data = MakeRawTexture(2, 1, {1, 2, 3, 4, 5, 6, 7, 8}), .time = entryTime});
+    writer.addFile(0, TextFile("notes.txt", "text", entryTime));
+    archive = (scratch.path() / "images.vmres").string();
+    BuildArchive(writer, archive);
+    WriteText(out / "t.raw.png", "old");
+
+    EXPECT_EQ(Run({"-o", out.string(), "--png", "-n"}), 0);
+    EXPECT_EQ(FilesBelow(out), (Files{{"notes.txt", "text"}, {"t.raw.png", "old"}}));
+    EXPECT_EQ(Run({"-o", out.string(), "--png", "-y"}), 0);
+    const Files written = FilesBelow(out);
+    ASSERT_EQ(written.size(), 2u); // the texture itself is not written
+    EXPECT_EQ(written.at("t.raw.png").substr(0, 4), "\x89PNG");
+    EXPECT_EQ(ModificationTime(out / "t.raw.png"), entryUnixTime);
+}
+#endif
 
 TEST_F(VornToolExtract, WrongArgumentsAreRefused)
 {

@@ -210,6 +210,30 @@ TEST_F(ExtractCommand, ARunSetsBusyShowsStatusAndRemembersTheFolder)
     EXPECT_FALSE(ExtractionRunning());
 }
 
+// Stands in for the PNG conversion: claims every ".txt" file.
+class TRenamer : public IFileConverter {
+public:
+    bool Claims(const std::string &name) const override { return name.ends_with(".txt"); }
+    std::string ConvertedName(const std::string &name) const override { return name + ".png"; }
+    std::optional<TFileBuffer> Convert(const std::string &, const TFileBuffer &) const override
+    {
+        return TFileBuffer(0);
+    }
+};
+
+TEST_F(ExtractCommand, ConvertImagesToPngIsOffUntilChecked)
+{
+    const TRenamer renamer;
+    hooks.PngConversion = &renamer;
+    EXPECT_FALSE(dialog.chkConvertToPng->isChecked());
+    ASSERT_TRUE(RunExtraction(nullptr, dialog, *vorn, aOffset, {xOffset}, hooks));
+    EXPECT_EQ(FilesBelow(target), (std::map<std::string, std::string>{{"a/x.txt", "x"}}));
+
+    dialog.chkConvertToPng->setChecked(true);
+    ASSERT_TRUE(RunExtraction(nullptr, dialog, *vorn, aOffset, {xOffset}, hooks));
+    EXPECT_EQ(FilesBelow(target), (std::map<std::string, std::string>{{"a/x.txt", "x"}, {"a/x.txt.png", ""}}));
+}
+
 TEST_F(ExtractCommand, PreselectionAndCancel)
 {
     confirm = false;

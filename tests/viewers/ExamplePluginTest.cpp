@@ -5,6 +5,7 @@
 #include "viewers/ViewHandler.h"
 
 #include <QFile>
+#include <QLabel>
 #include <QTemporaryDir>
 
 namespace {
@@ -68,6 +69,22 @@ TEST_F(ExamplePlugin, ShowsWaveFilesAndDeclinesOthers)
     EXPECT_EQ(ViewFile(MakeBuffer(QByteArray("\0\1 not a wave", 13)), QStringLiteral("odd.wav"),
                        mainWindow.get()),
               TViewer::Hex);
+}
+
+TEST_F(ExamplePlugin, FillsThePreviewPaneWithTheSameRows)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VV_EXAMPLE_PLUGIN), folder.filePath(QStringLiteral("wavinfo.so"))));
+    ASSERT_EQ(LoadPlugins(folder.path()), 1);
+    TAbstractFormat *format = FindClaimingFormat(QStringLiteral(".wav"));
+    ASSERT_TRUE(format);
+    QWidget container;
+    ASSERT_TRUE(format->RenderPreview(QStringLiteral("boom.wav"), MakeBuffer(WaveFile()), &container));
+    QStringList texts;
+    for (const QLabel *label : container.findChildren<QLabel *>())
+        texts << label->text();
+    EXPECT_TRUE(texts.contains(QStringLiteral("8000 Hz"))) << texts.join(u'|').toStdString();
+    EXPECT_FALSE(format->RenderPreview(QStringLiteral("odd.wav"), MakeBuffer("not a wave"), &container));
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 //   4 decline   claims ".dec" and declines every file
 //   5 bmp       claims ".bmp" as "Plug-in Bitmap", picture 13
 //   6 noview    a library without InternalView
+//   7 preview   claims ".pvw" as "Preview Kind" and renders it into the
+//               preview pane (the optional fifth export)
 // Booleans are answered with junk in the upper bytes, since only the lowest
 // byte counts. The Test* exports let the tests see what the plug-in was given.
 
@@ -45,6 +47,11 @@ constexpr int32_t kIcon = 5;
 const char *const kClaim = ".bmp";
 const char *const kDescription = "Plug-in Bitmap";
 constexpr int32_t kIcon = 13;
+#elif VVTEST_KIND == 7
+const char *const kClaim = ".pvw";
+const char *const kDescription = "Preview Kind";
+constexpr int32_t kIcon = 12;
+void *g_lastPreviewParent = nullptr;
 #endif
 
 } // namespace
@@ -63,7 +70,7 @@ VV_PLUGIN_EXPORT int32_t VV_PLUGIN_CALL InternalView(const char *fileName, const
 }
 #endif
 
-#if VVTEST_KIND >= 2 && VVTEST_KIND <= 5
+#if VVTEST_KIND >= 2 && VVTEST_KIND != 6
 VV_PLUGIN_EXPORT int32_t VV_PLUGIN_CALL CanViewFormat(const char *extension)
 {
     g_lastExtension = extension ? extension : "<null>";
@@ -78,6 +85,21 @@ VV_PLUGIN_EXPORT int32_t VV_PLUGIN_CALL IconIndex(const char *)
 VV_PLUGIN_EXPORT const char *VV_PLUGIN_CALL FormatDescription(const char *)
 {
     return kDescription;
+}
+#endif
+
+#if VVTEST_KIND == 7
+// Renders nothing visible (the library has no Qt): it records the container
+// it was given, which the test compares with the pane's.
+VV_PLUGIN_EXPORT int32_t VV_PLUGIN_CALL RenderPreview(const char *, const void *, int32_t, void *parentWidget)
+{
+    g_lastPreviewParent = parentWidget;
+    return kTrue;
+}
+
+VV_PLUGIN_EXPORT void *TestLastPreviewParent()
+{
+    return g_lastPreviewParent;
 }
 #endif
 

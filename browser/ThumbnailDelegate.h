@@ -1,0 +1,20 @@
+#pragma once
+// TThumbnailDelegate: draws one item of the "Thumbnails" view style: the
+// picture of a bitmap or texture (its type picture until the thumbnail is
+// ready), or the type picture of any other row, with the name below.
+
+#include <QStyledItemDelegate>
+
+class TThumbnailCache;
+
+class TThumbnailDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    TThumbnailDelegate(TThumbnailCache &cache, QObject *parent = nullptr);
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+private:
+    TThumbnailCache &m_cache;
+};
