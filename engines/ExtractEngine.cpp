@@ -6,6 +6,8 @@
 #include "engines/StagingFolder.h"
 #include "engines/TargetWriter.h"
 
+#include <cstring>
+
 std::string ExtractFailureText(const TExtractFailure &failure)
 {
     return "Can't extract: " + failure.Path + "\nError: " + failure.Message;
@@ -166,12 +168,34 @@ void TExtractEngine::ExtractFileOrReport(TRun &run, const TPlanStep &step, ptrdi
     }
 }
 
+// All bytes of a prepared file in memory, however it was prepared.
+static TFileBuffer WholeFile(TPreparedFile &file, uint32_t size)
+{
+    if (!file.Staged && !file.Stream)
+        return std::move(file.Data);
+    TFileBuffer bytes(size);
+    uint32_t filled = 0;
+    const TPieceSink sink = [&](const uint8_t *data, size_t length) {
+        if (length > size - filled)
+            throw Exception("Size missmatch.");
+        std::memcpy(bytes.data() + filled, data, length);
+        filled += uint32_t(length);
+    };
+    if (file.Staged)
+        file.Staged->ReadBack(sink);
+    else
+        file.Stream(sink);
+    if (filled != size)
+        throw Exception("Size missmatch.");
+    return bytes;
+}
+
 void TExtractEngine::ExtractConverted(TRun &run, const TPlanStep &step, ptrdiff_t job, const std::string &folder)
 {
     // The name on disk depends on whether the data converts, so the file is
     // decoded before the overwrite question.
     TPreparedFile file = run.prefetcher.Take(size_t(job));
-    const TFileBuffer bytes = file.Staged ? file.Staged->ReadBack() : std::move(file.Data);
+    const TFileBuffer bytes = WholeFile(file, m_Vorn.GetSize(step.Entry));
     const std::optional<TFileBuffer> converted = m_Converter->Convert(step.Name, bytes);
     const std::string name = converted ? m_Converter->ConvertedName(step.Name) : step.Name;
     if (SettleOverwrite(run, folder, name, step.Entry) == TDecision::Skip) {
