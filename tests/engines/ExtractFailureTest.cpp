@@ -101,6 +101,21 @@ TEST(ExtractFailure, PathsTooLongFailPerFileInMemoryLinearInDepth)
     ASSERT_EQ(recorder.failures.size(), 1u);
     EXPECT_EQ(recorder.failures[0].Message, PathTooLongMessage);
     EXPECT_EQ(FilesBelow(scratch.path()).size(), 2u); // the archive and near.txt
+
+    // The limit itself: a full path of exactly MaxPathLength bytes is planned, one byte more is refused.
+    VornWriter flat;
+    flat.addFile(0, TextFile(std::string(100, 'a'), "fits"));
+    flat.addFile(0, TextFile(std::string(101, 'b'), "too long"));
+    const auto flatVorn = BuildArchive(flat, scratch.path() / "flat.vmres");
+    const std::string dir = '/' + std::string(MaxPathLength - 102, 'd'); // and its "/"
+    TExtractPlan plan;
+    plan.AddEntry(*flatVorn, dir, flatVorn->GetRootOffset(), fnFullPath);
+    std::vector<std::string> errors;
+    for (const TPlanStep &step : plan.Steps()) {
+        if (step.kind == TPlanStep::File)
+            errors.push_back(step.Error);
+    }
+    EXPECT_EQ(errors, (std::vector<std::string>{"", PathTooLongMessage}));
 }
 
 TEST(ExtractFailure, NothingIsWrittenThroughALinkedFolderInTheTarget)

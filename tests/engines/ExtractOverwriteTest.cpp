@@ -86,6 +86,13 @@ TEST_F(ExtractOverwrite, OnlyOlderAppliesToThisFileAndTheRest)
     EXPECT_EQ(Content("f1.txt"), "old");
     EXPECT_EQ(Content("f2.txt"), "new f2.txt");
     EXPECT_EQ(Content("f3.txt"), "old");
+
+    // A file whose time can't be read (a link to nothing) is replaced, not written through.
+    fs::remove(target / "f1.txt");
+    fs::create_symlink(scratch.path() / "missing", target / "f1.txt");
+    Run(owOnlyOlder);
+    EXPECT_EQ(Content("f1.txt"), "new f1.txt");
+    EXPECT_FALSE(fs::exists(scratch.path() / "missing"));
 }
 
 TEST_F(ExtractOverwrite, OnlyOlderSkipsFilesAnEarlierRunWrote)

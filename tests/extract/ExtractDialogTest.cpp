@@ -72,6 +72,15 @@ TEST(FormExtractDialog, EnterInThePathBoxConfirmsWhatTheControlsShow)
     EXPECT_EQ(dialog.Options().OverwriteMode, owAsk);
     EXPECT_EQ(dialog.Options().FileSelection, esCurrentDir);
     EXPECT_EQ(dialog.cbxPath->count(), 0); // the list stays empty
+
+    // The keypad's Enter confirms like Return, from any control, even the focused Cancel button.
+    TfrmExtractDialog keypad;
+    keypad.show();
+    keypad.cbxPath->setEditText(QStringLiteral("/keypad/path"));
+    keypad.Button2->setFocus();
+    QTest::keyClick(keypad.Button2, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(keypad.result(), QDialog::Accepted);
+    EXPECT_EQ(keypad.Path(), QStringLiteral("/keypad/path"));
 }
 
 TEST(FormExtractDialog, TheTreeFollowsTheFolderAndFillsThePath)

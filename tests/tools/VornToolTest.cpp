@@ -260,7 +260,8 @@ TEST(VornToolTest, FailuresAndExitCodes)
         EXPECT_EQ(run.out, "");
     }
     for (const std::vector<std::string> &usage :
-         {std::vector<std::string>{}, {"frobnicate", path}, {"ls"}, {"cat", path}, {"info", path, "extra"}}) {
+         {std::vector<std::string>{}, {"frobnicate", path}, {"ls"}, {"ls", path, path}, {"cat", path},
+          {"info", path, "extra"}}) {
         const ToolRun run = Vorntool(usage);
         EXPECT_EQ(run.exitCode, 2);
         EXPECT_EQ(run.err.rfind("usage: vorntool", 0), 0u);
