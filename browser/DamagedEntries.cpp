@@ -1,13 +1,13 @@
 #include "browser/DamagedEntries.h"
 
+#include <algorithm>
+
 void TDamagedEntries::Set(const TVornFile *vorn, const std::vector<TDamagedEntry> &damaged)
 {
     auto &entries = m_Entries[vorn];
     entries.clear();
     for (const TDamagedEntry &entry : damaged)
         entries.emplace(entry.Entry, entry.Reason);
-    if (entries.empty())
-        m_Entries.erase(vorn);
 }
 
 void TDamagedEntries::Forget(const TVornFile *vorn)
@@ -26,5 +26,17 @@ const std::string *TDamagedEntries::Find(const TVornFile *vorn, TEntryOffset ent
 
 bool TDamagedEntries::Any(const TVornFile *vorn) const
 {
-    return m_Entries.count(vorn) > 0;
+    const auto archive = m_Entries.find(vorn);
+    return archive != m_Entries.end() && !archive->second.empty();
+}
+
+std::vector<TEntryOffset> TDamagedEntries::Entries(const TVornFile *vorn) const
+{
+    std::vector<TEntryOffset> entries;
+    const auto archive = m_Entries.find(vorn);
+    if (archive != m_Entries.end())
+        for (const auto &[entry, reason] : archive->second)
+            entries.push_back(entry);
+    std::sort(entries.begin(), entries.end());
+    return entries;
 }

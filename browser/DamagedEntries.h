@@ -19,7 +19,12 @@ public:
     void ForgetAll() { m_Entries.clear(); }
     // The reason the entry is damaged; nullptr when it is not marked.
     const std::string *Find(const TVornFile *vorn, TEntryOffset entry) const;
+    // Whether the test found anything damaged in the archive.
     bool Any(const TVornFile *vorn) const;
+    // Whether the archive was tested since it was opened, damaged or not.
+    bool Tested(const TVornFile *vorn) const { return m_Entries.count(vorn) > 0; }
+    // The archive's damaged entries, sorted.
+    std::vector<TEntryOffset> Entries(const TVornFile *vorn) const;
 
 private:
     std::unordered_map<const TVornFile *, std::unordered_map<TEntryOffset, std::string>> m_Entries;

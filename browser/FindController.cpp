@@ -9,6 +9,7 @@
 #include "browser/FormMain.h"
 #include "browser/GenFunctions.h"
 #include "browser/SearchResultModel.h"
+#include "browser/TestArchiveActions.h"
 #include "browser/UiSeam.h"
 #include "engines/AnsiFold.h"
 #include "engines/ContentSearch.h"
@@ -56,6 +57,11 @@ std::string ExtensionKey(std::string_view name)
 QString CountText(size_t count)
 {
     return count == 1 ? QStringLiteral("1 found") : QStringLiteral("%1 found").arg(count);
+}
+
+QString ArchiveName(const TVornFile &vorn)
+{
+    return FileNamePart(PathFromLocal(vorn.FileName()));
 }
 
 } // namespace
@@ -180,9 +186,7 @@ std::vector<TFindController::TScopeArchive> TFindController::ScopeArchives(TFind
 void TFindController::Search(const TFindCriteria &criteria, TFindScope scope)
 {
     try {
-        TNameSearch check(criteria);
-        if (criteria.HasContent())
-            TContentPattern(criteria.ContentMode, criteria.Content, criteria.IgnoreCase);
+        criteria.Validate();
     } catch (const Exception &error) {
         m_Bar->ShowError(QString::fromUtf8(error.what()));
         return;
@@ -200,9 +204,12 @@ void TFindController::Search(const TFindCriteria &criteria, TFindScope scope)
     }
     const bool narrow = m_LastCompleted && m_Showing && scope == m_Scope && current == m_LastArchives
                         && scope != TFindScope::CurrentFolder && criteria.Narrows(m_Criteria)
-                        && m_Results->Rows().size() * 4 < indexed;
+                        && m_Results->Rows().size() * 4 < indexed && !criteria.Damaged;
     std::vector<TScopeArchive> archives = ScopeArchives(scope, narrow);
     CancelSearch();
+    m_Untested.clear();
+    if (criteria.Damaged)
+        TakeDamagedMarks(archives);
     m_Criteria = criteria;
     m_Scope = scope;
     m_LastArchives = current;
@@ -239,13 +246,50 @@ void TFindController::NarrowHere(const TFindCriteria &criteria, const std::vecto
     });
     for (uint32_t k = 0; k < archives.size(); ++k) {
         const TNameIndex &index = IndexFor(*archives[k].Vorn);
-        m_Results->AddArchive(index, FileNamePart(PathFromLocal(index.Vorn().FileName())));
+        m_Results->AddArchive(index, ArchiveName(index.Vorn()));
         search.Run(index, archives[k].Candidates,
                    [&](const std::vector<uint32_t> &items) { m_Results->AppendRows(k, items); });
     }
     m_LastCompleted = true;
-    m_Bar->ShowStatus(CountText(m_Results->Rows().size()));
+    m_Bar->ShowStatus(StatusText(0));
     emit searchFinished();
+}
+
+void TFindController::TakeDamagedMarks(std::vector<TScopeArchive> &archives)
+{
+    // The marks are copied: the search thread must not read what a test
+    // running meanwhile would change.
+    const TDamagedEntries &marks = m_Main.TestArchive()->Damaged();
+    for (TScopeArchive &archive : archives) {
+        archive.DamagedOnly = true;
+        archive.Damaged = marks.Entries(archive.Vorn);
+        if (!marks.Tested(archive.Vorn))
+            m_Untested << ArchiveName(*archive.Vorn);
+    }
+}
+
+std::vector<uint32_t> TFindController::KeepDamaged(const TScopeArchive &archive, const TNameIndex &index,
+                                                   const std::vector<uint32_t> &items)
+{
+    if (!archive.DamagedOnly)
+        return items;
+    std::vector<uint32_t> kept;
+    for (const uint32_t item : items)
+        if (std::binary_search(archive.Damaged.begin(), archive.Damaged.end(), index.Item(item).Entry))
+            kept.push_back(item);
+    return kept;
+}
+
+QString TFindController::StatusText(size_t failures) const
+{
+    QString text = CountText(m_Results->Rows().size());
+    if (failures > 0)
+        text += QStringLiteral(", %1 could not be searched").arg(failures);
+    // Testing reads every byte of an archive, which a search does not start
+    // on its own; the user is told which archives the answer leaves out.
+    if (!m_Untested.isEmpty())
+        text += QStringLiteral("; not tested yet: %1 (run Test Archive first)").arg(m_Untested.join(QStringLiteral(", ")));
+    return text;
 }
 
 void TFindController::CancelSearch()
@@ -327,11 +371,14 @@ void TFindController::RunThread(uint64_t generation, TFindCriteria criteria, std
         std::vector<std::pair<uint32_t, uint32_t>> targetRows; // archive number, item
         for (uint32_t k = 0; k < archives.size() && !m_Cancel; ++k) {
             const TNameIndex &index = *indexes[k];
-            const QString name = FileNamePart(PathFromLocal(index.Vorn().FileName()));
+            const QString name = ArchiveName(index.Vorn());
             Post(generation, [this, &index, name] { m_Results->AddArchive(index, name); });
             for (const std::string &error : index.Errors())
                 failures.push_back({index.Vorn().FileName(), error});
-            const auto sink = [&](const std::vector<uint32_t> &items) {
+            const auto sink = [&](const std::vector<uint32_t> &found) {
+                const std::vector<uint32_t> items = KeepDamaged(archives[k], index, found);
+                if (items.empty())
+                    return;
                 if (!content) {
                     Post(generation, [this, k, items] { m_Results->AppendRows(k, items); });
                     return;
@@ -382,10 +429,9 @@ void TFindController::Finish(uint64_t, bool completed, std::vector<TFailure> fai
     m_Finished = true;
     m_LastCompleted = completed && failures.empty();
     m_ProgressTimer->stop();
-    QString text = CountText(m_Results->Rows().size());
+    const QString text = StatusText(failures.size());
     QString details;
     if (!failures.empty()) {
-        text += QStringLiteral(", %1 could not be searched").arg(failures.size());
         for (size_t i = 0; i < failures.size() && i < 30; ++i)
             details += AnsiToQString(failures[i].Path) + QStringLiteral(": ")
                        + QString::fromUtf8(failures[i].Message) + u'\n';

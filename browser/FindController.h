@@ -10,6 +10,7 @@
 
 #include <QObject>
 #include <QPoint>
+#include <QStringList>
 
 #include <functional>
 #include <string>
@@ -83,6 +84,8 @@ private:
         TEntryOffset Folder;                 // 0: the whole archive
         std::vector<uint32_t> Candidates;    // narrowing: the previous results only
         bool Narrowed = false;
+        bool DamagedOnly = false;            // keep only the entries below
+        std::vector<TEntryOffset> Damaged;   // sorted: the archive's last test found them damaged
     };
     struct TFailure {
         std::string Path;
@@ -92,6 +95,12 @@ private:
     void CreateWidgets();
     void OnTextEdited(const QString &text);
     std::vector<TScopeArchive> ScopeArchives(TFindScope scope, bool narrow) const;
+    // With the damaged criterion: each archive's damaged entries, and the
+    // names of the archives not tested yet in m_Untested.
+    void TakeDamagedMarks(std::vector<TScopeArchive> &archives);
+    static std::vector<uint32_t> KeepDamaged(const TScopeArchive &archive, const TNameIndex &index,
+                                             const std::vector<uint32_t> &items);
+    QString StatusText(size_t failures) const;
     void EnterResults();
     void NarrowHere(const TFindCriteria &criteria, const std::vector<TScopeArchive> &archives,
                     const std::map<std::string, std::string> &descriptions);
@@ -122,6 +131,7 @@ private:
     TFindScope m_Scope = TFindScope::AllArchives;
     bool m_LastCompleted = false;
     std::vector<const TVornFile *> m_LastArchives;
+    QStringList m_Untested; // archives of the last damaged search that were never tested
 
     std::thread m_Thread;
     std::atomic<bool> m_Cancel{false};

@@ -1,8 +1,6 @@
 #include "browser/FormFind.h"
 
 #include "archive/Exceptions.h"
-#include "engines/ContentPattern.h"
-#include "engines/NameSearch.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -116,6 +114,9 @@ QWidget *TfrmFind::CreateAttributeGroup()
     dates->addWidget(chkTo);
     dates->addWidget(dteTo);
     form->addRow(QStringLiteral("Modified:"), dates);
+    chkDamaged = new QCheckBox(QStringLiteral("Only files the last Test Archive found damaged"), group);
+    chkDamaged->setToolTip(QStringLiteral("An archive not tested since it was opened is named in the find bar"));
+    form->addRow(QStringLiteral("Damaged:"), chkDamaged);
     return group;
 }
 
@@ -165,6 +166,7 @@ void TfrmFind::SetCriteria(const TFindCriteria &criteria, TFindScope scope)
     chkTo->setChecked(criteria.ModifiedTo.has_value());
     if (criteria.ModifiedTo)
         dteTo->setDate(DateBase.addDays(qint64(*criteria.ModifiedTo)));
+    chkDamaged->setChecked(criteria.Damaged);
     cmbContentMode->setCurrentIndex(int(criteria.ContentMode));
     edtContent->setText(QString::fromStdString(criteria.Content));
     rbScopes[int(scope)]->setChecked(true);
@@ -190,6 +192,7 @@ TFindCriteria TfrmFind::Criteria() const
         criteria.ModifiedFrom = double(DateBase.daysTo(dteFrom->date()));
     if (chkTo->isChecked()) // the whole last day
         criteria.ModifiedTo = double(DateBase.daysTo(dteTo->date())) + 86399.0 / 86400.0;
+    criteria.Damaged = chkDamaged->isChecked();
     criteria.ContentMode = TContentMode(cmbContentMode->currentIndex());
     criteria.Content = edtContent->text().toStdString();
     return criteria;
@@ -206,10 +209,7 @@ TFindScope TfrmFind::Scope() const
 void TfrmFind::accept()
 {
     try {
-        const TFindCriteria criteria = Criteria();
-        TNameSearch check(criteria);
-        if (criteria.HasContent())
-            TContentPattern(criteria.ContentMode, criteria.Content, criteria.IgnoreCase);
+        Criteria().Validate();
     } catch (const Exception &error) {
         lblError->setText(QString::fromUtf8(error.what()));
         return;

@@ -42,6 +42,7 @@ public:
     QDateEdit *dteFrom = nullptr;
     QCheckBox *chkTo = nullptr;
     QDateEdit *dteTo = nullptr;
+    QCheckBox *chkDamaged = nullptr;
     QComboBox *cmbContentMode = nullptr;
     QLineEdit *edtContent = nullptr;
     QRadioButton *rbScopes[3] = {};

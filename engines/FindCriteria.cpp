@@ -1,6 +1,9 @@
 #include "engines/FindCriteria.h"
 
+#include "archive/Exceptions.h"
 #include "engines/AnsiFold.h"
+#include "engines/ContentPattern.h"
+#include "engines/NameMatcher.h"
 
 #include <algorithm>
 
@@ -13,7 +16,17 @@ TNameMode TFindCriteria::EffectiveNameMode() const
 
 bool TFindCriteria::FilesOnly() const
 {
-    return !Types.empty() || MinSize || MaxSize || Formats != 0 || HasContent();
+    return !Types.empty() || MinSize || MaxSize || Formats != 0 || HasContent() || Damaged;
+}
+
+void TFindCriteria::Validate() const
+{
+    const TNameMatcher name(Name, NameMode, IgnoreCase);
+    if (!HasContent())
+        return;
+    if (Damaged)
+        throw Exception("Damaged files can't be searched by content");
+    const TContentPattern content(ContentMode, Content, IgnoreCase);
 }
 
 bool TFindCriteria::Narrows(const TFindCriteria &previous) const
@@ -22,7 +35,8 @@ bool TFindCriteria::Narrows(const TFindCriteria &previous) const
                             && Types == previous.Types && MinSize == previous.MinSize
                             && MaxSize == previous.MaxSize && Formats == previous.Formats
                             && ModifiedFrom == previous.ModifiedFrom && ModifiedTo == previous.ModifiedTo
-                            && ContentMode == previous.ContentMode && Content == previous.Content;
+                            && ContentMode == previous.ContentMode && Content == previous.Content
+                            && Damaged == previous.Damaged;
     if (!sameOthers || EffectiveNameMode() != TNameMode::Substring)
         return false;
     if (previous.Name.empty())

@@ -36,6 +36,10 @@ struct TFindCriteria {
     uint8_t Formats = 0; // bit (1 << DATAFORMAT_x) per accepted storage format; 0: any
     std::optional<TDateTime> ModifiedFrom; // as the list shows the date
     std::optional<TDateTime> ModifiedTo;
+    // Only files found damaged: by the archive's last Test Archive in the
+    // window, by decoding them in `vorntool find`. Their data can't be read,
+    // so no content criterion goes with it.
+    bool Damaged = false;
 
     TContentMode ContentMode = TContentMode::None;
     std::string Content;
@@ -45,6 +49,9 @@ struct TFindCriteria {
     // Whether only files can match (any criterion but the name is set).
     bool FilesOnly() const;
     bool HasContent() const { return ContentMode != TContentMode::None && !Content.empty(); }
+    // Raises an Exception naming what is wrong: a malformed name pattern or
+    // content, or criteria that can't go together.
+    void Validate() const;
     // True when everything these criteria find is among what `previous`
     // found: only the name text grew as a substring. A search can then look
     // at the previous results alone.

@@ -25,11 +25,6 @@ TVerifyResult TVerifyEngine::Run()
 {
     std::vector<TEntryOffset> files;
     std::vector<std::string> paths;
-    // Unreadable parts of the index, each before the file numbered `before`.
-    struct TIndexDamage {
-        size_t before;
-        TDamagedEntry damage;
-    };
     std::vector<TIndexDamage> indexDamage;
     WalkTree(
         m_Vorn, m_Vorn.GetRootOffset(),
@@ -42,6 +37,17 @@ TVerifyResult TVerifyEngine::Run()
         [&](const std::string &folder, const std::string &message) {
             indexDamage.push_back({files.size(), {0, AnsiToUtf8(folder), message}});
         });
+    return Check(files, paths, indexDamage);
+}
+
+TVerifyResult TVerifyEngine::Run(const std::vector<TEntryOffset> &files, const std::vector<std::string> &paths)
+{
+    return Check(files, paths, {});
+}
+
+TVerifyResult TVerifyEngine::Check(const std::vector<TEntryOffset> &files, const std::vector<std::string> &paths,
+                                   const std::vector<TIndexDamage> &indexDamage)
+{
     std::vector<uint64_t> sizes;
     uint64_t total = 0;
     for (const TEntryOffset entry : files)
@@ -53,8 +59,8 @@ TVerifyResult TVerifyEngine::Run()
     TDecodePrefetcher prefetcher(m_Vorn, files, m_Limits);
     size_t nextDamage = 0;
     const auto reportIndexDamage = [&](size_t before) {
-        for (; nextDamage < indexDamage.size() && indexDamage[nextDamage].before <= before; ++nextDamage) {
-            const TDamagedEntry &damage = indexDamage[nextDamage].damage;
+        for (; nextDamage < indexDamage.size() && indexDamage[nextDamage].Before <= before; ++nextDamage) {
+            const TDamagedEntry &damage = indexDamage[nextDamage].Damage;
             result.Damaged.push_back(damage);
             m_Job.AddFailure({damage.Path, damage.Reason});
         }

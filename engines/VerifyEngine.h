@@ -38,8 +38,20 @@ public:
     // next file. A part of the index that can't be read is reported where
     // it stands and the check goes on.
     TVerifyResult Run();
+    // Checks these files only, in this order; `paths` names them in the
+    // report (UTF-8, below the root).
+    TVerifyResult Run(const std::vector<TEntryOffset> &files, const std::vector<std::string> &paths);
 
 private:
+    // Unreadable parts of the index, each before the file numbered `Before`.
+    struct TIndexDamage {
+        size_t Before;
+        TDamagedEntry Damage;
+    };
+
+    TVerifyResult Check(const std::vector<TEntryOffset> &files, const std::vector<std::string> &paths,
+                        const std::vector<TIndexDamage> &indexDamage);
+
     const TVornFile &m_Vorn;
     TJob &m_Job;
     TPrefetchLimits m_Limits;

@@ -2,7 +2,9 @@
 // entry that meets all criteria, one per line ("archive:path" when several
 // archives are given; folders end in "/"). Exit status 0 when something was
 // found, 1 when nothing, 2 on an error (a bad pattern, an archive that won't
-// open, an entry that can't be searched), as grep does.
+// open, an entry that can't be searched), as grep does. --damaged decodes the
+// files the other criteria find and keeps those that fail the check, as
+// `vorntool test` finds them; they are results there, not errors.
 
 #include "tools/VornToolCommands.h"
 
@@ -12,8 +14,10 @@
 #include "engines/ContentSearch.h"
 #include "engines/NameIndex.h"
 #include "engines/NameSearch.h"
+#include "engines/VerifyEngine.h"
 #include "tools/VornToolJson.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -22,7 +26,7 @@ namespace {
 const char *const UsageText =
     "usage: vorntool find ARCHIVE... [--name GLOB | --regex RE | --substring TEXT] [--path] [--case]\n"
     "                    [--contains TEXT | --hex BYTES] [--type EXT]... [--min-size N] [--max-size N]\n"
-    "                    [--format raw|zlib|lzo]... [--json]\n";
+    "                    [--format raw|zlib|lzo]... [--damaged] [--json]\n";
 
 struct TFindArguments {
     std::vector<std::string> archives;
@@ -102,6 +106,8 @@ TFindArguments ParseArguments(const std::vector<std::string> &arguments)
             parsed.criteria.MaxSize = ParseSize(value());
         else if (word == "--format")
             parsed.criteria.Formats |= ParseFormat(value());
+        else if (word == "--damaged")
+            parsed.criteria.Damaged = true;
         else if (word == "--json")
             parsed.json = true;
         else
@@ -143,6 +149,28 @@ std::vector<uint32_t> FilterByContent(const std::string &archive, const TNameInd
     return kept;
 }
 
+// The name results that fail the decoding check, in the same order.
+std::vector<uint32_t> FilterDamaged(const TNameIndex &index, const std::vector<uint32_t> &items)
+{
+    std::vector<TEntryOffset> files;
+    std::vector<std::string> paths;
+    for (const uint32_t i : items) {
+        files.push_back(index.Item(i).Entry);
+        paths.push_back(AnsiToUtf8(index.FolderPath(index.Item(i).Folder) + std::string(index.Name(i))));
+    }
+    TJob job;
+    const TVerifyResult verified = TVerifyEngine(index.Vorn(), job).Run(files, paths);
+    std::vector<TEntryOffset> damaged;
+    for (const TDamagedEntry &entry : verified.Damaged)
+        damaged.push_back(entry.Entry);
+    std::sort(damaged.begin(), damaged.end());
+    std::vector<uint32_t> kept;
+    for (const uint32_t i : items)
+        if (std::binary_search(damaged.begin(), damaged.end(), index.Item(i).Entry))
+            kept.push_back(i);
+    return kept;
+}
+
 // Prints the results of one archive; false when something in it could not
 // be searched.
 bool FindInArchive(const std::string &archive, const TNameSearch &search, const TContentPattern *content,
@@ -172,13 +200,17 @@ bool FindInArchive(const std::string &archive, const TNameSearch &search, const 
         }
     };
     bool clean = index->Errors().empty();
-    if (!content) {
+    if (!content && !arguments.criteria.Damaged) {
         search.Run(*index, 0, index->Count(), print);
         return clean;
     }
     std::vector<uint32_t> named;
     search.Run(*index, 0, index->Count(),
                [&](const std::vector<uint32_t> &items) { named.insert(named.end(), items.begin(), items.end()); });
+    if (arguments.criteria.Damaged) {
+        print(FilterDamaged(*index, named));
+        return clean;
+    }
     bool decoded = true;
     print(FilterByContent(archive, *index, named, *content, decoded));
     return clean && decoded;
@@ -191,6 +223,7 @@ int RunFind(const std::vector<std::string> &words)
     std::unique_ptr<TContentPattern> content;
     try {
         arguments = ParseArguments(words);
+        arguments.criteria.Validate();
         search = std::make_unique<TNameSearch>(arguments.criteria);
         const TFindCriteria &c = arguments.criteria;
         if (c.ContentMode != TContentMode::None)

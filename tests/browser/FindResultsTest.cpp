@@ -7,6 +7,7 @@
 #include "browser/FindController.h"
 #include "browser/FormMain.h"
 #include "browser/SearchResultModel.h"
+#include "browser/TestArchiveActions.h"
 #include "extract/FormExtractDialog.h"
 #include "tests/browser/BrowserFixture.h"
 
@@ -226,6 +227,37 @@ TEST_F(FindResultsTest, BadPatternsShowInTheBarAndClosingAnArchiveDropsItsRows)
     EXPECT_EQ(m_Find->Bar()->StatusLabel()->toolTip(), QStringLiteral("broken.wav: CRC-32 differs from header"));
     m_Window->CloseActiveVorn(); // b.vmres, the newest
     EXPECT_EQ(m_Find->Results()->rowCount(), 0);
+}
+
+TEST_F(FindResultsTest, DamagedFindsWhatTheLastTestFoundAndNamesArchivesNotTested)
+{
+    TFindCriteria damaged;
+    damaged.Damaged = true;
+    const auto search = [&] {
+        m_Find->Search(damaged, TFindScope::AllArchives);
+        m_Find->WaitForSearch();
+        return m_Find->Bar()->StatusLabel()->text();
+    };
+    EXPECT_EQ(search(), QStringLiteral("0 found; not tested yet: a.vmres, b.vmres (run Test Archive first)"));
+    ASSERT_TRUE(m_Window->SelectIfOpen(m_A));
+    m_Window->TestArchive()->TestArchive();
+    EXPECT_EQ(search(), QStringLiteral("1 found; not tested yet: b.vmres (run Test Archive first)"));
+    EXPECT_EQ(Column(TFileListModel::ColName), QStringList{QStringLiteral("broken.wav")});
+    ASSERT_TRUE(m_Window->SelectIfOpen(m_B));
+    m_Window->TestArchive()->TestArchive(); // nothing damaged there, but tested
+    EXPECT_EQ(search(), QStringLiteral("1 found"));
+
+    // The dialog refuses a content criterion with it, as the bar does.
+    TfrmFind *dialog = m_Find->Dialog();
+    dialog->SetCriteria(damaged, TFindScope::AllArchives);
+    dialog->edtContent->setText(QStringLiteral("wave"));
+    dialog->cmbContentMode->setCurrentIndex(int(TContentMode::Text));
+    ASSERT_TRUE(dialog->chkDamaged->isChecked());
+    dialog->accept();
+    EXPECT_EQ(dialog->lblError->text(), QStringLiteral("Damaged files can't be searched by content"));
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    m_Find->Search(dialog->Criteria(), TFindScope::AllArchives);
+    EXPECT_TRUE(m_Find->Bar()->ShowsError());
 }
 
 } // namespace

@@ -154,6 +154,20 @@ TEST_F(FindCriteriaTest, CriteriaCombine)
     EXPECT_EQ(Find(path), (std::vector<std::string>{"maps/stones"}));
     path.WholePath = false;
     EXPECT_TRUE(Find(path).empty());
+
+    // Only files can be damaged; their data can't be searched.
+    TFindCriteria damaged = stone;
+    damaged.Damaged = true;
+    EXPECT_EQ(Find(damaged), (std::vector<std::string>{"Art/Stone.VMTEX", "maps/stone.map"}));
+    EXPECT_NO_THROW(damaged.Validate());
+    damaged.ContentMode = TContentMode::Text;
+    damaged.Content = "s";
+    EXPECT_THROW(damaged.Validate(), Exception);
+    damaged.Damaged = false;
+    EXPECT_NO_THROW(damaged.Validate());
+    damaged.NameMode = TNameMode::Regex;
+    damaged.Name = "(s";
+    EXPECT_THROW(damaged.Validate(), Exception);
 }
 
 TEST_F(FindCriteriaTest, SubtreeAndNarrowing)
@@ -175,6 +189,9 @@ TEST_F(FindCriteriaTest, SubtreeAndNarrowing)
     EXPECT_FALSE(after.Narrows(before));
     after.Name = "stone";
     after.MinSize = 1;
+    EXPECT_FALSE(after.Narrows(before));
+    after.MinSize.reset();
+    after.Damaged = true;
     EXPECT_FALSE(after.Narrows(before));
 }
 

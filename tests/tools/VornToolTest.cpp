@@ -298,6 +298,16 @@ TEST(VornToolTest, FindPrintsMatchesWithGrepExitCodesAndJson)
     run = Vorntool({"find", path, "--name", "*.lua"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, "");
+    // Damaged entries are what --damaged looks for: found, not errors.
+    run = Vorntool({"find", path, "--damaged"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "bad.dat\n");
+    EXPECT_EQ(run.err, "");
+    run = Vorntool({"find", path, "--damaged", "--name", "*.txt"});
+    EXPECT_EQ(run.exitCode, 1);
+    run = Vorntool({"find", path, "--damaged", "--contains", "hello"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err.rfind("Damaged files can't be searched by content\n", 0), 0u) << run.err;
     for (const std::vector<std::string> &bad :
          {std::vector<std::string>{"find", path, "--regex", "(x"}, {"find", path, "--min-size", "-1"},
           {"find", path, "--format", "rar"}, {"find", dir.file("missing"), path}}) {
