@@ -2,6 +2,7 @@
 
 #include "engines/AnsiFold.h"
 
+#include <algorithm>
 #include <cstdint>
 
 TGlobPattern::TGlobPattern(const std::vector<int> &chars, bool ignoreCase)
@@ -18,8 +19,8 @@ TGlobPattern::TGlobPattern(const std::vector<int> &chars, bool ignoreCase)
             m_Tokens.push_back(ignoreCase ? FoldAnsi(uint8_t(c)) : c);
         }
     }
-    // The longest run of plain characters must occur in any matching text;
-    // looking for it first rules most names out quickly.
+    // Each run of plain characters must occur in any matching text; looking
+    // for the longest first rules most names out quickly.
     std::string run;
     for (const int token : m_Tokens) {
         if (token >= 0) {
@@ -28,12 +29,16 @@ TGlobPattern::TGlobPattern(const std::vector<int> &chars, bool ignoreCase)
         }
         if (token == Never)
             m_Impossible = true;
-        if (run.size() > m_Required.size())
-            m_Required = run;
+        if (!run.empty())
+            m_Runs.push_back(run);
         run.clear();
     }
-    if (run.size() > m_Required.size())
-        m_Required = run;
+    if (!run.empty())
+        m_Runs.push_back(run);
+    std::stable_sort(m_Runs.begin(), m_Runs.end(),
+                     [](const std::string &a, const std::string &b) { return a.size() > b.size(); });
+    if (!m_Runs.empty())
+        m_Required = m_Runs.front();
 }
 
 bool TGlobPattern::Matches(std::string_view text) const

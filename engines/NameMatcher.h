@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class TNameMatcher {
 public:
@@ -19,12 +20,14 @@ public:
 
     bool MatchesAll() const { return m_All; }
     bool IgnoresCase() const { return m_IgnoreCase; }
-    // For a plain substring that can occur: the bytes sought (folded when
-    // ignoring case), so a caller may look for them in many names at once.
-    const std::string *PlainNeedle() const
-    {
-        return m_Mode == TNameMode::Substring && !m_All && !m_Impossible ? &m_Needle : nullptr;
-    }
+    // Texts that every matching name holds (folded when ignoring case),
+    // longest first, so a caller may look for one in many names at once and
+    // ask Matches only about the names that hold it; none when there is no
+    // text to look for.
+    const std::vector<std::string> &RequiredTexts() const { return m_Required; }
+    // Whether holding the one text of RequiredTexts() is all the criterion
+    // asks (a plain substring): Matches need not be asked.
+    bool RequiredTextDecides() const { return m_Mode == TNameMode::Substring; }
     // `name`: the stored bytes; `folded`: the same folded (only read when
     // ignoring case).
     bool Matches(std::string_view name, std::string_view folded) const;
@@ -35,6 +38,7 @@ private:
     TNameMode m_Mode = TNameMode::Substring;
     std::string m_Needle;  // Substring: the bytes sought (folded when ignoring case)
     bool m_Impossible = false; // Substring: the text has a character no name has
+    std::vector<std::string> m_Required; // see RequiredTexts()
     std::optional<TGlobPattern> m_Glob;
     std::optional<TRegexPattern> m_Regex;
 };

@@ -3,6 +3,8 @@
 #include "archive/Exceptions.h"
 #include "engines/AnsiFold.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -159,11 +161,44 @@ size_t Scan(size_t count, ItemAt itemAt, const std::function<bool(size_t)> &acce
 
 } // namespace
 
+const std::string &TNameSearch::RarestRequiredText(const TNameIndex &index, size_t first, size_t last) const
+{
+    // Any of the texts rules out the names without it; the one seen least
+    // often in a sample of the names leaves the fewest to match in full
+    // ("^tex0[0-4]\d7_" holds "tex0" and "7_": names often all start alike).
+    const std::vector<std::string> &texts = m_Name.RequiredTexts();
+    if (texts.size() == 1)
+        return texts.front();
+    constexpr size_t SampleBytes = 64 * 1024;
+    const std::string_view names = index.NameBuffer(m_Name.IgnoresCase());
+    const size_t start = index.Item(first).NameStart;
+    const size_t end = std::min<size_t>(index.Item(last - 1).NameStart + index.Item(last - 1).NameLength,
+                                        start + SampleBytes);
+    const std::string *rarest = &texts.front();
+    size_t fewest = SIZE_MAX;
+    for (const std::string &text : texts) {
+        size_t seen = 0;
+        for (size_t at = start; at < end && seen < fewest; ++seen) {
+            const void *hit = memmem(names.data() + at, end - at, text.data(), text.size());
+            if (!hit)
+                break;
+            at = size_t(static_cast<const char *>(hit) - names.data()) + 1;
+        }
+        if (seen < fewest) {
+            fewest = seen;
+            rarest = &text;
+        }
+    }
+    return *rarest;
+}
+
 size_t TNameSearch::RunSubstring(const TNameIndex &index, size_t first, size_t last, const std::string &needle,
                                  const TBatchSink &sink, const std::atomic<bool> *cancel, bool *completed) const
 {
     // One memmem over all names from the first to the last item: the names
-    // without the text are skipped at memory speed.
+    // without the text every match holds are skipped at memory speed, and
+    // only the names with it are matched in full (unless the text is all
+    // the name criterion asks).
     const std::string_view names = index.NameBuffer(m_Name.IgnoresCase());
     size_t position = index.Item(first).NameStart;
     const size_t end = index.Item(last - 1).NameStart + index.Item(last - 1).NameLength;
@@ -191,6 +226,8 @@ size_t TNameSearch::RunSubstring(const TNameIndex &index, size_t first, size_t l
             continue;
         }
         position = nameEnd;
+        if (!m_Name.RequiredTextDecides() && !m_Name.Matches(index.Name(i), index.FoldedName(i)))
+            continue;
         if (!AcceptsAttributesSafely(index, i))
             continue;
         batch.push_back(uint32_t(i));
@@ -212,9 +249,8 @@ size_t TNameSearch::Run(const TNameIndex &index, size_t first, size_t last, cons
 {
     last = std::min(last, index.Count());
     first = std::min(first, last);
-    const std::string *needle = m_Name.PlainNeedle();
-    if (needle && !needle->empty() && !m_Criteria.WholePath && first < last)
-        return RunSubstring(index, first, last, *needle, sink, cancel, completed);
+    if (!m_Name.RequiredTexts().empty() && !m_Criteria.WholePath && first < last)
+        return RunSubstring(index, first, last, RarestRequiredText(index, first, last), sink, cancel, completed);
     return Scan(
         last - first, [first](size_t k) { return first + k; },
         [&](size_t i) { return Accepts(index, i); }, sink, cancel, completed);

@@ -44,6 +44,8 @@ private:
     // The criteria after the name; a damaged record meets none.
     bool AcceptsAttributesSafely(const TNameIndex &index, size_t i) const;
     bool AcceptsType(std::string_view name, std::string_view folded) const;
+    // Of the texts every matching name holds, the one to look for.
+    const std::string &RarestRequiredText(const TNameIndex &index, size_t first, size_t last) const;
     size_t RunSubstring(const TNameIndex &index, size_t first, size_t last, const std::string &needle,
                         const TBatchSink &sink, const std::atomic<bool> *cancel, bool *completed) const;
 

@@ -1,6 +1,8 @@
 #include "engines/RegexPattern.h"
 
 #include "archive/Exceptions.h"
+#include "engines/RegexLiteral.h"
+#include "engines/RegexNode.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -18,21 +20,11 @@ constexpr int Infinite = -1;
     throw Exception("Bad regular expression: " + reason);
 }
 
-// The parsed expression, before it becomes states.
-struct TNode {
-    enum Kind : uint8_t { Set, Concat, Alt, Repeat, Empty, Begin, End };
-    Kind kind = Empty;
-    TByteSet set;
-    std::vector<int> kids;
-    int min = 0;
-    int max = 0;
-};
-
 class TParser {
 public:
     TParser(const std::vector<int> &chars, bool ignoreCase) : m_Chars(chars), m_IgnoreCase(ignoreCase) {}
 
-    std::vector<TNode> Parse(int &root)
+    std::vector<TRegexNode> Parse(int &root)
     {
         root = ParseAlternatives(0);
         if (m_Pos < m_Chars.size())
@@ -44,7 +36,7 @@ private:
     bool AtEnd() const { return m_Pos >= m_Chars.size(); }
     int Peek() const { return AtEnd() ? INT32_MIN : m_Chars[m_Pos]; }
 
-    int Add(TNode node)
+    int Add(TRegexNode node)
     {
         m_Nodes.push_back(std::move(node));
         return int(m_Nodes.size() - 1);
@@ -56,8 +48,8 @@ private:
             set.CloseUnderFolding();
         if (negate)
             set.bits.flip();
-        TNode node;
-        node.kind = TNode::Set;
+        TRegexNode node;
+        node.kind = TRegexNode::Set;
         node.set = set;
         return Add(std::move(node));
     }
@@ -73,8 +65,8 @@ private:
         }
         if (kids.size() == 1)
             return kids.front();
-        TNode node;
-        node.kind = TNode::Alt;
+        TRegexNode node;
+        node.kind = TRegexNode::Alt;
         node.kids = std::move(kids);
         return Add(std::move(node));
     }
@@ -86,8 +78,8 @@ private:
             kids.push_back(ParseRepeat(depth));
         if (kids.size() == 1)
             return kids.front();
-        TNode node;
-        node.kind = kids.empty() ? TNode::Empty : TNode::Concat;
+        TRegexNode node;
+        node.kind = kids.empty() ? TRegexNode::Empty : TRegexNode::Concat;
         node.kids = std::move(kids);
         return Add(std::move(node));
     }
@@ -112,8 +104,8 @@ private:
             }
             if (Peek() == '?')
                 ++m_Pos; // lazy and greedy find the same names
-            TNode node;
-            node.kind = TNode::Repeat;
+            TRegexNode node;
+            node.kind = TRegexNode::Repeat;
             node.kids = {atom};
             node.min = min;
             node.max = max;
@@ -180,13 +172,13 @@ private:
             set.bits.set();
             return AddSet(set);
         case '^': {
-            TNode node;
-            node.kind = TNode::Begin;
+            TRegexNode node;
+            node.kind = TRegexNode::Begin;
             return Add(std::move(node));
         }
         case '$': {
-            TNode node;
-            node.kind = TNode::End;
+            TRegexNode node;
+            node.kind = TRegexNode::End;
             return Add(std::move(node));
         }
         case '\\': {
@@ -307,7 +299,7 @@ private:
     const std::vector<int> &m_Chars;
     bool m_IgnoreCase;
     size_t m_Pos = 0;
-    std::vector<TNode> m_Nodes;
+    std::vector<TRegexNode> m_Nodes;
 };
 
 } // namespace
@@ -316,7 +308,7 @@ private:
 // node becomes a fragment with a start state and open ends to be linked.
 class TRegexCompiler {
 public:
-    TRegexCompiler(TRegexPattern &pattern, const std::vector<TNode> &nodes) : m_Pattern(pattern), m_Nodes(nodes) {}
+    TRegexCompiler(TRegexPattern &pattern, const std::vector<TRegexNode> &nodes) : m_Pattern(pattern), m_Nodes(nodes) {}
 
     int Compile(int root)
     {
@@ -362,19 +354,19 @@ private:
     // parser bounds.
     TFragment Build(int index)
     {
-        const TNode &node = m_Nodes[size_t(index)];
+        const TRegexNode &node = m_Nodes[size_t(index)];
         switch (node.kind) {
-        case TNode::Set: {
+        case TRegexNode::Set: {
             TFragment f = Single(TRegexPattern::TState::Byte);
             m_Pattern.m_Sets.push_back(node.set);
             m_Pattern.m_States[size_t(f.start)].set = int(m_Pattern.m_Sets.size() - 1);
             return f;
         }
-        case TNode::Empty: return Single(TRegexPattern::TState::Epsilon);
-        case TNode::Begin: return Single(TRegexPattern::TState::Begin);
-        case TNode::End: return Single(TRegexPattern::TState::End);
-        case TNode::Concat: return Sequence(node.kids);
-        case TNode::Alt: {
+        case TRegexNode::Empty: return Single(TRegexPattern::TState::Epsilon);
+        case TRegexNode::Begin: return Single(TRegexPattern::TState::Begin);
+        case TRegexNode::End: return Single(TRegexPattern::TState::End);
+        case TRegexNode::Concat: return Sequence(node.kids);
+        case TRegexNode::Alt: {
             TFragment result = Build(node.kids[0]);
             for (size_t k = 1; k < node.kids.size(); ++k) {
                 TFragment next = Build(node.kids[k]);
@@ -386,7 +378,7 @@ private:
             }
             return result;
         }
-        case TNode::Repeat: return Repeat(node);
+        case TRegexNode::Repeat: return Repeat(node);
         }
         return Single(TRegexPattern::TState::Epsilon);
     }
@@ -402,7 +394,7 @@ private:
         return result;
     }
 
-    TFragment Repeat(const TNode &node)
+    TFragment Repeat(const TRegexNode &node)
     {
         const int kid = node.kids[0];
         TFragment result = Single(TRegexPattern::TState::Epsilon);
@@ -431,14 +423,15 @@ private:
     }
 
     TRegexPattern &m_Pattern;
-    const std::vector<TNode> &m_Nodes;
+    const std::vector<TRegexNode> &m_Nodes;
 };
 
 TRegexPattern::TRegexPattern(const std::vector<int> &chars, bool ignoreCase)
 {
     int root = 0;
-    const std::vector<TNode> nodes = TParser(chars, ignoreCase).Parse(root);
+    const std::vector<TRegexNode> nodes = TParser(chars, ignoreCase).Parse(root);
     m_Start = TRegexCompiler(*this, nodes).Compile(root);
+    m_Required = TRegexLiteral::Required(nodes, root, ignoreCase);
 }
 
 namespace {

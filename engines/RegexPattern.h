@@ -12,6 +12,7 @@
 
 #include <array>
 #include <map>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -22,6 +23,11 @@ public:
     TRegexPattern(const std::vector<int> &chars, bool ignoreCase);
 
     bool Matches(std::string_view text) const;
+    // Texts that every matching text holds, longest first: folded when
+    // ignoring case, else as stored; none when the expression requires no
+    // text. Matches gives the same answers without them; callers use them to
+    // rule out many texts at once with a plain substring search.
+    const std::vector<std::string> &RequiredTexts() const { return m_Required; }
 
 private:
     struct TState {
@@ -54,4 +60,5 @@ private:
     mutable std::map<std::pair<int, std::vector<int>>, int> m_DfaIndex; // by start/match bits and set
     mutable int m_DfaStart = -1;
     mutable bool m_InjectionEmpty = false; // a match starting after position 0 is impossible
+    std::vector<std::string> m_Required;
 };

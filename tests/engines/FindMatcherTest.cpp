@@ -6,6 +6,7 @@
 #include "engines/NameIndex.h"
 #include "engines/NameMatcher.h"
 #include "engines/NameSearch.h"
+#include "engines/RegexPattern.h"
 
 #include <gtest/gtest.h>
 
@@ -92,6 +93,120 @@ TEST(FindMatcher, Windows1252LettersFoldInEveryMode)
     EXPECT_FALSE(NameMatches("a\u03A9", TNameMode::Substring, "a?"));
     EXPECT_FALSE(NameMatches("a\u03A9", TNameMode::Glob, "a?"));
     EXPECT_FALSE(NameMatches("a\u03A9", TNameMode::Regex, "a?"));
+}
+
+// Expressions whose required text is easy to get wrong. `mustMatch` is a
+// name the expression matches without holding the text a careless reading
+// would require; `required` is the longest text every match holds.
+struct TRequiredCase {
+    const char *expression;
+    bool ignoreCase;
+    const char *mustMatch;
+    const char *required;
+};
+
+const TRequiredCase RequiredCases[] = {
+    {"STONE12", true, "tex0042_Stone12.vmtex", "stone12"},
+    {"Stone", false, "Stone.bmp", "Stone"},
+    {"[sS]tone", false, "stone", "tone"},
+    {"stone|rock", true, "ROCK.bmp", "o"},
+    {"(stone|rock)12", true, "rock12.wav", "12"},
+    {"tex(12|13)", true, "TEX13", "tex1"},
+    {"(ab|cb)x", true, "cbx", "bx"},
+    {"stones?12", true, "stone12", "stone"},
+    {"ab?c", true, "ac", "a"},
+    {"a(bc)*d", true, "ad", "a"},
+    {"x{0}y", true, "y", "y"},
+    {"(|a)b", true, "b", "b"},
+    {"(ab){2,3}x", true, "ababx", "ababx"},
+    {"(ab)+c", true, "xababc", "abc"},
+    {"a{2,}b", true, "xaaab", "aab"},
+    {"a+?b", true, "aab", "ab"},
+    {"(stone){2}", true, "STONEstone", "stonestone"},
+    {"st[o0]ne", true, "ST0NE", "ne"},
+    {"st.ne", true, "stune", "ne"},
+    {"\\d+x", true, "12X", "x"},
+    {"\\x41b", true, "AB", "ab"},
+    {"\\.bmp$", true, "a.BMP", ".bmp"},
+    {"^tex0[0-4]\\d7_", true, "tex0317_sky.bmp", "tex0"},
+    {"bmp$|^tex", true, "tex.wav", ""},
+    {"été", true, "\xC9T\xC9.txt", "\xE9t\xE9"},
+    {"Šÿ", true, "x\x8A\x9F", "\x9A\xFF"},
+    {"a\u03A9|b", true, "b", ""},
+};
+
+std::vector<std::string> RequiredCaseNames()
+{
+    std::vector<std::string> names = {"stone.bmp", "tex0042_stone12.vmtex", "rock", "ababab", "abx", "ST0NF",
+                                      "ete.txt", "axc", "aXd", "tex0427_a.bmp", "\x9A\xFF", "STONE"};
+    for (const TRequiredCase &c : RequiredCases)
+        names.push_back(c.mustMatch);
+    return names;
+}
+
+TEST(FindMatcher, RequiredTextNeverRulesOutAMatch)
+{
+    const std::vector<std::string> names = RequiredCaseNames();
+    std::string folded;
+    for (const TRequiredCase &c : RequiredCases) {
+        SCOPED_TRACE(c.expression);
+        const TRegexPattern plain(Utf8ToAnsiChars(c.expression), c.ignoreCase);
+        const std::vector<std::string> &required = plain.RequiredTexts();
+        EXPECT_EQ(required.empty() ? "" : required.front(), c.required);
+        EXPECT_TRUE(plain.Matches(c.mustMatch));
+        const TNameMatcher matcher(c.expression, TNameMode::Regex, c.ignoreCase);
+        for (const std::string &name : names) {
+            FoldAnsiText(name, folded);
+            EXPECT_EQ(matcher.Matches(name, folded), plain.Matches(name)) << name;
+        }
+    }
+}
+
+TEST(FindSearch, RegexSearchOverAnIndexFindsWhatTheExpressionMatches)
+{
+    // A search looks for a required text over all names at once and runs
+    // the expression only where it is found: the same names must come out.
+    TScratchFolder folder;
+    VornWriter writer;
+    const auto names = writer.addDir(0, "names");
+    std::vector<std::string> all = RequiredCaseNames();
+    std::sort(all.begin(), all.end());
+    all.erase(std::unique(all.begin(), all.end()), all.end());
+    for (const std::string &name : all)
+        writer.addFile(names, TextFile(name, "x"));
+    const std::unique_ptr<TVornFile> vorn = BuildArchive(writer, folder.path() / "n.vmres");
+    const TNameIndex index(*vorn);
+    const auto compare = [&](const TFindCriteria &criteria, const std::function<bool(std::string_view)> &plain) {
+        std::vector<std::string> expected;
+        for (size_t i = 0; i < index.Count(); ++i)
+            if (plain(index.Name(i)))
+                expected.emplace_back(index.Name(i));
+        std::vector<std::string> found;
+        TNameSearch(criteria).Run(index, 0, index.Count(), [&](const std::vector<uint32_t> &items) {
+            for (const uint32_t i : items)
+                found.emplace_back(index.Name(i));
+        });
+        EXPECT_EQ(found, expected);
+    };
+    TFindCriteria criteria;
+    for (const TRequiredCase &c : RequiredCases) {
+        SCOPED_TRACE(c.expression);
+        const TRegexPattern plain(Utf8ToAnsiChars(c.expression), c.ignoreCase);
+        criteria.Name = c.expression;
+        criteria.NameMode = TNameMode::Regex;
+        criteria.IgnoreCase = c.ignoreCase;
+        compare(criteria, [&](std::string_view name) { return plain.Matches(name); });
+    }
+    // Globs are sought by one of their plain runs the same way.
+    for (const char *glob : {"t?x*", "*A*B*", "*b?x", "ST?NE*"}) {
+        SCOPED_TRACE(glob);
+        criteria.Name = glob;
+        criteria.NameMode = TNameMode::Glob;
+        criteria.IgnoreCase = glob[0] != 'S';
+        compare(criteria, [&](std::string_view name) {
+            return NameMatches(glob, TNameMode::Glob, std::string(name), criteria.IgnoreCase);
+        });
+    }
 }
 
 class FindCriteriaTest : public ::testing::Test {
