@@ -2,6 +2,7 @@
 
 #include "extract/DirectSave.h"
 #include "extract/DragReleaseWatch.h"
+#include "extract/WaylandDropWatch.h"
 
 #include <QDrag>
 #include <QFileInfo>
@@ -10,6 +11,8 @@
 #include <QPointer>
 #include <QUrl>
 #include <QWidget>
+
+#include <optional>
 
 namespace {
 
@@ -206,8 +209,16 @@ TDragResult Execute(QWidget *source, std::unique_ptr<TDropFileSource> dfs)
             data->SetDirectSaveWindow(window);
         });
     }
+    // Under Wayland the button stays held for Qt until the target has read
+    // the data; the compositor's report of the drop is watched instead.
+    std::optional<TWaylandDropWatch> dropWatch;
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        data->SetReleaseWatched(true);
+        dropWatch.emplace(data);
+    }
     data->SetDragRunning(true);
     const Qt::DropAction chosen = drag->exec(offered);
+    dropWatch.reset();
     QCoreApplication::instance()->removeEventFilter(&releaseWatch);
     if (x11)
         QCoreApplication::instance()->removeNativeEventFilter(&releaseWatch);

@@ -6,6 +6,7 @@
 //   asks for the URL list after the user has released the button. A target
 //   that looks at the list while the pointer only passes over it gets the
 //   URLs and nothing is written.
+//   On Wayland the compositor tells when it has dropped (TWaylandDropWatch).
 // - on X11 by direct save (XdndDirectSave0): after the drop the target names
 //   the folder it shows, and the entries are written straight into it.
 // A drag that is cancelled, or released where nothing takes files, writes
@@ -54,13 +55,23 @@ public:
     // written for them.
     void SetDragRunning(bool running) { m_dragRunning = running; }
     // On X11 the drag loop keeps no button state, so the release is watched
-    // in the raw input (TDragReleaseWatch) and reported here.
+    // in the raw input (TDragReleaseWatch) and reported here; on Wayland the
+    // state shows the button held until the end, and the compositor's drop
+    // is reported instead (TWaylandDropWatch).
     void SetReleaseWatched(bool watched) { m_releaseWatched = watched; }
     // The button came up (or our own window takes the drop). A target that
     // read the URL list during the hover may use it at the drop without
     // asking again (pcmanfm does): when it accepts the drop, the files are
     // written now, before the drop reaches it.
     void NoteButtonReleased();
+    // On Wayland: the compositor has handed the drop to the target, so a
+    // request for the URL list from now on is the target reading it for the
+    // drop. Unlike the release above this writes nothing itself: the target
+    // hears of the drop at the same moment, so files written now could be
+    // taken while only half of them exist. A target that read the list
+    // during the hover and does not ask again gets no files (and finds none
+    // of them; nothing is left behind).
+    void NoteDropDelivered() { m_releaseSeen = true; }
 
     // Direct save on X11: offered (in formats) from the start of the drag;
     // the window is the one that owns the drag's selection, where the target

@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xdg-utils shared-mime-info desktop-file-utils xvfb xauth
   pcmanfm thunar pcmanfm-qt openbox dbus-x11 xdotool imagemagick
+  weston qt6-wayland qtwayland5 wl-clipboard
   tzdata
   librsvg2-bin dpkg-dev appstream libxml2-utils lintian x11-utils groff-base bash-completion
 )

@@ -3,6 +3,7 @@
 
 #include "extract/DirectSave.h"
 #include "extract/DragReleaseWatch.h"
+#include "extract/WaylandDropWatch.h"
 #include "tests/extract/drag/DragTestSupport.h"
 
 #include <QApplication>
@@ -16,6 +17,26 @@
 #include <gtest/gtest.h>
 
 #include <xcb/xcb.h>
+
+// The source side of a drag in Qt's Wayland plug-in, as it reports the
+// compositor's events: same class name, same signals in the same order.
+namespace QtWaylandClient {
+class QWaylandDataSource : public QObject {
+    Q_OBJECT
+signals:
+    void cancelled();
+    void dndResponseUpdated(bool accepted, Qt::DropAction action);
+    void dndDropped(bool accepted, Qt::DropAction action);
+    void finished();
+};
+} // namespace QtWaylandClient
+
+// Any other object with a signal of that name.
+class TOtherDataSource : public QObject {
+    Q_OBJECT
+signals:
+    void dndDropped(bool accepted, Qt::DropAction action);
+};
 
 namespace {
 
@@ -258,6 +279,44 @@ TEST_F(DropFileSourceData, UrlsReadDuringTheHoverAreWrittenAtTheReleaseOverATarg
     EXPECT_EQ(probe.Calls, 1);
 }
 
+TEST_F(DropFileSourceData, UnderWaylandOnlyAnAcceptedDropOfTheDragMakesARequestWrite)
+{
+    // The compositor's drop reaches the source as the plug-in's signal; the
+    // button still shows as held, so nothing else tells a drop from a hover.
+    auto dfs = MakeSource();
+    dfs->SetDragRunning(true);
+    dfs->SetReleaseWatched(true);
+    dfs->SetFeedbackEffect(Qt::MoveAction);
+    QtWaylandClient::QWaylandDataSource source;
+    TOtherDataSource other;
+    {
+        TWaylandDropWatch watch(dfs.get());
+        emit source.dndResponseUpdated(true, Qt::MoveAction); // a target accepts
+        EXPECT_EQ(dfs->urls(), ExpectedUrls());              // and reads during the hover
+        emit source.cancelled();
+        emit source.finished();
+        emit other.dndDropped(true, Qt::MoveAction);
+        emit source.dndDropped(false, Qt::IgnoreAction); // released where it is refused
+        EXPECT_EQ(dfs->urls(), ExpectedUrls());
+        EXPECT_EQ(probe.Calls, 0);
+
+        // The target hears of the drop at the same moment: only its request
+        // for the data writes.
+        emit source.dndDropped(true, Qt::MoveAction);
+        EXPECT_EQ(probe.Calls, 0);
+        EXPECT_EQ(dfs->urls(), ExpectedUrls());
+        EXPECT_EQ(probe.Calls, 1);
+        EXPECT_EQ(TreeOf(probe.TempFolder).size(), 4);
+    }
+    // A drop reported once the watch is gone is not taken for this drag's.
+    auto later = MakeSource();
+    later->SetDragRunning(true);
+    later->SetReleaseWatched(true);
+    emit source.dndDropped(true, Qt::MoveAction);
+    EXPECT_EQ(later->urls(), ExpectedUrls());
+    EXPECT_EQ(probe.Calls, 1);
+}
+
 TEST(DirectSave, FolderOfTheUriATargetChose)
 {
     EXPECT_EQ(TDirectSave::FolderOfUri("file:///home/u/My%20Maps/one.txt"), QStringLiteral("/home/u/My Maps"));
@@ -293,3 +352,5 @@ int main(int argc, char **argv)
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
+
+#include "DropSourceTest.moc"
