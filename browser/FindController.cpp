@@ -15,15 +15,12 @@
 #include "engines/ContentSearch.h"
 #include "engines/NameIndex.h"
 #include "engines/NameSearch.h"
-#include "extract/DragStartTracker.h"
-#include "extract/DropSource.h"
 #include "extract/ExtractCommand.h"
 #include "extract/FormExtractDialog.h"
 #include "viewers/ViewHandler.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QDir>
 #include <QEventLoop>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -562,74 +559,45 @@ void TFindController::GoToFolder()
     }
 }
 
-void TFindController::ExtractSelected(TfrmExtractDialog &dialog, const TExtractHooks &hooks)
+std::vector<TEntryGroup> TFindController::SelectedGroups() const
 {
-    // One run per archive, in the order the archives first appear in the
-    // selection; the target dialog is shown for the first only and the
-    // others go to the same place with the same choices.
-    std::vector<std::pair<const TVornFile *, std::vector<TEntryOffset>>> groups;
+    // One group per archive, in the order the archives first appear in the
+    // selection; each entry's folder names are taken below the root.
+    std::vector<TEntryGroup> groups;
     for (const int index : SelectedRows()) {
         const TSearchResultModel::TRow &row = m_Results->Rows()[size_t(index)];
         const TVornFile *vorn = &m_Results->VornOf(row);
-        auto group = std::find_if(groups.begin(), groups.end(), [vorn](const auto &g) { return g.first == vorn; });
+        auto group = std::find_if(groups.begin(), groups.end(), [vorn](const TEntryGroup &g) { return g.Vorn == vorn; });
         if (group == groups.end())
-            group = groups.insert(groups.end(), {vorn, {}});
-        group->second.push_back(m_Results->EntryOf(row));
+            group = groups.insert(groups.end(), {vorn, vorn->GetRootOffset(), {}});
+        group->Entries.push_back(m_Results->EntryOf(row));
     }
-    if (groups.empty())
-        return;
+    return groups;
+}
+
+TOutgoingFiles TFindController::SelectedFiles() const
+{
+    TOutgoingFiles files;
+    for (const int index : SelectedRows()) {
+        const TSearchResultModel::TRow &row = m_Results->Rows()[size_t(index)];
+        files.Names << AnsiToQString(std::string(m_Results->IndexOf(row).Name(row.Item)));
+    }
+    files.Groups = SelectedGroups();
+    return files;
+}
+
+void TFindController::ExtractSelected(TfrmExtractDialog &dialog, const TExtractHooks &hooks)
+{
+    // One run per archive; the target dialog is shown for the first only and
+    // the others go to the same place with the same choices.
+    const std::vector<TEntryGroup> groups = SelectedGroups();
     TExtractHooks next = hooks;
     for (size_t g = 0; g < groups.size(); ++g) {
-        const TVornFile &vorn = *groups[g].first;
-        if (!RunExtraction(&m_Main, dialog, vorn, vorn.GetRootOffset(), groups[g].second, g == 0 ? hooks : next))
+        const TVornFile &vorn = *groups[g].Vorn;
+        if (!RunExtraction(&m_Main, dialog, vorn, groups[g].Folder, groups[g].Entries, g == 0 ? hooks : next))
             return;
         const QString target = dialog.Path();
         next.GetExtractDir = [target] { return target; };
         next.ShowDialog = [](TfrmExtractDialog &) { return true; };
     }
-}
-
-bool TFindController::StartDrag(TDragStartTracker &tracker, const QPoint &position, Qt::MouseButtons buttons,
-                                const TExtractHooks &hooks)
-{
-    const std::vector<int> rows = SelectedRows();
-    if (!tracker.ShouldStartDrag(buttons, position, !rows.empty() && !m_Main.Busy()))
-        return false;
-    std::vector<std::pair<const TVornFile *, std::vector<TEntryOffset>>> groups;
-    QStringList names;
-    for (const int index : rows) {
-        const TSearchResultModel::TRow &row = m_Results->Rows()[size_t(index)];
-        const TVornFile *vorn = &m_Results->VornOf(row);
-        auto group = std::find_if(groups.begin(), groups.end(), [vorn](const auto &g) { return g.first == vorn; });
-        if (group == groups.end())
-            group = groups.insert(groups.end(), {vorn, {}});
-        group->second.push_back(m_Results->EntryOf(row));
-        names << AnsiToQString(std::string(m_Results->IndexOf(row).Name(row.Item)));
-    }
-    const QString temp = m_Main.TempFolder();
-    // The drop may come after the drag returned: it works on what was
-    // dragged, archive by archive, skipping archives closed meanwhile.
-    auto source = std::make_unique<TDropFileSource>(
-        DragFileList(temp, names),
-        [this, groups, temp, hooks](const QString &target, QEventLoop::ProcessEventsFlags events) {
-            const bool intoTemp = QDir(target) == QDir(temp);
-            TExtractHooks runHooks = hooks;
-            runHooks.Events = events;
-            bool written = false;
-            for (const auto &[vorn, entries] : groups) {
-                const bool stillOpen = std::any_of(m_Main.OpenVorns().begin(), m_Main.OpenVorns().end(),
-                                                   [vorn = vorn](const auto &open) { return open.get() == vorn; });
-                if (!stillOpen)
-                    continue;
-                m_Main.RunCommand([&] {
-                    written = ExtractForDragOut(&m_Main, *vorn, vorn->GetRootOffset(), entries, target, runHooks,
-                                                intoTemp ? owReplaceAll : owAsk)
-                              || written;
-                });
-            }
-            m_Main.SetStatusPanelText(QString());
-            return written;
-        });
-    Execute(m_Main.lsvMain, std::move(source));
-    return true;
 }

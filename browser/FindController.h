@@ -6,10 +6,10 @@
 // commands of the main window hand over to it while results are shown.
 
 #include "browser/FormFind.h"
+#include "browser/OutgoingFiles.h"
 #include "engines/FindCriteria.h"
 
 #include <QObject>
-#include <QPoint>
 #include <QStringList>
 
 #include <functional>
@@ -24,7 +24,6 @@
 
 class QAction;
 class QTimer;
-class TDragStartTracker;
 class TFindBar;
 class TNameIndex;
 class TSearchResultModel;
@@ -69,8 +68,8 @@ public:
     void ExtractSelected(TfrmExtractDialog &dialog, const TExtractHooks &hooks);
     // The one selected result; null archive when not exactly one is selected.
     std::pair<const TVornFile *, TEntryOffset> SingleSelected() const;
-    bool StartDrag(TDragStartTracker &tracker, const QPoint &position, Qt::MouseButtons buttons,
-                   const TExtractHooks &hooks);
+    // The selected results as files for drag-out and Copy.
+    TOutgoingFiles SelectedFiles() const;
 
 signals:
     void searchFinished();
@@ -117,6 +116,8 @@ private:
     void UpdateProgress();
     // Selected result rows in list order.
     std::vector<int> SelectedRows() const;
+    // The entries of the selected rows, by archive.
+    std::vector<TEntryGroup> SelectedGroups() const;
 
     TfrmMain &m_Main;
     TFindBar *m_Bar = nullptr;

@@ -989,7 +989,7 @@ void TfrmMain::mnuPopupMainPopup()
     popmniView->setEnabled(one);
     popmniExtract->setEnabled(lsvMain->DetailsView()->model()->rowCount() > 0);
     popmniProperties->setEnabled(one);
-    popmniCopy->setEnabled(m_ActiveVorn && SelectedCount() > 0);
+    popmniCopy->setEnabled(SelectedCount() > 0);
     const std::vector<TEntryOffset> entries = one ? SelectedEntries() : std::vector<TEntryOffset>();
     popmniSavePng->setVisible(entries.size() == 1 && m_ActiveVorn && CanSaveEntryAsPng(*m_ActiveVorn, entries.front()));
 }
@@ -1203,62 +1203,70 @@ void TfrmMain::popmniPropertiesClick()
         frmProperties->ShowProperties(*m_ActiveVorn, SelectedEntries().front());
 }
 
+TOutgoingFiles TfrmMain::SelectedFiles() const
+{
+    if (m_Find->ShowingResults())
+        return m_Find->SelectedFiles();
+    TOutgoingFiles files;
+    if (!m_ActiveVorn)
+        return files;
+    const std::vector<TEntryOffset> entries = SelectedEntries();
+    for (const TEntryOffset entry : entries)
+        files.Names << QString::fromStdString(AnsiToUtf8(m_ActiveVorn->GetName(entry)));
+    if (!entries.empty())
+        files.Groups.push_back({m_ActiveVorn, CurrentFolder(), entries});
+    return files;
+}
+
 void TfrmMain::popmniCopyClick()
 {
-    if (!m_ActiveVorn || SelectedCount() == 0)
+    const TOutgoingFiles files = SelectedFiles();
+    if (files.Names.isEmpty())
         return;
-    const std::vector<TEntryOffset> entries = SelectedEntries();
-    QStringList names;
-    for (const TEntryOffset entry : entries)
-        names << QString::fromStdString(AnsiToUtf8(m_ActiveVorn->GetName(entry)));
-    // Pasted maybe much later: written from what was copied, if its archive
-    // is still open then.
-    const TVornFile *vorn = m_ActiveVorn;
-    const TEntryOffset folder = CurrentFolder();
-    m_ClipboardCopy->Copy(names, [this, vorn, folder, entries](const QString &target, QEventLoop::ProcessEventsFlags events) {
-        return dfsMainDrop(vorn, folder, entries, target, events);
+    // Pasted maybe much later: written from what was copied, from the
+    // archives still open then.
+    m_ClipboardCopy->Copy(files.Names, [this, groups = files.Groups](const QString &target,
+                                                                     QEventLoop::ProcessEventsFlags events) {
+        return dfsMainDrop(groups, target, events);
     });
 }
 
 bool TfrmMain::lsvMainMouseMove(const QPoint &position, Qt::MouseButtons buttons)
 {
-    if (m_Find->ShowingResults())
-        return m_Find->StartDrag(m_DragStart, position, buttons, ExtractHooks());
-    const bool canDrag = m_ActiveVorn && SelectedCount() > 0 && !m_Busy;
-    if (!m_DragStart.ShouldStartDrag(buttons, position, canDrag))
+    if (!m_DragStart.ShouldStartDrag(buttons, position, SelectedCount() > 0 && !m_Busy))
         return false;
-    const std::vector<TEntryOffset> entries = SelectedEntries();
-    QStringList names;
-    for (const TEntryOffset entry : entries)
-        names << QString::fromStdString(AnsiToUtf8(m_ActiveVorn->GetName(entry)));
+    const TOutgoingFiles files = SelectedFiles();
     // The drop may be rendered after the drag has returned (an X11 target
     // fetches the data later), so it works on what was dragged, not on the
     // selection or archive of that later moment.
-    const TVornFile *vorn = m_ActiveVorn;
-    const TEntryOffset folder = CurrentFolder();
-    auto source = std::make_unique<TDropFileSource>(DragFileList(m_TempFolder, names),
-                                                    [this, vorn, folder, entries](const QString &target,
-                                                                                  QEventLoop::ProcessEventsFlags events) {
-                                                        return dfsMainDrop(vorn, folder, entries, target, events);
-                                                    });
+    auto source = std::make_unique<TDropFileSource>(
+        DragFileList(m_TempFolder, files.Names),
+        [this, groups = files.Groups](const QString &target, QEventLoop::ProcessEventsFlags events) {
+            return dfsMainDrop(groups, target, events);
+        });
     Execute(lsvMain, std::move(source));
     return true;
 }
 
-bool TfrmMain::dfsMainDrop(const TVornFile *vorn, TEntryOffset folder, const std::vector<TEntryOffset> &entries,
-                           const QString &target, QEventLoop::ProcessEventsFlags events)
+bool TfrmMain::dfsMainDrop(const std::vector<TEntryGroup> &groups, const QString &target,
+                           QEventLoop::ProcessEventsFlags events)
 {
-    const bool stillOpen = std::any_of(m_OpenVorns.begin(), m_OpenVorns.end(),
-                                       [vorn](const auto &open) { return open.get() == vorn; });
-    if (!stillOpen)
-        return false;
     const bool intoTemp = QDir::cleanPath(target).startsWith(QDir::cleanPath(m_TempFolder));
     bool written = false;
-    RunCommand([&] {
-        TExtractHooks hooks = ExtractHooks();
-        hooks.Events = events;
-        written = ExtractForDragOut(this, *vorn, folder, entries, target, hooks, intoTemp ? owReplaceAll : owAsk);
-    });
+    for (const TEntryGroup &group : groups) {
+        // An archive closed since the drag or copy began is passed over.
+        const bool stillOpen = std::any_of(m_OpenVorns.begin(), m_OpenVorns.end(),
+                                           [&group](const auto &open) { return open.get() == group.Vorn; });
+        if (!stillOpen)
+            continue;
+        RunCommand([&] {
+            TExtractHooks hooks = ExtractHooks();
+            hooks.Events = events;
+            written = ExtractForDragOut(this, *group.Vorn, group.Folder, group.Entries, target, hooks,
+                                        intoTemp ? owReplaceAll : owAsk)
+                      || written;
+        });
+    }
     SetStatusPanelText(QString());
     statusBar()->repaint();
     return written;

@@ -12,6 +12,7 @@
 // AppException, which shows the standard error box.
 
 #include "archive/vmVornFileDef.h"
+#include "browser/OutgoingFiles.h"
 #include "extract/DragStartTracker.h"
 
 #include <QEventLoop>
@@ -167,8 +168,10 @@ public:
     // temporary folder (replacing what is there) or the folder a file
     // manager named for a direct save (asking before replacing). False when
     // nothing was written.
-    bool dfsMainDrop(const TVornFile *vorn, TEntryOffset folder, const std::vector<TEntryOffset> &entries,
-                     const QString &target, QEventLoop::ProcessEventsFlags events = QEventLoop::AllEvents);
+    bool dfsMainDrop(const std::vector<TEntryGroup> &groups, const QString &target,
+                     QEventLoop::ProcessEventsFlags events = QEventLoop::AllEvents);
+    // The selected rows (folder listing or search results) as files.
+    TOutgoingFiles SelectedFiles() const;
 
     // The standard error box for an error no command handles.
     void AppException(const std::exception &error);

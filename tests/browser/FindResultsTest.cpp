@@ -12,10 +12,16 @@
 #include "tests/browser/BrowserFixture.h"
 
 #include <QAbstractItemModelTester>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QUrl>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -95,6 +101,16 @@ protected:
                                                         QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
 
+    static QStringList FilesBelowOf(const QString &folder)
+    {
+        QStringList files;
+        QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            files << QDir(folder).relativeFilePath(it.next());
+        files.sort();
+        return files;
+    }
+
     TFindSeam m_Seam;
     QString m_A, m_B;
     std::unique_ptr<TfrmMain> m_Window;
@@ -157,12 +173,33 @@ TEST_F(FindResultsTest, ExtractionRebuildsEachResultsOwnFolders)
     QTemporaryDir target;
     m_Seam.target = target.path();
     m_Window->tbnExtractClick();
-    QStringList files;
-    QDirIterator it(target.path(), QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files << QDir(target.path()).relativeFilePath(it.next());
-    files.sort();
-    EXPECT_EQ(files, (QStringList{QStringLiteral("art/maps/Stone.bmp"), QStringLiteral("sound/stone.wav")}));
+    EXPECT_EQ(FilesBelowOf(target.path()), (QStringList{QStringLiteral("art/maps/Stone.bmp"), QStringLiteral("sound/stone.wav")}));
+    EXPECT_TRUE(m_Seam.errors.isEmpty()) << m_Seam.errors.join(u'|').toStdString();
+}
+
+TEST_F(FindResultsTest, CopyOfResultsFromTwoArchivesGivesEachFileByItsName)
+{
+    Type(QStringLiteral("stone."));
+    SelectRowsNamed({QStringLiteral("stone.wav"), QStringLiteral("Stone.bmp")});
+    m_Window->mnuPopupMainPopup();
+    ASSERT_TRUE(m_Window->popmniCopy->isEnabled());
+    m_Window->popmniCopy->trigger();
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    QStringList names;
+    QStringList contents;
+    for (const QUrl &url : data->urls()) { // asking for them writes the files, as a paste does
+        QFile file(url.toLocalFile());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << url.toString().toStdString();
+        names << QFileInfo(file).fileName();
+        contents << QString::fromLatin1(file.readAll());
+    }
+    names.sort();
+    contents.sort();
+    EXPECT_EQ(names, (QStringList{QStringLiteral("Stone.bmp"), QStringLiteral("stone.wav")}));
+    EXPECT_EQ(contents, (QStringList{QStringLiteral("bmp"), QStringLiteral("wave")}));
+    const QString folder = QFileInfo(data->urls().front().toLocalFile()).path();
+    EXPECT_EQ(FilesBelowOf(folder), names) << "no folders of the archives";
     EXPECT_TRUE(m_Seam.errors.isEmpty()) << m_Seam.errors.join(u'|').toStdString();
 }
 

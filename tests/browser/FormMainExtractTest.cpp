@@ -127,7 +127,7 @@ TEST_F(FormMainExtractTest, DropWritesTheDraggedEntriesIntoThePrivateTempFolder)
     EXPECT_TRUE(temp.endsWith(u'/'));
     EXPECT_EQ(QFile::permissions(temp) & (QFileDevice::ReadOther | QFileDevice::WriteOther), QFileDevice::Permissions());
     QFile::remove(temp + QStringLiteral("readme.txt"));
-    EXPECT_TRUE(window->dfsMainDrop(window->ActiveVorn(), window->CurrentFolder(), window->SelectedEntries(), temp));
+    EXPECT_TRUE(window->dfsMainDrop(window->SelectedFiles().Groups, temp));
     EXPECT_TRUE(QFile::exists(temp + QStringLiteral("readme.txt")));
     EXPECT_TRUE(m_seam.reports.isEmpty());
     EXPECT_FALSE(window->Busy());
@@ -135,11 +135,9 @@ TEST_F(FormMainExtractTest, DropWritesTheDraggedEntriesIntoThePrivateTempFolder)
 
     // A drop rendered after its archive was closed writes nothing.
     QFile::remove(temp + QStringLiteral("readme.txt"));
-    const TVornFile *closed = window->ActiveVorn();
-    const TEntryOffset folder = window->CurrentFolder();
-    const auto entries = window->SelectedEntries();
+    const std::vector<TEntryGroup> dragged = window->SelectedFiles().Groups;
     window->CloseAllVorns();
-    EXPECT_FALSE(window->dfsMainDrop(closed, folder, entries, temp));
+    EXPECT_FALSE(window->dfsMainDrop(dragged, temp));
     EXPECT_FALSE(QFile::exists(temp + QStringLiteral("readme.txt")));
 }
 
