@@ -75,6 +75,11 @@ TEST_F(ArchiveCompare, AddedRemovedChangedAndSameWithFoldersMarked)
     b.addFile(b.addDir(artB, "deep"), File("tex.bmp", "new"));
     b.addFile(b.addDir(0, "quiet"), File("keep.txt", "keep"));
     b.addFile(b.addDir(0, "mods"), File("m.txt", "mod"));
+    // A repack listed before a removal doesn't hide the removal from the folder.
+    const auto mixedA = a.addDir(0, "mixed");
+    a.addFile(mixedA, File("a.txt", "aaaa"));
+    a.addFile(mixedA, File("b.txt", "b"));
+    b.addFile(b.addDir(0, "mixed"), File("a.txt", "aaaa", DATAFORMAT_ZLIB));
 
     const TCompareResult result = Compare();
     EXPECT_EQ(StatesOf(result), (States{{"same.txt", "Same"},
@@ -88,7 +93,10 @@ TEST_F(ArchiveCompare, AddedRemovedChangedAndSameWithFoldersMarked)
                                         {"quiet/", "Same"},
                                         {"quiet/keep.txt", "Same"},
                                         {"mods/", "Only in B"},
-                                        {"mods/m.txt", "Only in B"}}));
+                                        {"mods/m.txt", "Only in B"},
+                                        {"mixed/", "Changed"},
+                                        {"mixed/a.txt", "Repacked"},
+                                        {"mixed/b.txt", "Only in A"}}));
     EXPECT_TRUE(result.Differ);
 
     // Depth first, names in byte order, each item pointing at its folder.
@@ -96,7 +104,7 @@ TEST_F(ArchiveCompare, AddedRemovedChangedAndSameWithFoldersMarked)
     for (const TCompareItem &item : result.Items)
         order.push_back(item.Path);
     EXPECT_EQ(order, (std::vector<std::string>{"art", "art/deep", "art/deep/tex.bmp", "edited.txt", "gone.txt",
-                                               "grown.txt", "mods", "mods/m.txt", "new.txt", "quiet",
+                                               "grown.txt", "mixed", "mixed/a.txt", "mixed/b.txt", "mods", "mods/m.txt", "new.txt", "quiet",
                                                "quiet/keep.txt", "same.txt"}));
     EXPECT_EQ(result.Items[2].Parent, 1u);
     EXPECT_EQ(result.Items[2].Name(), "tex.bmp");
@@ -107,7 +115,7 @@ TEST_F(ArchiveCompare, AddedRemovedChangedAndSameWithFoldersMarked)
     EXPECT_EQ(s.BytesB[size_t(TCompareState::Changed)], 6u + 4 + 3);
     EXPECT_EQ(s.FilesIn(TCompareState::OnlyInB), 2u);
     EXPECT_EQ(s.BytesB[size_t(TCompareState::OnlyInB)], 5u + 3);
-    EXPECT_EQ(s.FilesIn(TCompareState::OnlyInA), 1u);
+    EXPECT_EQ(s.FilesIn(TCompareState::OnlyInA), 2u);
     EXPECT_EQ(s.FilesIn(TCompareState::Same), 2u);
 }
 
@@ -119,19 +127,25 @@ TEST_F(ArchiveCompare, SameBytesStoredAnotherWayAreRepackedAndDoNotDiffer)
     const auto sub = a.addDir(0, "sub");
     a.addFile(sub, File("chunking.txt", text, DATAFORMAT_LZO, 16384));
     a.addFile(sub, File("empty.txt", "", DATAFORMAT_RAW));
+    FileSpec asIs = File("as-is.txt", text, DATAFORMAT_ZLIB, 4096); // the same stored bytes, chunked otherwise
+    asIs.storage = ChunkStorage::AllAsIs;
+    a.addFile(sub, asIs);
 
     b.addFile(0, File("raw-to-zlib.txt", text, DATAFORMAT_ZLIB));
     b.addFile(0, File("whole-to-chunks.txt", text, DATAFORMAT_ZLIB, 8192));
     const auto subB = b.addDir(0, "sub");
     b.addFile(subB, File("chunking.txt", text, DATAFORMAT_LZO, 4096));
     b.addFile(subB, File("empty.txt", "", DATAFORMAT_ZLIB));
+    asIs.chunkSize = 8192;
+    b.addFile(subB, asIs);
 
     const TCompareResult result = Compare();
     EXPECT_EQ(StatesOf(result), (States{{"raw-to-zlib.txt", "Repacked"},
                                         {"whole-to-chunks.txt", "Repacked"},
                                         {"sub/", "Repacked"},
                                         {"sub/chunking.txt", "Repacked"},
-                                        {"sub/empty.txt", "Repacked"}}));
+                                        {"sub/empty.txt", "Repacked"},
+                                        {"sub/as-is.txt", "Repacked"}}));
     EXPECT_FALSE(result.Differ);
     EXPECT_FALSE(TArchiveCompare(*vornA, *vornA).Run().Differ);
     EXPECT_EQ(StatesOf(TArchiveCompare(*vornB, *vornB).Run())["sub/"], "Same");
@@ -143,7 +157,8 @@ TEST_F(ArchiveCompare, FileReplacedByFolderOfTheSameNameGivesOneItemPerSide)
     b.addFile(b.addDir(0, "x"), File("y.txt", "inside"));
     const TCompareResult result = Compare();
     EXPECT_EQ(StatesOf(result), (States{{"x", "Only in A"}, {"x/", "Only in B"}, {"x/y.txt", "Only in B"}}));
-    EXPECT_EQ(result.Items.size(), 3u);
+    ASSERT_EQ(result.Items.size(), 3u);
+    EXPECT_TRUE(result.Items[0].IsFolder); // the folder comes first
 }
 
 TEST_F(ArchiveCompare, NamesMatchByteForByteIncludingWindows1252)
@@ -168,11 +183,17 @@ TEST_F(ArchiveCompare, WithoutAStoredCrcTheBytesDecide)
     sameNoCrc.crcOverride = 0;
     FileSpec otherNoCrc = File("other.txt", "contentX");
     otherNoCrc.crcOverride = 0;
+    FileSpec unreadable = File("broken.txt", "contents", DATAFORMAT_ZLIB); // not a zlib stream
+    unreadable.storedOverride = TextBytes("not zlib");
+    unreadable.crcOverride = 0;
     a.addFile(0, sameNoCrc);
     a.addFile(0, otherNoCrc);
+    a.addFile(0, unreadable);
     b.addFile(0, File("same.txt", "contents", DATAFORMAT_ZLIB));
     b.addFile(0, File("other.txt", "contents"));
-    EXPECT_EQ(StatesOf(Compare()), (States{{"same.txt", "Repacked"}, {"other.txt", "Changed"}}));
+    b.addFile(0, File("broken.txt", "contents", DATAFORMAT_ZLIB));
+    EXPECT_EQ(StatesOf(Compare()),
+              (States{{"same.txt", "Repacked"}, {"other.txt", "Changed"}, {"broken.txt", "Changed"}}));
 }
 
 TEST_F(ArchiveCompare, DamagedIndexOnEitherSideNamesThatArchive)

@@ -28,6 +28,7 @@ TEST(FindMatcher, GlobCoversTheWholeNameWithStarAndQuestionMark)
     EXPECT_TRUE(NameMatches("tex?_*.bmp", TNameMode::Glob, "tex1_.bmp"));
     EXPECT_FALSE(NameMatches("tex?_*.bmp", TNameMode::Glob, "tex12_grass.bmp"));
     EXPECT_TRUE(NameMatches("*a*b*c", TNameMode::Glob, "xxaxxbxxbcc"));
+    EXPECT_TRUE(NameMatches("stone*", TNameMode::Glob, "stone"));
     EXPECT_FALSE(NameMatches("*.BMP", TNameMode::Glob, "pic.bmp", false));
     // Auto: wildcards make a glob, plain text a substring.
     EXPECT_TRUE(NameMatches("tex?", TNameMode::Auto, "tex1"));
@@ -86,6 +87,7 @@ TEST(FindMatcher, Windows1252LettersFoldInEveryMode)
         const std::string pattern = mode == TNameMode::Glob ? "été*" : "été";
         EXPECT_TRUE(NameMatches(pattern, mode, ete));
         EXPECT_FALSE(NameMatches(pattern, mode, ete, false));
+        EXPECT_TRUE(NameMatches(mode == TNameMode::Glob ? "ÉTÉ*" : "ÉTÉ", mode, ete, false));
         EXPECT_TRUE(NameMatches(mode == TNameMode::Glob ? "škoda" : "ško", mode, skoda));
     }
     EXPECT_TRUE(NameMatches("[à-þ]T", TNameMode::Regex, ete));
@@ -307,6 +309,11 @@ TEST_F(FindCriteriaTest, SubtreeAndNarrowing)
     EXPECT_FALSE(after.Narrows(before));
     after.MinSize.reset();
     after.Damaged = true;
+    EXPECT_FALSE(after.Narrows(before));
+    // A substring finds names a glob of the same text left out ("stones").
+    after.Damaged = false;
+    before.Name = "stone";
+    before.NameMode = TNameMode::Glob;
     EXPECT_FALSE(after.Narrows(before));
 }
 

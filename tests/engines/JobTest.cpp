@@ -120,6 +120,22 @@ TEST(Job, VerifyReportsExactlyTheDamagedFilesInTreeOrder)
     EXPECT_TRUE(none.Cancelled);
     EXPECT_EQ(none.Checked, 0u);
     EXPECT_EQ(cancelled.Progress().EntriesTotal, 23u);
+
+    // A folder whose list of children can't be read is reported where it stands.
+    VornWriter broken;
+    const auto sub = broken.addDir(0, "sub");
+    broken.addFile(sub, TextFile("in.txt", "in"));
+    broken.addFile(0, Damaged("after"));
+    Bytes bytes = broken.build();
+    PutU32(bytes, broken.indexStart() + broken.entryOffset(sub) + 4, 0x40000000);
+    WriteBytes((scratch.path() / "broken.vmres").string(), bytes);
+    const TVornFile brokenVorn((scratch.path() / "broken.vmres").string());
+    TJob brokenJob;
+    const TVerifyResult inOrder = TVerifyEngine(brokenVorn, brokenJob).Run();
+    ASSERT_EQ(inOrder.Damaged.size(), 2u);
+    EXPECT_EQ(inOrder.Damaged[0].Path, "sub/");
+    EXPECT_EQ(inOrder.Damaged[0].Entry, 0u);
+    EXPECT_EQ(inOrder.Damaged[1].Path, "after");
 }
 
 } // namespace
