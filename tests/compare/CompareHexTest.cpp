@@ -75,6 +75,16 @@ TEST(CompareHexTest, NextDifferenceSelectsAndScrollsAndMarksArePainted)
     };
     EXPECT_EQ(cellColour(3), QColor(255, 190, 120));
     EXPECT_NE(cellColour(2), QColor(255, 190, 120));
+
+    // A difference on the row just below the visible ones scrolls it into view.
+    const int visible = window->pbxA->VisibleRows();
+    ASSERT_GT(visible, 0);
+    TFileBuffer c = Filled(1 << 16, 'a'), d = Filled(1 << 16, 'a');
+    d.data()[visible * THexLayout::BytesPerRow] = 'd';
+    window->SetData(std::move(c), std::move(d), QStringLiteral("y.bin"));
+    EXPECT_TRUE(window->NextDifference());
+    EXPECT_LE(window->FirstRow(), visible);
+    EXPECT_GT(window->FirstRow() + visible, visible);
     window->close(); // deletes itself
 }
 

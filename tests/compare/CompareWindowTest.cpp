@@ -32,14 +32,18 @@ Texts Names(const QStringList &list)
     return names;
 }
 
-// Answers the overwrite question by clicking Cancel in the window, then No.
+// Answers the overwrite question by trying to close the window, clicking
+// Cancel in it, then No.
 class TCancellingQuestion : public IOverwriteQuestion {
 public:
+    QWidget *window = nullptr;
     QPushButton *cancel = nullptr;
     int asked = 0;
+    bool closed = false;
     TOverwriteAnswer AskOverwrite(const TOverwriteQuestion &) override
     {
         ++asked;
+        closed = window->close();
         cancel->click();
         return TOverwriteAnswer::No;
     }
@@ -136,10 +140,23 @@ TEST_F(CompareWindowTest, TreeFlatListFiltersAndSorting)
     EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Path"));
     EXPECT_EQ(Column(model, TCompareModel::colName),
               (Texts{"art/pic.bmp", "art/same.txt", "keep.txt", "new.txt", "old.txt", "sound/", "sound/s.wav"}));
+    window->tvwItems->setCurrentIndex(Find(model, QStringLiteral("new.txt")));
     window->tvwItems->sortByColumn(TCompareModel::colSizeB, Qt::DescendingOrder);
     EXPECT_EQ(Column(model, TCompareModel::colSizeB), (Texts{"14", "9", "4", "4", "4", "", ""}));
     const Texts names = Column(model, TCompareModel::colName);
     EXPECT_EQ(Texts(names.begin() + 2, names.begin() + 5), (Texts{"sound/s.wav", "keep.txt", "art/same.txt"}));
+    EXPECT_EQ(window->tvwItems->currentIndex(), Find(model, QStringLiteral("new.txt"))); // moved to its new row
+
+    // a-z sort as A-Z, so "_" (between "Z" and "a") comes after every letter;
+    // a file without a stored CRC-32 shows none.
+    auto made = std::make_shared<TCompareResult>();
+    made->Items.push_back({.Path = "_old.txt", .EntryA = 8});
+    made->Items.push_back({.Path = "zone.txt", .EntryA = 9, .Crc32A = 0x1234ABCD});
+    made->Items.push_back({.Path = "Zed.txt", .EntryA = 10});
+    TCompareModel byName;
+    byName.SetResult(made);
+    EXPECT_EQ(Column(byName, TCompareModel::colName), (Texts{"Zed.txt", "zone.txt", "_old.txt"}));
+    EXPECT_EQ(Column(byName, TCompareModel::colCrcA), (Texts{"", "1234ABCD", ""}));
 }
 
 TEST_F(CompareWindowTest, ViewsExtractsThePatchAndSavesTheReport)
@@ -188,9 +205,11 @@ TEST_F(CompareWindowTest, ViewsExtractsThePatchAndSavesTheReport)
     QDir().mkpath(target + QStringLiteral("/art"));
     QFile(target + QStringLiteral("/art/pic.bmp")).open(QIODevice::WriteOnly);
     auto cancelled = MakeWindow({.ChooseTargetFolder = [&] { return target; }, .Question = &question});
+    question.window = cancelled.get();
     question.cancel = cancelled->btnCancel;
     cancelled->btnExtract->click();
     EXPECT_EQ(question.asked, 1);
+    EXPECT_FALSE(question.closed); // the window stays while it extracts
     EXPECT_EQ(Names(QDir(target).entryList(QDir::Files)), Texts{});
     EXPECT_EQ(cancelled->lblStatus->text(), QStringLiteral("Cancelled: 0 files extracted to %1, 1 skipped, 0 failed").arg(target));
     EXPECT_TRUE(cancelled->btnExtract->isEnabled());
@@ -210,6 +229,14 @@ TEST_F(CompareWindowTest, ViewsExtractsThePatchAndSavesTheReport)
     window->btnSave->click();
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors[0].startsWith(QStringLiteral("Cannot write ") + report));
+
+    // Extract is offered for changed files alone, and not when B adds and changes nothing.
+    VornWriter changed;
+    changed.addFile(0, {.name = "keep.txt", .data = TextBytes("KEEP")});
+    pathB = Write(changed, QStringLiteral("changed.vmres"));
+    EXPECT_TRUE(MakeWindow()->btnExtract->isEnabled());
+    pathB = pathA;
+    EXPECT_FALSE(MakeWindow()->btnExtract->isEnabled());
 }
 
 TEST_F(CompareWindowTest, DamagedArchiveRaisesBeforeAnyWindowAndTheMainWindowOpensOne)
