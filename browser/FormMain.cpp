@@ -29,6 +29,7 @@
 #include "settings/FormOptions.h"
 #include "compare/CompareCommand.h"
 #include "extract/ClipboardCopy.h"
+#include "extract/OpenWithDefault.h"
 #include "extract/DropSource.h"
 #include "extract/ExtractCommand.h"
 #include "extract/FormExtractDialog.h"
@@ -156,6 +157,8 @@ void TfrmMain::FormCreate(const QStringList &arguments)
     setAcceptDrops(true);
     m_TempFolder = PrivateTempFolder();
     m_ClipboardCopy = std::make_unique<TClipboardCopy>(m_TempFolder);
+    m_OpenWith = std::make_unique<TOpenWithDefault>(m_TempFolder,
+                                                    [this](const QUrl &file) { return m_Seam->openWithDefault(file); });
     m_Busy = false;
     OpenCommandLine(arguments);
 }
@@ -448,6 +451,8 @@ void TfrmMain::CreatePopupMenu()
     popmniView->setShortcutContext(Qt::WidgetShortcut); // Enter itself is handled by the list
     mnuPopupMain->setDefaultAction(popmniView);
     connect(popmniView, &QAction::triggered, this, [this] { RunCommand([this] { lsvMainDblClick(); }); });
+    popmniOpenWith = mnuPopupMain->addAction(QStringLiteral("Open with Default Application"));
+    connect(popmniOpenWith, &QAction::triggered, this, [this] { RunCommand([this] { popmniOpenWithClick(); }); });
     popmniExtract = mnuPopupMain->addAction(QStringLiteral("Extract"));
     popmniExtract->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     connect(popmniExtract, &QAction::triggered, this, [this] { RunCommand([this] { tbnExtractClick(); }); });
@@ -567,6 +572,16 @@ int TfrmMain::SelectedCount() const
     if (m_SelectedCountCache < 0)
         m_SelectedCountCache = int(lsvMain->selectionModel()->selectedRows().size());
     return m_SelectedCountCache;
+}
+
+std::pair<const TVornFile *, TEntryOffset> TfrmMain::SelectedSingleFile() const
+{
+    auto selected = m_Find->ShowingResults() ? m_Find->SingleSelected() : std::pair<const TVornFile *, TEntryOffset>();
+    if (!m_Find->ShowingResults() && m_ActiveVorn && SelectedCount() == 1)
+        selected = {m_ActiveVorn, SelectedEntries().front()};
+    if (!selected.first || selected.first->IsDirectory(selected.second))
+        return {nullptr, 0};
+    return selected;
 }
 
 void TfrmMain::ShowListModel(QAbstractItemModel *model)
@@ -990,6 +1005,7 @@ void TfrmMain::mnuPopupMainPopup()
     popmniExtract->setEnabled(lsvMain->DetailsView()->model()->rowCount() > 0);
     popmniProperties->setEnabled(one);
     popmniCopy->setEnabled(SelectedCount() > 0);
+    popmniOpenWith->setEnabled(SelectedSingleFile().first != nullptr);
     const std::vector<TEntryOffset> entries = one ? SelectedEntries() : std::vector<TEntryOffset>();
     popmniSavePng->setVisible(entries.size() == 1 && m_ActiveVorn && CanSaveEntryAsPng(*m_ActiveVorn, entries.front()));
 }
@@ -1228,6 +1244,18 @@ void TfrmMain::popmniCopyClick()
     m_ClipboardCopy->Copy(files.Names, [this, groups = files.Groups](const QString &target,
                                                                      QEventLoop::ProcessEventsFlags events) {
         return dfsMainDrop(groups, target, events);
+    });
+}
+
+void TfrmMain::popmniOpenWithClick()
+{
+    const auto [vorn, entry] = SelectedSingleFile();
+    if (!vorn)
+        return;
+    const QString name = QString::fromStdString(AnsiToUtf8(vorn->GetName(entry)));
+    // Written relative to its own folder: the file lands as just its name.
+    m_OpenWith->Open(name, [this, vorn, entry](const QString &folder) {
+        return dfsMainDrop({TEntryGroup{vorn, vorn->GetParent(entry), {entry}}}, folder, QEventLoop::AllEvents);
     });
 }
 

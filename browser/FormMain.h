@@ -37,6 +37,7 @@ class QTreeWidgetItem;
 class TFileListModel;
 class TFindController;
 class TClipboardCopy;
+class TOpenWithDefault;
 class TFileListView;
 class TUiSeam;
 class TVornFile;
@@ -71,6 +72,9 @@ public:
     // Entry offsets of the selected rows, in list order.
     std::vector<TEntryOffset> SelectedEntries() const;
     int SelectedCount() const;
+    // The archive and entry of the one selected row when it is a file (in
+    // the folder listing or the search results); else no archive.
+    std::pair<const TVornFile *, TEntryOffset> SelectedSingleFile() const;
     bool Busy() const { return m_Busy; }
     // Set by extraction and drag-out while they run.
     void SetBusy(bool busy);
@@ -164,6 +168,10 @@ public:
     // Copy: the selected entries to the clipboard as files, written when
     // a program pastes them.
     void popmniCopyClick();
+    // Open with: the one selected file, written into a folder of its own
+    // below the temporary folder, opened with the desktop's default
+    // application for its type.
+    void popmniOpenWithClick();
     // The drop of a drag-out: writes the dragged entries into target, the
     // temporary folder (replacing what is there) or the folder a file
     // manager named for a direct save (asking before replacing). False when
@@ -220,6 +228,7 @@ public:
     QAction *popmniExtract = nullptr;
     QAction *popmniProperties = nullptr;
     QAction *popmniCopy = nullptr;
+    QAction *popmniOpenWith = nullptr;
     QAction *popmniSavePng = nullptr;
 
 protected:
@@ -264,6 +273,7 @@ private:
     THistory *FileHistory = nullptr;
     TDragStartTracker m_DragStart;
     std::unique_ptr<TClipboardCopy> m_ClipboardCopy;
+    std::unique_ptr<TOpenWithDefault> m_OpenWith;
     TfrmSaveVVC *frmSaveVVC = nullptr;
     TfrmProperties *frmProperties = nullptr;
     TFileListModel *m_Model = nullptr;

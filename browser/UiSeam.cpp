@@ -3,6 +3,7 @@
 #include "browser/Constants.h"
 #include "viewers/PngWriter.h"
 
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -42,6 +43,11 @@ QString TDialogUiSeam::askSaveFileName(QWidget *parent, const QString &filter, c
 bool TUiSeam::execDialog(QDialog &dialog)
 {
     return dialog.exec() == QDialog::Accepted;
+}
+
+bool TUiSeam::openWithDefault(const QUrl &file)
+{
+    return QDesktopServices::openUrl(file);
 }
 
 QString TUiSeam::askSavePngName(QWidget *parent, const QString &)

@@ -8,6 +8,7 @@
 class IExtractReport;
 class IOverwriteQuestion;
 class QDialog;
+class QUrl;
 class QWidget;
 
 class TUiSeam {
@@ -30,6 +31,9 @@ public:
     virtual QString askSavePngName(QWidget *parent, const QString &suggestedName);
     // Shows a modal dialog; true when it was accepted.
     virtual bool execDialog(QDialog &dialog);
+    // Hands a local file to the desktop's default application for its
+    // type; false when that could not be started.
+    virtual bool openWithDefault(const QUrl &file);
     // Answers to an extraction run; nullptr: the real dialogs and boxes.
     virtual IOverwriteQuestion *overwriteQuestion() { return nullptr; }
     virtual IExtractReport *extractReport() { return nullptr; }

@@ -3,6 +3,7 @@
 
 #include "browser/FileListModel.h"
 #include "browser/FileListView.h"
+#include "archive/vmVornFile.h"
 #include "browser/FormMain.h"
 #include "engines/ExtractTypes.h"
 #include "extract/FormExtractDialog.h"
@@ -52,6 +53,13 @@ public:
         return extract->result() == QDialog::Accepted;
     }
     IExtractReport *extractReport() override { return this; }
+    QList<QUrl> opened;       // files handed to the desktop
+    bool openSucceeds = true; // what the desktop answers
+    bool openWithDefault(const QUrl &file) override
+    {
+        opened << file;
+        return openSucceeds;
+    }
     void ReportFailure(const TExtractFailure &failure) override
     {
         reports << QString::fromStdString(ExtractFailureText(failure));
@@ -83,6 +91,20 @@ protected:
         for (int row = 0; row < model->rowCount(); ++row)
             window.lsvMain->selectionModel()->select(model->index(row, 0),
                                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+
+    // Selects the one row whose entry is called name.
+    void SelectOnly(TfrmMain &window, const char *name)
+    {
+        const TFileListModel *model = window.FileListModel();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            if (window.ActiveVorn()->GetName(model->Rows()[size_t(row)].Entry) == name) {
+                window.lsvMain->selectionModel()->select(model->index(row, 0), QItemSelectionModel::ClearAndSelect |
+                                                                                   QItemSelectionModel::Rows);
+                return;
+            }
+        }
+        ADD_FAILURE() << "no row " << name;
     }
 
     TExtractSeam m_seam;
@@ -194,3 +216,56 @@ TEST_F(FormMainExtractTest, SmallMovesAfterAPressOnASelectedRowKeepTheSelection)
 }
 
 } // namespace
+
+TEST_F(FormMainExtractTest, OpenWithHandsOneFileUnderItsOwnNameToTheDesktopAndCleansUpWithTheWindow)
+{
+    VornWriter writer;
+    const auto art = writer.addDir(0, "art");
+    writer.addFile(0, FileSpec{.name = "readme.txt", .data = TextBytes("in the root")});
+    writer.addFile(0, FileSpec{.name = "b.txt", .data = TextBytes("b")});
+    writer.addFile(art, FileSpec{.name = "readme.txt", .data = TextBytes("in art")});
+    auto window = MakeWindow();
+    window->OpenFile(Write(writer, QStringLiteral("a.vmres")));
+
+    // Only for one file: not for a folder, not for several rows.
+    SelectOnly(*window, "art");
+    window->mnuPopupMainPopup();
+    EXPECT_FALSE(window->popmniOpenWith->isEnabled());
+    SelectAllRows(*window);
+    window->mnuPopupMainPopup();
+    EXPECT_FALSE(window->popmniOpenWith->isEnabled());
+    SelectOnly(*window, "readme.txt");
+    window->mnuPopupMainPopup();
+    ASSERT_TRUE(window->popmniOpenWith->isEnabled());
+    window->popmniOpenWith->trigger();
+
+    // The same name from another folder gets a file of its own.
+    window->FillFileList(window->ActiveVorn()->GetChildren(window->ActiveVorn()->GetRootOffset()).front());
+    SelectOnly(*window, "readme.txt");
+    window->popmniOpenWith->trigger();
+    ASSERT_EQ(m_seam.opened.size(), 2);
+    EXPECT_TRUE(m_seam.reports.isEmpty() && m_seam.errors.isEmpty());
+    const QString first = m_seam.opened[0].toLocalFile();
+    const QString second = m_seam.opened[1].toLocalFile();
+    EXPECT_NE(first, second);
+    for (const QString &file : {first, second}) {
+        EXPECT_EQ(QFileInfo(file).fileName(), QStringLiteral("readme.txt"));
+        EXPECT_TRUE(file.startsWith(window->TempFolder())) << file.toStdString();
+        EXPECT_FALSE(QFile::permissions(file) & QFileDevice::WriteOwner) << "the copy goes at exit: not to be edited";
+    }
+    QFile root(first), inArt(second);
+    ASSERT_TRUE(root.open(QIODevice::ReadOnly) && inArt.open(QIODevice::ReadOnly));
+    EXPECT_EQ(root.readAll(), QByteArray("in the root"));
+    EXPECT_EQ(inArt.readAll(), QByteArray("in art"));
+
+    // The desktop can't open it: the user is told, and no copy stays.
+    m_seam.openSucceeds = false;
+    window->popmniOpenWith->trigger();
+    ASSERT_EQ(m_seam.errors.size(), 1);
+    EXPECT_TRUE(m_seam.errors.front().startsWith(QStringLiteral("Can't open \""))) << m_seam.errors.front().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(m_seam.opened.back().toLocalFile()));
+
+    window.reset();
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(first).path()));
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(second).path()));
+}

@@ -176,8 +176,8 @@ compare_landed() { # CASE TARGET REFERENCE
     verdict "$1" "what landed differs from the archive: $(head -c 600 "$work/diff.txt" | tr '\n' '|')"
   elif ! diff -r "$3" "$2" >/dev/null; then
     verdict "$1" "bytes differ from the archive"
-  elif [ -n "$(ls -A "$tmpdir/vornviewer-$(id -un)" 2>/dev/null)" ]; then
-    verdict "$1" "left in the temporary folder: $(ls -A "$tmpdir/vornviewer-$(id -un)" | head -5 | tr '\n' ' ')"
+  elif [ -n "$(ls -A "$tmpdir/vornviewer-${USER:-user}" 2>/dev/null)" ]; then
+    verdict "$1" "left in the temporary folder: $(ls -A "$tmpdir/vornviewer-${USER:-user}" | head -5 | tr '\n' ' ')"
   else
     verdict "$1" ok
   fi
@@ -199,7 +199,7 @@ drag_case() { # FILE_MANAGER CASE ARCHIVE SELECTION MODE SECONDS
     sleep 2
     if [ -n "$(ls -A "$target")" ]; then
       verdict "$fm $case" "written into the target after Escape"
-    elif [ -n "$(ls -A "$tmpdir/vornviewer-$(id -un)" 2>/dev/null)" ]; then
+    elif [ -n "$(ls -A "$tmpdir/vornviewer-${USER:-user}" 2>/dev/null)" ]; then
       verdict "$fm $case" "written into the temporary folder after Escape"
     else
       verdict "$fm $case" ok
@@ -210,7 +210,7 @@ drag_case() { # FILE_MANAGER CASE ARCHIVE SELECTION MODE SECONDS
     sleep 2
     if ! kill -0 "$viewer_pid" 2>/dev/null; then
       verdict "$fm $case" "VornViewer ended during the quick release"
-    elif [ -n "$(ls -A "$target")$(ls -A "$tmpdir/vornviewer-$(id -un)" 2>/dev/null)" ]; then
+    elif [ -n "$(ls -A "$target")$(ls -A "$tmpdir/vornviewer-${USER:-user}" 2>/dev/null)" ]; then
       verdict "$fm $case" "a refused quick drop wrote files"
     else
       verdict "$fm $case (refused in time)" ok
@@ -290,6 +290,61 @@ xdg_open_case() {
   sleep 0.3
 }
 
+# "Open with Default Application" from the list's pop-up menu, through the
+# real xdg-open (generic mode) to a recording application registered as the
+# default for the entry's type by a .desktop file and mimeapps.list. The
+# application must see the entry's own name, bytes and time; the copy goes
+# when the program ends.
+open_with_case() {
+  [ -z "${VV_FM_CASES:-}" ] || [[ " $VV_FM_CASES " == *" open-with "* ]] || return 0
+  local ref seen type private
+  tmpdir=$work/tmp/open-with
+  seen=$work/open-with-seen
+  rm -rf "$tmpdir" "$seen"
+  mkdir -p "$seen" "$XDG_DATA_HOME/applications"
+  ref=$(find "$work/ref/one" -type f | head -1)
+  type=$(xdg-mime query filetype "$ref" | sed 's/;.*//')
+  cat >"$work/record-open" <<SCRIPT
+#!/bin/sh
+printf '%s' "\$1" >"$seen/argument"
+cp -p "\$1" "$seen/bytes"
+SCRIPT
+  chmod +x "$work/record-open"
+  printf '[Desktop Entry]\nType=Application\nName=Record\nExec=%s %%f\nMimeType=%s;\n' \
+    "$work/record-open" "$type" >"$XDG_DATA_HOME/applications/vv-record.desktop"
+  printf '[Default Applications]\n%s=vv-record.desktop\n' "$type" >"$XDG_CONFIG_HOME/mimeapps.list"
+  start_viewer one || { verdict "open-with" "VornViewer did not show its window"; stop_all; return; }
+  select_rows one
+  xdotool mousemove $row_x $row_y click 3
+  sleep 0.5
+  # The pop-up opens at the pointer: the heading, View, then Open with
+  # Default Application.
+  xdotool mousemove $((row_x + 60)) $((row_y + 54))
+  sleep 0.3
+  [ -n "${VV_FM_SHOTS:-}" ] && import -window root "$work/open-with-menu.png"
+  xdotool click 1
+  for _ in $(seq 100); do [ -s "$seen/argument" ] && [ -f "$seen/bytes" ] && break; sleep 0.1; done
+  private=$tmpdir/vornviewer-${USER:-user}
+  if [ ! -s "$seen/argument" ]; then
+    verdict "open-with" "the default application was not started"
+  elif [ "$(basename "$(cat "$seen/argument")")" != "$(basename "$ref")" ] ||
+       [[ "$(cat "$seen/argument")" != "$private"/open-* ]]; then
+    verdict "open-with" "the application got $(cat "$seen/argument")"
+  elif ! cmp -s "$ref" "$seen/bytes" || [ "$(stat -c %Y "$ref")" != "$(stat -c %Y "$seen/bytes")" ]; then
+    verdict "open-with" "the application saw other bytes or another time"
+  else
+    xdotool windowactivate --sync "$viewer_win" key alt+F4
+    for _ in $(seq 50); do kill -0 "$viewer_pid" 2>/dev/null || break; sleep 0.1; done
+    if [ -n "$(ls -A "$private" 2>/dev/null)" ]; then
+      verdict "open-with" "left in the temporary folder after the program ended: $(ls -A "$private")"
+    else
+      verdict "open-with" ok
+    fi
+  fi
+  rm -f "$XDG_CONFIG_HOME/mimeapps.list" "$XDG_DATA_HOME/applications/vv-record.desktop"
+  stop_all
+}
+
 # VV_FM_BENCH=1: instead of the tests, the time from the release to the
 # last byte in place for 2,000 files / 100 MB and for one 500 MB file,
 # against `vorntool x` of the same archive into an empty folder.
@@ -332,6 +387,7 @@ if [ -n "${VV_FM_BENCH:-}" ]; then
 fi
 
 twice xdg_open_case
+twice open_with_case
 for fm in "${managers[@]}"; do
   command -v "$fm" >/dev/null || { verdict "$fm" "not installed"; continue; }
   twice paste_case "$fm"
