@@ -93,14 +93,14 @@ protected:
                                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
 
-    // Selects the one row whose entry is called name.
-    void SelectOnly(TfrmMain &window, const char *name)
+    // Selects the one row whose entry is called name (or adds it).
+    void SelectOnly(TfrmMain &window, const char *name,
+                    QItemSelectionModel::SelectionFlags how = QItemSelectionModel::ClearAndSelect)
     {
         const TFileListModel *model = window.FileListModel();
         for (int row = 0; row < model->rowCount(); ++row) {
             if (window.ActiveVorn()->GetName(model->Rows()[size_t(row)].Entry) == name) {
-                window.lsvMain->selectionModel()->select(model->index(row, 0), QItemSelectionModel::ClearAndSelect |
-                                                                                   QItemSelectionModel::Rows);
+                window.lsvMain->selectionModel()->select(model->index(row, 0), how | QItemSelectionModel::Rows);
                 return;
             }
         }
@@ -231,7 +231,8 @@ TEST_F(FormMainExtractTest, OpenWithHandsOneFileUnderItsOwnNameToTheDesktopAndCl
     SelectOnly(*window, "art");
     window->mnuPopupMainPopup();
     EXPECT_FALSE(window->popmniOpenWith->isEnabled());
-    SelectAllRows(*window);
+    SelectOnly(*window, "b.txt");
+    SelectOnly(*window, "readme.txt", QItemSelectionModel::Select);
     window->mnuPopupMainPopup();
     EXPECT_FALSE(window->popmniOpenWith->isEnabled());
     SelectOnly(*window, "readme.txt");
