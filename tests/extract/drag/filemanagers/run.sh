@@ -3,8 +3,9 @@
 # pcmanfm-qt) with real pointer events (xdotool) under Xvfb, openbox and a
 # D-Bus session, and checks what lands against `vorntool x` of the same
 # archive: names, bytes and modification times; the private temporary folder
-# must be empty afterwards. Also copy + paste, and xdg-open on an associated
-# archive in xdg-open's generic mode.
+# must be empty afterwards. Also copy + paste, xdg-open on an associated
+# archive in xdg-open's generic mode, and "Open with Default Application"
+# through the real xdg-open.
 #   run.sh BUILD_DIR [FILE_MANAGER ...]
 # Every wait is bounded; the whole run takes a few minutes at most.
 set -uo pipefail
