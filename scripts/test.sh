@@ -40,6 +40,9 @@ bash tests/fuzz/run-fuzzer.sh build-fuzz "$fuzz_seconds"
 echo "== Drag-out onto real file managers (pcmanfm, Thunar, pcmanfm-qt) =="
 timeout 900 bash tests/extract/drag/filemanagers/run.sh build
 
+echo "== Copy and drag-out under Wayland (weston, wl-paste, pcmanfm-qt, Thunar) =="
+timeout 300 bash tests/extract/drag/wayland/run.sh build
+
 echo "== Full test suite =="
 ctest --test-dir build --output-on-failure -j "$jobs"
 
