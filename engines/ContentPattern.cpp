@@ -3,10 +3,8 @@
 #include "archive/Exceptions.h"
 #include "engines/AnsiFold.h"
 
-#include <algorithm>
 #include <cstring>
-#include <cstring>
-#include <string.h>
+#include <utility>
 
 namespace {
 
@@ -21,28 +19,14 @@ int HexDigit(char c)
     return -1;
 }
 
-// Folds n bytes into dst. Eight ASCII bytes at a time are folded with word
-// arithmetic (A-Z gain 0x20); words with other bytes go through the table.
-void FoldBytes(const uint8_t *src, size_t n, uint8_t *dst)
+// Every UTF-16 unit that folds to another, with what it folds to.
+std::vector<std::pair<char16_t, char16_t>> UnitsThatFold()
 {
-    constexpr uint64_t Ones = 0x0101010101010101ull;
-    constexpr uint64_t High = 0x8080808080808080ull;
-    size_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        uint64_t word;
-        std::memcpy(&word, src + i, 8);
-        if (word & High) {
-            for (size_t k = 0; k < 8; ++k)
-                dst[i + k] = FoldAnsi(src[i + k]);
-            continue;
-        }
-        const uint64_t atLeastA = word + Ones * (0x80 - 'A');
-        const uint64_t aboveZ = word + Ones * (0x80 - 'Z' - 1);
-        word |= ((atLeastA & ~aboveZ) & High) >> 2;
-        std::memcpy(dst + i, &word, 8);
-    }
-    for (; i < n; ++i)
-        dst[i] = FoldAnsi(src[i]);
+    std::vector<std::pair<char16_t, char16_t>> pairs;
+    for (uint32_t unit = 0; unit <= 0xFFFF; ++unit)
+        if (const char16_t folded = FoldUnicode(char16_t(unit)); folded != unit)
+            pairs.emplace_back(char16_t(unit), folded);
+    return pairs;
 }
 
 char16_t UnitAt(const uint8_t *p)
@@ -89,65 +73,91 @@ TContentPattern::TContentPattern(TContentMode mode, const std::string &content, 
     if (mode == TContentMode::Hex) {
         m_Bytes = ParseHex(content);
         m_HasBytes = true;
+        std::vector<TByteSet> positions(m_Bytes.size());
+        for (size_t k = 0; k < m_Bytes.size(); ++k)
+            positions[k].Add(m_Bytes[k]);
+        m_NarrowScan.emplace(positions);
         return;
     }
     if (content.empty())
         throw Exception("No text to search for");
     m_IgnoreCase = ignoreCase;
+    SetUpNarrow(content);
+    SetUpWide(content);
+}
+
+void TContentPattern::SetUpNarrow(const std::string &content)
+{
+    std::vector<TByteSet> positions;
     m_HasBytes = true;
     for (const int c : Utf8ToAnsiChars(content)) {
         m_HasBytes = m_HasBytes && c >= 0;
-        m_Bytes.push_back(uint8_t(c < 0 ? 0 : ignoreCase ? FoldAnsi(uint8_t(c)) : c));
+        m_Bytes.push_back(uint8_t(c < 0 ? 0 : m_IgnoreCase ? FoldAnsi(uint8_t(c)) : c));
+        // The bytes that may stand at this place: ignoring case, all that
+        // fold to the same letter.
+        TByteSet &allowed = positions.emplace_back();
+        for (int b = 0; b < 256; ++b)
+            if ((m_IgnoreCase ? FoldAnsi(uint8_t(b)) : b) == m_Bytes.back())
+                allowed.Add(uint8_t(b));
     }
+    if (m_HasBytes)
+        m_NarrowScan.emplace(positions);
+}
+
+void TContentPattern::SetUpWide(const std::string &content)
+{
     m_Units = Utf8ToUtf16(content);
-    if (ignoreCase)
-        for (char16_t &unit : m_Units)
+    const std::vector<std::pair<char16_t, char16_t>> folding =
+        m_IgnoreCase ? UnitsThatFold() : std::vector<std::pair<char16_t, char16_t>>();
+    std::vector<TByteSet> positions;
+    for (char16_t &unit : m_Units) {
+        if (m_IgnoreCase)
             unit = FoldUnicode(unit);
-    // The UTF-16LE bytes sought; ignoring case, as the folded data shows them.
-    for (const char16_t unit : m_Units)
-        for (const uint8_t byte : {uint8_t(unit), uint8_t(unit >> 8)})
-            m_Wide.push_back(ignoreCase ? FoldAnsi(byte) : byte);
+        m_Wide.push_back(uint8_t(unit));
+        m_Wide.push_back(uint8_t(unit >> 8));
+        // The low and high bytes of every unit that folds to this one.
+        positions.resize(positions.size() + 2);
+        TByteSet &low = positions[positions.size() - 2];
+        TByteSet &high = positions.back();
+        low.Add(uint8_t(unit));
+        high.Add(uint8_t(unit >> 8));
+        for (const auto &[from, to] : folding) {
+            if (to == unit) {
+                low.Add(uint8_t(from));
+                high.Add(uint8_t(from >> 8));
+            }
+        }
+    }
+    m_WideScan.emplace(positions);
 }
 
 bool TContentPattern::FoundIn(const uint8_t *data, size_t size) const
 {
-    if (!m_IgnoreCase)
-        return (m_HasBytes && memmem(data, size, m_Bytes.data(), m_Bytes.size()))
-               || (!m_Wide.empty() && memmem(data, size, m_Wide.data(), m_Wide.size()));
-    // Ignoring case, the data is folded a piece at a time and searched with
-    // memmem: exact for the 8-bit text; for UTF-16 the folded bytes give
-    // candidates that are then compared unit by unit. Pieces overlap by a
-    // needle's length, so a match across two pieces is seen.
-    constexpr size_t Piece = 256 * 1024;
-    thread_local std::vector<uint8_t> folded;
-    const size_t overlap = std::max(m_Bytes.size(), m_Wide.size());
-    for (size_t start = 0; start < size; start += Piece) {
-        const size_t from = start > overlap ? start - overlap : 0;
-        const size_t end = std::min(size, start + Piece);
-        folded.resize(end - from);
-        FoldBytes(data + from, end - from, folded.data());
-        if (m_HasBytes && memmem(folded.data(), folded.size(), m_Bytes.data(), m_Bytes.size()))
-            return true;
-        if (!m_Wide.empty() && FoundWideCandidate(data + from, folded))
-            return true;
-    }
-    return false;
+    // The scans hand out the places where three rare bytes of a needle fit
+    // (either case of a letter when ignoring case), each then checked in
+    // full; the data is never copied or folded as a whole.
+    // The entry's decoded bytes are searched whole, so a match across the
+    // chunks of a chunked entry is one like any other.
+    return (m_NarrowScan && m_NarrowScan->Any(data, size, [this](const uint8_t *start) { return NarrowAt(start); }))
+           || (m_WideScan && m_WideScan->Any(data, size, [this](const uint8_t *start) { return WideAt(start); }));
 }
 
-bool TContentPattern::FoundWideCandidate(const uint8_t *original, const std::vector<uint8_t> &folded) const
+bool TContentPattern::NarrowAt(const uint8_t *start) const
 {
-    const uint8_t *begin = folded.data();
-    const uint8_t *end = begin + folded.size();
-    for (const uint8_t *p = begin; p + m_Wide.size() <= end; ++p) {
-        p = static_cast<const uint8_t *>(memmem(p, size_t(end - p), m_Wide.data(), m_Wide.size()));
-        if (!p)
+    if (!m_IgnoreCase)
+        return std::memcmp(start, m_Bytes.data(), m_Bytes.size()) == 0;
+    for (size_t k = 0; k < m_Bytes.size(); ++k)
+        if (FoldAnsi(start[k]) != m_Bytes[k])
             return false;
-        const uint8_t *units = original + (p - begin);
-        size_t k = 0;
-        while (k < m_Units.size() && FoldUnicode(UnitAt(units + 2 * k)) == m_Units[k])
-            ++k;
-        if (k == m_Units.size())
-            return true;
-    }
-    return false;
+    return true;
+}
+
+bool TContentPattern::WideAt(const uint8_t *start) const
+{
+    if (!m_IgnoreCase)
+        return std::memcmp(start, m_Wide.data(), m_Wide.size()) == 0;
+    for (size_t k = 0; k < m_Units.size(); ++k)
+        if (FoldUnicode(UnitAt(start + 2 * k)) != m_Units[k])
+            return false;
+    return true;
 }

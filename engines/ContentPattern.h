@@ -5,8 +5,10 @@
 // exact bytes.
 
 #include "engines/FindCriteria.h"
+#include "engines/NeedleScan.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,13 +26,19 @@ public:
     static std::vector<uint8_t> ParseHex(const std::string &text);
 
 private:
-    // Ignoring case: a match of the UTF-16 text among the candidates that
-    // the folded bytes of `original` show.
-    bool FoundWideCandidate(const uint8_t *original, const std::vector<uint8_t> &folded) const;
+    // The needles and the bytes allowed at each of their places.
+    void SetUpNarrow(const std::string &content);
+    void SetUpWide(const std::string &content);
+    // Whether the 8-bit text (or the hex bytes) starts at `start`.
+    bool NarrowAt(const uint8_t *start) const;
+    // Whether the UTF-16LE text starts at `start`.
+    bool WideAt(const uint8_t *start) const;
 
     bool m_IgnoreCase = false;
     std::vector<uint8_t> m_Bytes; // the 8-bit needle (folded when ignoring case)
     bool m_HasBytes = false;      // false: the text has a character Windows-1252 lacks
     std::u16string m_Units;       // the UTF-16 needle (folded when ignoring case); empty for hex
-    std::vector<uint8_t> m_Wide;  // its UTF-16LE bytes (byte-folded when ignoring case)
+    std::vector<uint8_t> m_Wide;  // its UTF-16LE bytes
+    std::optional<TNeedleScan> m_NarrowScan; // where the 8-bit needle may start
+    std::optional<TNeedleScan> m_WideScan;   // where the UTF-16LE needle may start
 };

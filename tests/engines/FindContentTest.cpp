@@ -103,6 +103,51 @@ TEST_F(FindContentTest, CancelStopsBeforeTheNextEntry)
     EXPECT_EQ(job.Progress().EntriesTotal, m_Targets.size());
 }
 
+// Where the needle sits must not matter: at the start, across the steps of
+// the scan, in the very last bytes, after many near misses in the filler;
+// and one byte off at either end is no match.
+TEST(FindContentPattern, FoundAtEveryPlaceAndNotOneByteOff)
+{
+    const auto bytes = [](std::string_view text) { return Bytes(text.begin(), text.end()); };
+    struct TCase {
+        TContentMode mode;
+        const char *text;
+        bool ignoreCase;
+        Bytes stored;
+    };
+    const TCase cases[] = {
+        {TContentMode::Text, "dragon\u00E9", true, bytes("DrAgOn\xC9")},
+        {TContentMode::Text, "Dragon\u00C9", false, bytes("Dragon\xC9")},
+        {TContentMode::Text, "DRAGON", false, Utf16Le(u"DRAGON")},
+        // Š and Ÿ: capitals whose UTF-16 units differ from their small
+        // letters' in both bytes; as Windows-1252 bytes too.
+        {TContentMode::Text, "\u0161koda\u00FF", true, Utf16Le(u"\u0160KODA\u0178")},
+        {TContentMode::Text, "\u0161koda\u00FF", true, bytes("\x8A" "KODA\x9F")},
+        {TContentMode::Hex, "00 FF 00 41", false, {0x00, 0xFF, 0x00, 0x41}},
+    };
+    const std::string filler = "dragon koda drago ";
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(c.text);
+        const TContentPattern pattern(c.mode, c.text, c.ignoreCase);
+        const size_t n = c.stored.size();
+        for (size_t size = n; size < n + 70; ++size) {
+            for (size_t offset = 0; offset + n <= size; ++offset) {
+                Bytes data(size);
+                for (size_t i = 0; i < size; ++i)
+                    data[i] = uint8_t(filler[i % filler.size()]);
+                std::copy(c.stored.begin(), c.stored.end(), data.begin() + ptrdiff_t(offset));
+                ASSERT_TRUE(pattern.FoundIn(data.data(), size)) << size << " " << offset;
+                for (const size_t off : {offset, offset + n - 1}) {
+                    const uint8_t kept = data[off];
+                    data[off] = '#';
+                    ASSERT_FALSE(pattern.FoundIn(data.data(), size)) << size << " " << offset;
+                    data[off] = kept;
+                }
+            }
+        }
+    }
+}
+
 TEST(FindContentPattern, MalformedHexIsAnError)
 {
     EXPECT_EQ(TContentPattern::ParseHex("0xDEAD be,EF"), (std::vector<uint8_t>{0xDE, 0xAD, 0xBE, 0xEF}));
