@@ -2,8 +2,7 @@
 
 #include "archive/Exceptions.h"
 #include "archive/vmVornFile.h"
-#include "browser/DamagedEntries.h"
-#include "browser/FileTypes.h"
+#include "browser/FileTypeCache.h"
 #include "browser/GenFunctions.h"
 #include "browser/PictureLists.h"
 #include "platform/ThemeColors.h"
@@ -16,63 +15,14 @@
 
 #include <cmath>
 #include <cstring>
-#include <unordered_map>
 
 namespace {
 
-struct TTypeInfo {
-    QString description;
-    int16_t imageIndex;
-};
-
-// Type texts depend only on the extension: one registry look-up per
-// extension and listing, and rows of one type share the text.
-class TTypeCache {
-public:
-    const TTypeInfo &Lookup(const std::string &name)
-    {
-        const size_t dot = name.rfind('.');
-        const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
-        auto found = m_types.find(extension);
-        if (found == m_types.end()) {
-            const QString fileName = AnsiToQString(name);
-            TTypeInfo info{FileTypeDescription(fileName), int16_t(FileTypeIconIndex(fileName))};
-            found = m_types.emplace(extension, std::move(info)).first;
-        }
-        return found->second;
-    }
-
-private:
-    std::unordered_map<std::string, TTypeInfo> m_types;
-};
-
 const QString FolderTypeName = QStringLiteral("Folder");
-
-bool StartsWithAsciiCase(const QString &name, const QString &upperText)
-{
-    if (name.size() < upperText.size())
-        return false;
-    for (qsizetype i = 0; i < upperText.size(); ++i) {
-        char16_t c = name[i].unicode();
-        if (c >= u'a' && c <= u'z')
-            c -= 32;
-        if (c != upperText[i].unicode())
-            return false;
-    }
-    return true;
-}
-
-QString UpperAscii(QString text)
-{
-    for (QChar &c : text)
-        if (c >= u'a' && c <= u'z')
-            c = QChar(c.unicode() - 32);
-    return text;
-}
 
 } // namespace
 
-TFileListModel::TFileListModel(QObject *parent) : QAbstractTableModel(parent) {}
+TFileListModel::TFileListModel(QObject *parent) : TEntryListModel(parent) {}
 
 QString TFileListModel::ColumnCaption(int column)
 {
@@ -86,7 +36,7 @@ std::vector<TVornChildItem> TFileListModel::BuildRows(const TVornFile &vorn, TEn
     std::vector<TVornChildItem> rows;
     const std::vector<TEntryOffset> children = vorn.GetChildren(directory);
     rows.reserve(children.size());
-    TTypeCache types;
+    TFileTypeCache types;
     for (const TEntryOffset child : children) {
         TVornChildItem row;
         row.Entry = child;
@@ -95,9 +45,9 @@ std::vector<TVornChildItem> TFileListModel::BuildRows(const TVornFile &vorn, TEn
             row.ImageIndex = TVornChildItem::FolderImage;
             row.TypeName = FolderTypeName;
         } else {
-            const TTypeInfo &type = types.Lookup(row.Name);
-            row.ImageIndex = type.imageIndex;
-            row.TypeName = type.description;
+            const TFileTypeCache::TTypeInfo &type = types.Lookup(row.Name);
+            row.ImageIndex = type.ImageIndex;
+            row.TypeName = type.Description;
             row.Size = vorn.GetSize(child);
             row.Flags = vorn.GetFileFlags(child);
         }
@@ -178,23 +128,9 @@ bool TFileListModel::ChooseSortColumn(int column)
     return true;
 }
 
-int TFileListModel::DataFind(const QString &text, int start, bool wrap) const
+QString TFileListModel::NameAt(int row) const
 {
-    const int count = int(m_Rows.size());
-    if (start < 0 || start > count)
-        return -1;
-    const QString upper = UpperAscii(text);
-    int position = start;
-    for (int examined = 0; examined < count; ++examined, ++position) {
-        if (position == count) {
-            if (!wrap)
-                return -1;
-            position = 0;
-        }
-        if (StartsWithAsciiCase(AnsiToQString(m_Rows[size_t(position)].Name), upper))
-            return position;
-    }
-    return -1;
+    return AnsiToQString(m_Rows[size_t(row)].Name);
 }
 
 QString TFileListModel::SizeText(uint32_t size)
@@ -272,14 +208,9 @@ QVariant TFileListModel::data(const QModelIndex &index, int role) const
     if (!row)
         return QVariant();
     const int column = index.column();
-    if (const std::string *reason = m_Damaged ? m_Damaged->Find(m_Vorn, row->Entry) : nullptr) {
-        if (role == DamagedRole)
-            return true;
-        if (role == Qt::ForegroundRole)
-            return QBrush(QColor(200, 0, 0));
-        if (role == Qt::ToolTipRole)
-            return ColumnText(*row, column) + QStringLiteral("\nDamaged: ") + QString::fromStdString(*reason);
-    }
+    const QVariant damaged = DamagedData(index.row(), role, [&] { return ColumnText(*row, column); });
+    if (damaged.isValid())
+        return damaged;
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
@@ -300,45 +231,4 @@ QVariant TFileListModel::data(const QModelIndex &index, int role) const
     default:
         return QVariant();
     }
-}
-
-void TFileListModel::DamagedEntriesChanged()
-{
-    if (!m_Rows.empty())
-        emit dataChanged(index(0, 0), index(int(m_Rows.size()) - 1, ColumnCount - 1));
-}
-
-QVariant TFileListModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (orientation != Qt::Horizontal)
-        return QVariant();
-    if (role == Qt::DisplayRole)
-        return ColumnCaption(section);
-    if (role == Qt::TextAlignmentRole && section == ColSize)
-        return int(Qt::AlignRight | Qt::AlignVCenter);
-    return QVariant();
-}
-
-Qt::ItemFlags TFileListModel::flags(const QModelIndex &index) const
-{
-    if (!index.isValid())
-        return Qt::NoItemFlags;
-    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled | Qt::ItemNeverHasChildren;
-}
-
-QModelIndexList TFileListModel::match(const QModelIndex &start, int role, const QVariant &value, int hits,
-                                      Qt::MatchFlags flags) const
-{
-    // Only the names answer, and only prefix searches (the list's own
-    // type-ahead asks with "starts with").
-    const Qt::MatchFlags kind = flags & Qt::MatchTypeMask;
-    const bool prefix = kind == Qt::MatchStartsWith || kind == Qt::MatchFixedString || kind == Qt::MatchExactly;
-    if (role != Qt::DisplayRole || start.column() != ColName)
-        return QAbstractTableModel::match(start, role, value, hits, flags);
-    if (!prefix || hits == 0)
-        return {};
-    const int found = DataFind(value.toString(), start.isValid() ? start.row() : 0, flags.testFlag(Qt::MatchWrap));
-    if (found < 0)
-        return {};
-    return {index(found, ColName)};
 }

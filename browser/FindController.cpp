@@ -66,6 +66,7 @@ QString ArchiveName(const TVornFile &vorn)
 TFindController::TFindController(TfrmMain &main) : QObject(&main), m_Main(main)
 {
     m_Results = new TSearchResultModel(this);
+    m_Results->SetDamagedEntries(&main.TestArchive()->Damaged());
     m_Dialog = new TfrmFind(&main);
     m_ProgressTimer = new QTimer(this);
     m_ProgressTimer->setInterval(100);
@@ -504,26 +505,37 @@ void TFindController::SortResults(int column)
     m_Results->SortByColumn(column);
 }
 
-std::pair<const TVornFile *, TEntryOffset> TFindController::SingleSelected() const
+std::optional<TSearchResultModel::TRow> TFindController::SingleSelectedRow() const
 {
     const std::vector<int> rows = SelectedRows();
     if (rows.size() != 1)
+        return std::nullopt;
+    return m_Results->Rows()[size_t(rows.front())];
+}
+
+std::pair<const TVornFile *, TEntryOffset> TFindController::SingleSelected() const
+{
+    const std::optional<TSearchResultModel::TRow> row = SingleSelectedRow();
+    if (!row)
         return {nullptr, 0};
-    const TSearchResultModel::TRow &row = m_Results->Rows()[size_t(rows.front())];
-    return {&m_Results->VornOf(row), m_Results->EntryOf(row)};
+    return {&m_Results->VornOf(*row), m_Results->EntryOf(*row)};
+}
+
+void TFindController::ShowFolder(const TVornFile &vorn, TEntryOffset folder)
+{
+    m_Main.SelectIfOpen(PathFromLocal(vorn.FileName()));
+    m_Main.SelectFolderNode(folder, m_Main.ActiveRootNode());
 }
 
 void TFindController::OpenSelectedResult()
 {
-    const std::vector<int> rows = SelectedRows();
-    if (rows.size() != 1)
+    const std::optional<TSearchResultModel::TRow> row = SingleSelectedRow();
+    if (!row)
         return;
-    const TSearchResultModel::TRow row = m_Results->Rows()[size_t(rows.front())];
-    const TVornFile &vorn = m_Results->VornOf(row);
-    const TEntryOffset entry = m_Results->EntryOf(row);
-    if (m_Results->IsFolder(row)) {
-        m_Main.SelectIfOpen(PathFromLocal(vorn.FileName()));
-        m_Main.SelectFolderNode(entry, m_Main.ActiveRootNode());
+    const TVornFile &vorn = m_Results->VornOf(*row);
+    const TEntryOffset entry = m_Results->EntryOf(*row);
+    if (m_Results->IsFolder(*row)) {
+        ShowFolder(vorn, entry);
         return;
     }
     TFileBuffer buffer = vorn.ReadFile(entry);
@@ -537,15 +549,11 @@ void TFindController::OpenSelectedResult()
 
 void TFindController::GoToFolder()
 {
-    const std::vector<int> rows = SelectedRows();
-    if (rows.size() != 1)
+    const std::optional<TSearchResultModel::TRow> row = SingleSelectedRow();
+    if (!row)
         return;
-    const TSearchResultModel::TRow row = m_Results->Rows()[size_t(rows.front())];
-    const TVornFile &vorn = m_Results->VornOf(row);
-    const TEntryOffset entry = m_Results->EntryOf(row);
-    const TEntryOffset folder = m_Results->FolderEntryOf(row);
-    m_Main.SelectIfOpen(PathFromLocal(vorn.FileName()));
-    m_Main.SelectFolderNode(folder, m_Main.ActiveRootNode());
+    const TEntryOffset entry = m_Results->EntryOf(*row);
+    ShowFolder(m_Results->VornOf(*row), m_Results->FolderEntryOf(*row));
     // The entry itself becomes the selected row of the folder's listing.
     const std::vector<TVornChildItem> &listed = m_Main.FileListModel()->Rows();
     for (size_t i = 0; i < listed.size(); ++i) {

@@ -7,6 +7,7 @@
 
 #include "browser/FormFind.h"
 #include "browser/OutgoingFiles.h"
+#include "browser/SearchResultModel.h"
 #include "engines/FindCriteria.h"
 
 #include <QObject>
@@ -19,6 +20,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -26,7 +28,6 @@ class QAction;
 class QTimer;
 class TFindBar;
 class TNameIndex;
-class TSearchResultModel;
 class TVornFile;
 class TfrmExtractDialog;
 class TfrmMain;
@@ -116,6 +117,9 @@ private:
     void UpdateProgress();
     // Selected result rows in list order.
     std::vector<int> SelectedRows() const;
+    std::optional<TSearchResultModel::TRow> SingleSelectedRow() const;
+    // Shows the folder in the tree and lists it.
+    void ShowFolder(const TVornFile &vorn, TEntryOffset folder);
     // The entries of the selected rows, by archive.
     std::vector<TEntryGroup> SelectedGroups() const;
 

@@ -1,7 +1,7 @@
 #include "browser/SearchResultModel.h"
 
 #include "archive/Exceptions.h"
-#include "browser/FileTypes.h"
+#include "browser/FileListModel.h"
 #include "browser/GenFunctions.h"
 #include "browser/PictureLists.h"
 #include "browser/SortFunctions.h"
@@ -17,14 +17,9 @@ namespace {
 
 const QString FolderTypeName = QStringLiteral("Folder");
 
-bool StartsWithIgnoringAsciiCase(const QString &name, const QString &text)
-{
-    return name.size() >= text.size() && SameTextAsciiCase(name.left(text.size()), text);
-}
-
 } // namespace
 
-TSearchResultModel::TSearchResultModel(QObject *parent) : QAbstractTableModel(parent) {}
+TSearchResultModel::TSearchResultModel(QObject *parent) : TEntryListModel(parent) {}
 
 QString TSearchResultModel::ColumnCaption(int column)
 {
@@ -84,19 +79,6 @@ std::string TSearchResultModel::FolderPathOf(const TRow &row) const
     return IndexOf(row).FolderPath(IndexOf(row).Item(row.Item).Folder);
 }
 
-const TSearchResultModel::TTypeInfo &TSearchResultModel::TypeOf(std::string_view name) const
-{
-    const size_t dot = name.rfind('.');
-    const std::string extension(dot == std::string_view::npos ? std::string_view() : name.substr(dot));
-    auto found = m_Types.find(extension);
-    if (found == m_Types.end()) {
-        const QString fileName = AnsiToQString(std::string(name));
-        found = m_Types.emplace(extension, TTypeInfo{FileTypeDescription(fileName), int16_t(FileTypeIconIndex(fileName))})
-                    .first;
-    }
-    return found->second;
-}
-
 TVornChildItem TSearchResultModel::ItemOf(const TRow &row) const
 {
     const TNameIndex &index = IndexOf(row);
@@ -112,7 +94,7 @@ TVornChildItem TSearchResultModel::ItemOf(const TRow &row) const
             item.TypeName = FolderTypeName;
             return item;
         }
-        const TTypeInfo &type = TypeOf(item.Name);
+        const TFileTypeCache::TTypeInfo &type = m_Types.Lookup(item.Name);
         item.ImageIndex = type.ImageIndex;
         item.TypeName = type.Description;
         item.Size = vorn.GetSize(item.Entry);
@@ -206,23 +188,10 @@ void TSearchResultModel::SortRows(int column, bool descending)
         m_Rows[i] = keys[i].row;
 }
 
-int TSearchResultModel::DataFind(const QString &text, int start, bool wrap) const
+QString TSearchResultModel::NameAt(int row) const
 {
-    const int count = int(m_Rows.size());
-    if (start < 0 || start > count)
-        return -1;
-    int position = start;
-    for (int examined = 0; examined < count; ++examined, ++position) {
-        if (position == count) {
-            if (!wrap)
-                return -1;
-            position = 0;
-        }
-        const TRow &row = m_Rows[size_t(position)];
-        if (StartsWithIgnoringAsciiCase(AnsiToQString(std::string(IndexOf(row).Name(row.Item))), text))
-            return position;
-    }
-    return -1;
+    const TRow &line = m_Rows[size_t(row)];
+    return AnsiToQString(std::string(IndexOf(line).Name(line.Item)));
 }
 
 int TSearchResultModel::rowCount(const QModelIndex &parent) const
@@ -241,6 +210,9 @@ QVariant TSearchResultModel::data(const QModelIndex &index, int role) const
         return QVariant();
     const TRow &row = m_Rows[size_t(index.row())];
     const int column = index.column();
+    const QVariant damaged = DamagedData(index.row(), role, [&] { return ColumnText(row, column); });
+    if (damaged.isValid())
+        return damaged;
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
@@ -261,31 +233,4 @@ QVariant TSearchResultModel::data(const QModelIndex &index, int role) const
     default:
         return QVariant();
     }
-}
-
-QVariant TSearchResultModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (orientation != Qt::Horizontal)
-        return QVariant();
-    if (role == Qt::DisplayRole)
-        return ColumnCaption(section);
-    if (role == Qt::TextAlignmentRole && section == TFileListModel::ColSize)
-        return int(Qt::AlignRight | Qt::AlignVCenter);
-    return QVariant();
-}
-
-Qt::ItemFlags TSearchResultModel::flags(const QModelIndex &index) const
-{
-    if (!index.isValid())
-        return Qt::NoItemFlags;
-    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled | Qt::ItemNeverHasChildren;
-}
-
-QModelIndexList TSearchResultModel::match(const QModelIndex &start, int role, const QVariant &value, int hits,
-                                          Qt::MatchFlags flags) const
-{
-    if (role != Qt::DisplayRole || start.column() != TFileListModel::ColName || hits == 0)
-        return QAbstractTableModel::match(start, role, value, hits, flags);
-    const int found = DataFind(value.toString(), start.isValid() ? start.row() : 0, flags.testFlag(Qt::MatchWrap));
-    return found < 0 ? QModelIndexList() : QModelIndexList{index(found, TFileListModel::ColName)};
 }

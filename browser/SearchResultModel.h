@@ -5,21 +5,21 @@
 // the seven list columns it has the folder inside the archive and the
 // archive's file name. Rows stream in as a search finds them.
 
-#include "browser/FileListModel.h"
+#include "browser/EntryListModel.h"
+#include "browser/FileTypeCache.h"
+#include "browser/VornChildItem.h"
 #include "engines/NameIndex.h"
 
-#include <QAbstractTableModel>
 #include <QString>
 
 #include <string>
-#include <unordered_map>
 #include <vector>
 
-class TSearchResultModel : public QAbstractTableModel {
+class TSearchResultModel : public TEntryListModel {
     Q_OBJECT
 
 public:
-    enum TExtraColumn { ColFolder = TFileListModel::ColumnCount, ColArchive, ResultColumnCount };
+    enum TExtraColumn { ColFolder = ColumnCount, ColArchive, ResultColumnCount };
 
     struct TRow {
         uint32_t Archive; // index into the archive table of this result set
@@ -55,33 +55,26 @@ public:
     TVornChildItem ItemOf(const TRow &row) const;
     QString ColumnText(const TRow &row, int column) const;
 
-    // Type-ahead over the names, as the folder list does it.
-    int DataFind(const QString &text, int start, bool wrap) const;
-
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
-    Qt::ItemFlags flags(const QModelIndex &index) const override;
-    QModelIndexList match(const QModelIndex &start, int role, const QVariant &value, int hits = 1,
-                          Qt::MatchFlags flags = Qt::MatchFlags(Qt::MatchStartsWith | Qt::MatchWrap)) const override;
+
+protected:
+    QString Caption(int column) const override { return ColumnCaption(column); }
+    const TVornFile *VornAt(int row) const override { return &VornOf(m_Rows[size_t(row)]); }
+    TEntryOffset EntryAt(int row) const override { return EntryOf(m_Rows[size_t(row)]); }
+    QString NameAt(int row) const override;
 
 private:
     struct TArchive {
         const TNameIndex *Index;
         QString Name;
     };
-    struct TTypeInfo {
-        QString Description;
-        int16_t ImageIndex;
-    };
-
-    const TTypeInfo &TypeOf(std::string_view name) const;
     void SortRows(int column, bool descending);
 
     std::vector<TArchive> m_Archives;
     std::vector<TRow> m_Rows;
-    mutable std::unordered_map<std::string, TTypeInfo> m_Types; // by extension
+    mutable TFileTypeCache m_Types;
     int m_SortColumn = -1;
     bool m_SortDescending = false;
 };

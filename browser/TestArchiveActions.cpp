@@ -2,7 +2,9 @@
 
 #include "browser/FileListModel.h"
 #include "browser/FileListView.h"
+#include "browser/FindController.h"
 #include "browser/FormMain.h"
+#include "browser/SearchResultModel.h"
 #include "browser/UiSeam.h"
 #include "extract/FormFailureReport.h"
 #include "extract/TestArchiveCommand.h"
@@ -34,6 +36,7 @@ void TTestArchiveActions::TestArchive()
         return;
     m_Damaged.Set(vorn, result->Damaged);
     m_Window.FileListModel()->DamagedEntriesChanged();
+    m_Window.Find()->Results()->DamagedEntriesChanged();
     UpdateEnabled();
     TfrmFailureReport report(&m_Window);
     PrepareTestReport(report, *result);
@@ -42,14 +45,15 @@ void TTestArchiveActions::TestArchive()
 
 void TTestArchiveActions::SelectDamaged()
 {
-    const TFileListModel *model = m_Window.FileListModel();
+    // The folder listing or the search results, whichever the list shows.
     QItemSelectionModel *selection = m_Window.lsvMain->selectionModel();
-    if (selection->model() != model)
-        return; // the list shows something else, such as search results
+    const auto *model = qobject_cast<const TEntryListModel *>(selection->model());
+    if (!model)
+        return;
     QItemSelection damaged;
     for (int row = 0; row < model->rowCount(); ++row) {
-        if (m_Damaged.Find(model->Vorn(), model->Rows()[size_t(row)].Entry))
-            damaged.select(model->index(row, 0), model->index(row, TFileListModel::ColumnCount - 1));
+        if (model->DamageOf(row))
+            damaged.select(model->index(row, 0), model->index(row, model->columnCount() - 1));
     }
     selection->select(damaged, QItemSelectionModel::ClearAndSelect);
 }

@@ -3,6 +3,8 @@
 #include "platform/AppFolder.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QDirIterator>
 
 void EnsureApplication()
 {
@@ -12,6 +14,16 @@ void EnsureApplication()
     static char name[] = "browser_test";
     static char *argv[] = {name, nullptr};
     new QApplication(argc, argv);
+}
+
+QStringList FilesBelow(const QString &folder)
+{
+    QStringList files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << QDir(folder).relativeFilePath(it.next());
+    files.sort();
+    return files;
 }
 
 void BrowserTest::SetUp()

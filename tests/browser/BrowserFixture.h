@@ -34,6 +34,9 @@ public:
     QString askSaveFileName(QWidget *, const QString &, const QString &) override { return saveAnswer; }
 };
 
+// The files below a folder, hidden ones too, as sorted relative paths.
+QStringList FilesBelow(const QString &folder);
+
 // Makes the QApplication once for the whole test program.
 void EnsureApplication();
 

@@ -101,16 +101,6 @@ protected:
                                                         QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
 
-    static QStringList FilesBelowOf(const QString &folder)
-    {
-        QStringList files;
-        QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext())
-            files << QDir(folder).relativeFilePath(it.next());
-        files.sort();
-        return files;
-    }
-
     TFindSeam m_Seam;
     QString m_A, m_B;
     std::unique_ptr<TfrmMain> m_Window;
@@ -173,7 +163,7 @@ TEST_F(FindResultsTest, ExtractionRebuildsEachResultsOwnFolders)
     QTemporaryDir target;
     m_Seam.target = target.path();
     m_Window->tbnExtractClick();
-    EXPECT_EQ(FilesBelowOf(target.path()), (QStringList{QStringLiteral("art/maps/Stone.bmp"), QStringLiteral("sound/stone.wav")}));
+    EXPECT_EQ(FilesBelow(target.path()), (QStringList{QStringLiteral("art/maps/Stone.bmp"), QStringLiteral("sound/stone.wav")}));
     EXPECT_TRUE(m_Seam.errors.isEmpty()) << m_Seam.errors.join(u'|').toStdString();
 }
 
@@ -199,7 +189,7 @@ TEST_F(FindResultsTest, CopyOfResultsFromTwoArchivesGivesEachFileByItsName)
     EXPECT_EQ(names, (QStringList{QStringLiteral("Stone.bmp"), QStringLiteral("stone.wav")}));
     EXPECT_EQ(contents, (QStringList{QStringLiteral("bmp"), QStringLiteral("wave")}));
     const QString folder = QFileInfo(data->urls().front().toLocalFile()).path();
-    EXPECT_EQ(FilesBelowOf(folder), names) << "no folders of the archives";
+    EXPECT_EQ(FilesBelow(folder), names) << "no folders of the archives";
     EXPECT_TRUE(m_Seam.errors.isEmpty()) << m_Seam.errors.join(u'|').toStdString();
 }
 
@@ -280,6 +270,12 @@ TEST_F(FindResultsTest, DamagedFindsWhatTheLastTestFoundAndNamesArchivesNotTeste
     m_Window->TestArchive()->TestArchive();
     EXPECT_EQ(search(), QStringLiteral("1 found; not tested yet: b.vmres (run Test Archive first)"));
     EXPECT_EQ(Column(TFileListModel::ColName), QStringList{QStringLiteral("broken.wav")});
+    // Marked as in the folder listing, and Select Damaged picks it there.
+    const QModelIndex broken = m_Find->Results()->index(0, TSearchResultModel::ColFolder);
+    EXPECT_TRUE(broken.data(TFileListModel::DamagedRole).toBool());
+    EXPECT_EQ(broken.data(Qt::ToolTipRole).toString(), QStringLiteral("\nDamaged: CRC-32 differs from header"));
+    m_Window->TestArchive()->SelectDamaged();
+    EXPECT_EQ(m_Window->SelectedCount(), 1);
     ASSERT_TRUE(m_Window->SelectIfOpen(m_B));
     m_Window->TestArchive()->TestArchive(); // nothing damaged there, but tested
     EXPECT_EQ(search(), QStringLiteral("1 found"));

@@ -66,16 +66,6 @@ public:
     }
 };
 
-QStringList FilesBelow(const QString &folder)
-{
-    QStringList files;
-    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files << QDir(folder).relativeFilePath(it.next());
-    files.sort();
-    return files;
-}
-
 class FormMainExtractTest : public BrowserTest {
 protected:
     std::unique_ptr<TfrmMain> MakeWindow()

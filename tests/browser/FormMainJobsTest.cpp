@@ -63,16 +63,6 @@ public:
     }
 };
 
-QStringList FilesBelow(const QString &folder)
-{
-    QStringList files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files << QDir(folder).relativeFilePath(it.next());
-    files.sort();
-    return files;
-}
-
 FileSpec Damaged(const std::string &name)
 {
     FileSpec spec{.name = name, .data = Bytes(100, 7), .format = DATAFORMAT_ZLIB};

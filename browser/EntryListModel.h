@@ -1,0 +1,67 @@
+#pragma once
+// TEntryListModel: what the file list's two models share, the entries of a
+// folder and the results of a search: the column captions, rows that can be
+// selected and dragged, type-ahead over the names and the marks Test Archive
+// leaves on damaged entries.
+
+#include "archive/vmVornFileDef.h"
+
+#include <QAbstractTableModel>
+
+#include <string>
+
+class TDamagedEntries;
+class TVornFile;
+
+class TEntryListModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    // The columns both models have, in this order.
+    enum TColumn { ColName, ColType, ColSize, ColModified, ColRatio, ColFormat, ColCrc, ColumnCount };
+    // The entry offset of a row (the list item's state index).
+    static constexpr int EntryRole = Qt::UserRole + 1;
+    // True for an entry the last "Test Archive" found damaged.
+    static constexpr int DamagedRole = Qt::UserRole + 12;
+
+    explicit TEntryListModel(QObject *parent = nullptr);
+
+    // Damaged entries show in red with the reason in their tooltip.
+    void SetDamagedEntries(const TDamagedEntries *damaged) { m_Damaged = damaged; }
+    void DamagedEntriesChanged();
+    // Why the entry of a row is damaged; nullptr when it is not marked.
+    const std::string *DamageOf(int row) const;
+
+    // Type-ahead: the first row from `start` on whose name begins with
+    // `text` (a-z in any case), wrapping to the first row when `wrap` is set;
+    // every row is examined at most once. -1 when none matches.
+    int DataFind(const QString &text, int start, bool wrap) const;
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    QModelIndexList match(const QModelIndex &start, int role, const QVariant &value, int hits = 1,
+                          Qt::MatchFlags flags = Qt::MatchFlags(Qt::MatchStartsWith | Qt::MatchWrap)) const override;
+
+protected:
+    virtual QString Caption(int column) const = 0;
+    // The archive, the entry and the shown name of a row.
+    virtual const TVornFile *VornAt(int row) const = 0;
+    virtual TEntryOffset EntryAt(int row) const = 0;
+    virtual QString NameAt(int row) const = 0;
+    // A damaged row's value for the roles that mark it; invalid for the
+    // other roles and rows. `text()` gives the cell's text, asked for only
+    // for a damaged row's tooltip.
+    template <class TTextOf>
+    QVariant DamagedData(int row, int role, const TTextOf &text) const
+    {
+        if (role != DamagedRole && role != Qt::ForegroundRole && role != Qt::ToolTipRole)
+            return QVariant();
+        const std::string *reason = DamageOf(row);
+        return reason ? DamageMark(role, *reason, role == Qt::ToolTipRole ? text() : QString()) : QVariant();
+    }
+
+private:
+    static QVariant DamageMark(int role, const std::string &reason, const QString &text);
+
+    const TDamagedEntries *m_Damaged = nullptr;
+};
