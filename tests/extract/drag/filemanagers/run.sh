@@ -273,6 +273,35 @@ paste_case() { # FILE_MANAGER
   stop_all
 }
 
+# Search results from two archives and several folders, found with the find
+# bar and dragged out together: each file lands by its own name.
+results_case() { # FILE_MANAGER
+  local fm=$1 target ref=$work/ref/results
+  [ -z "${VV_FM_CASES:-}" ] || [[ " $VV_FM_CASES " == *" results "* ]] || return 0
+  target=$work/drop/$fm-results
+  tmpdir=$work/tmp/$fm-results
+  rm -rf "$target" "$tmpdir" "$ref"
+  mkdir -p "$target" "$ref" "$tmpdir"
+  # Every file of three.vmres (its own reference leaves one out) and one of tree.vmres.
+  [ -d "$work/three-all" ] || "$build/tools/vorntool" x "$work/arch/three.vmres" -o "$work/three-all" >/dev/null
+  cp -p "$work/ref/tree/maps/sub dir/deep/b.bin" "$work/three-all/"file*.bin "$ref/"
+  TMPDIR=$tmpdir timeout 120 "$viewer" "$work/arch/tree.vmres" "$work/arch/three.vmres" >>"$work/viewer.log" 2>&1 &
+  viewer_pid=$!
+  viewer_win=$(wait_window "VornViewer - ") || { verdict "$fm results" "VornViewer did not show its window"; stop_all; return; }
+  xdotool windowmove "$viewer_win" 0 0 windowsize "$viewer_win" 700 500
+  sleep 0.5
+  start_manager "$fm" "$target" || { verdict "$fm results" "$fm did not show its window"; stop_all; return; }
+  xdotool windowactivate --sync "$viewer_win" key ctrl+f
+  xdotool type --delay 50 ".bin"
+  sleep 1
+  select_rows all
+  drag_to_manager drop
+  wait_landed "$target" "$ref" 20
+  compare_landed "$fm results" "$target" "$ref"
+  [ -n "${VV_FM_SHOTS:-}" ] && import -window root "$work/$fm-results.png"
+  stop_all
+}
+
 # xdg-open without a desktop session (its generic mode) on an archive
 # associated through the program's own registration.
 xdg_open_case() {
@@ -399,6 +428,7 @@ for fm in "${managers[@]}"; do
   twice drag_case "$fm" big big one drop 60
   twice drag_case "$fm" quick many all quick 60
   twice drag_case "$fm" escape many all escape 10
+  twice results_case "$fm"
 done
 
 echo "$passes passed, $failures failed"
