@@ -50,7 +50,7 @@ void TFindBar::ShowStatus(const QString &text, const QString &details)
     m_Error = false;
     m_Status->setStyleSheet(QString());
     m_Status->setText(text);
-    m_Status->setToolTip(details);
+    m_Status->setToolTip(details.isEmpty() ? text : details); // the label may cut a long text short
 }
 
 void TFindBar::ShowError(const QString &message)

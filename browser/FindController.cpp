@@ -284,10 +284,20 @@ QString TFindController::StatusText(size_t failures) const
     if (failures > 0)
         text += QStringLiteral(", %1 could not be searched").arg(failures);
     // Testing reads every byte of an archive, which a search does not start
-    // on its own; the user is told which archives the answer leaves out.
-    if (!m_Untested.isEmpty())
-        text += QStringLiteral("; not tested yet: %1 (run Test Archive first)").arg(m_Untested.join(QStringLiteral(", ")));
+    // on its own; the user is told which archives the answer leaves out
+    // (named in the tooltip).
+    if (m_Untested.size() == 1)
+        text += QStringLiteral("; 1 archive not tested");
+    else if (!m_Untested.isEmpty())
+        text += QStringLiteral("; %1 archives not tested").arg(m_Untested.size());
     return text;
+}
+
+QString TFindController::UntestedDetails() const
+{
+    if (m_Untested.isEmpty())
+        return QString();
+    return QStringLiteral("Not tested yet (Actions > Test Archive): %1\n").arg(m_Untested.join(QStringLiteral(", ")));
 }
 
 void TFindController::CancelSearch()
@@ -428,7 +438,7 @@ void TFindController::Finish(uint64_t, bool completed, std::vector<TFailure> fai
     m_LastCompleted = completed && failures.empty();
     m_ProgressTimer->stop();
     const QString text = StatusText(failures.size());
-    QString details;
+    QString details = UntestedDetails();
     if (!failures.empty()) {
         for (size_t i = 0; i < failures.size() && i < 30; ++i)
             details += AnsiToQString(failures[i].Path) + QStringLiteral(": ")

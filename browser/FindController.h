@@ -101,6 +101,7 @@ private:
     static std::vector<uint32_t> KeepDamaged(const TScopeArchive &archive, const TNameIndex &index,
                                              const std::vector<uint32_t> &items);
     QString StatusText(size_t failures) const;
+    QString UntestedDetails() const;
     void EnterResults();
     void NarrowHere(const TFindCriteria &criteria, const std::vector<TScopeArchive> &archives,
                     const std::map<std::string, std::string> &descriptions);

@@ -265,10 +265,12 @@ TEST_F(FindResultsTest, DamagedFindsWhatTheLastTestFoundAndNamesArchivesNotTeste
         m_Find->WaitForSearch();
         return m_Find->Bar()->StatusLabel()->text();
     };
-    EXPECT_EQ(search(), QStringLiteral("0 found; not tested yet: a.vmres, b.vmres (run Test Archive first)"));
+    EXPECT_EQ(search(), QStringLiteral("0 found; 2 archives not tested"));
+    EXPECT_EQ(m_Find->Bar()->StatusLabel()->toolTip(),
+              QStringLiteral("Not tested yet (Actions > Test Archive): a.vmres, b.vmres"));
     ASSERT_TRUE(m_Window->SelectIfOpen(m_A));
     m_Window->TestArchive()->TestArchive();
-    EXPECT_EQ(search(), QStringLiteral("1 found; not tested yet: b.vmres (run Test Archive first)"));
+    EXPECT_EQ(search(), QStringLiteral("1 found; 1 archive not tested"));
     EXPECT_EQ(Column(TFileListModel::ColName), QStringList{QStringLiteral("broken.wav")});
     // Marked as in the folder listing, and Select Damaged picks it there.
     const QModelIndex broken = m_Find->Results()->index(0, TSearchResultModel::ColFolder);
