@@ -93,7 +93,9 @@ void TDirectSave::Withdraw(quint32 window)
 
 QString TDirectSave::FolderOfUri(const QByteArray &uri)
 {
-    const QUrl url = QUrl::fromEncoded(uri.trimmed(), QUrl::StrictMode);
+    // Some targets (pcmanfm) store the URI with its terminating NUL.
+    const qsizetype end = uri.indexOf('\0');
+    const QUrl url = QUrl::fromEncoded((end < 0 ? uri : uri.first(end)).trimmed(), QUrl::StrictMode);
     if (!url.isValid() || url.scheme() != QLatin1String("file"))
         return {};
     const QString host = url.host();

@@ -27,6 +27,7 @@ public:
 
     // The local folder of a file URI naming a file in it ("file:///a/b/x",
     // "file://localhost/a/b/x" or with this machine's name as host: "/a/b").
-    // Empty for other hosts, other schemes and URIs without a file name.
+    // Anything from a NUL on is ignored. Empty for other hosts, other
+    // schemes and URIs without a file name.
     static QString FolderOfUri(const QByteArray &uri);
 };

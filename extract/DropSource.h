@@ -9,6 +9,8 @@
 //   On Wayland the compositor tells when it has dropped (TWaylandDropWatch).
 // - on X11 by direct save (XdndDirectSave0): after the drop the target names
 //   the folder it shows, and the entries are written straight into it.
+//   Targets choose: pcmanfm-qt takes direct save, Thunar and pcmanfm take
+//   the URL list whenever it is offered too.
 // A drag that is cancelled, or released where nothing takes files, writes
 // nothing, because no one asks for the data then.
 

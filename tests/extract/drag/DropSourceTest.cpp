@@ -322,6 +322,7 @@ TEST(DirectSave, FolderOfTheUriATargetChose)
     EXPECT_EQ(TDirectSave::FolderOfUri("file:///home/u/My%20Maps/one.txt"), QStringLiteral("/home/u/My Maps"));
     EXPECT_EQ(TDirectSave::FolderOfUri("file://localhost/srv/%23d%25/x\r\n"), QStringLiteral("/srv/#d%"));
     EXPECT_EQ(TDirectSave::FolderOfUri("file:///x"), QStringLiteral("/"));
+    EXPECT_EQ(TDirectSave::FolderOfUri(QByteArray("file:///srv/d/x\0", 16)), QStringLiteral("/srv/d"));
     // Another machine, another scheme, no file name, no URI at all.
     EXPECT_TRUE(TDirectSave::FolderOfUri("file://elsewhere.example/home/u/x").isEmpty());
     EXPECT_TRUE(TDirectSave::FolderOfUri("sftp:///home/u/x").isEmpty());

@@ -49,7 +49,9 @@ for archive in "$work"/arch/*.vmres; do
   name=$(basename "$archive" .vmres)
   "$build/tools/vorntool" x "$archive" -o "$work/ref/$name" >/dev/null
 done
-# The three-file case selects the first three rows of four.
+# The three-file case selects the first three rows of four; the direct-save
+# source offers all four.
+cp -a "$work/ref/three" "$work/ref/three4"
 rm "$work/ref/three/file3.bin"
 
 # Name, size and modification time of every file below a folder, and the
@@ -375,6 +377,46 @@ SCRIPT
   stop_all
 }
 
+# Direct save (XdndDirectSave0). A source offering it alone, made of the
+# program's own drag-out classes, is dragged onto the file manager: the
+# entries must land in its folder with their bytes and times. Then the same
+# source offers the URL list as well, as the program does, and the formats
+# the file manager asks for are printed: Thunar and pcmanfm take the URL
+# list then, pcmanfm-qt takes direct save (so the program's drags onto
+# pcmanfm-qt above are direct saves).
+xds_case() { # FILE_MANAGER
+  local fm=$1 target log
+  [ -z "${VV_FM_CASES:-}" ] || [[ " $VV_FM_CASES " == *" xds "* ]] || return 0
+  target=$work/drop/$fm-xds
+  tmpdir=$work/tmp/$fm-xds
+  log=$work/xds-$fm.log
+  rm -rf "$target" "$tmpdir" "$log"
+  mkdir -p "$target" "$tmpdir"
+  start_source three "" "$log" || { verdict "$fm direct save" "the source did not show its window"; stop_all; return; }
+  start_manager "$fm" "$target" || { verdict "$fm direct save" "$fm did not show its window"; stop_all; return; }
+  drag_to_manager drop
+  wait_landed "$target" "$work/ref/three4" 20
+  if ! grep -q "^asked for XdndDirectSave0" "$log"; then
+    verdict "$fm direct save" "not asked by direct save: $(tr '\n' ' ' <"$log")"
+  else
+    compare_landed "$fm direct save" "$target" "$work/ref/three4"
+  fi
+  stop_all
+  rm -rf "$target" && mkdir -p "$target"
+  start_source three --with-uri-list "$log.both" && start_manager "$fm" "$target" && drag_to_manager drop && sleep 2
+  echo "NOTE $fm, offered direct save and the URL list: $(grep '^asked for' "$log.both" | sort -u | tr '\n' ' ')"
+  stop_all
+}
+
+# The direct-save source on an archive, in the viewer's place.
+start_source() { # ARCHIVE OPTION LOG
+  TMPDIR=$tmpdir timeout 120 "$build/tests/extract/drag/direct_save_source" "$work/arch/$1.vmres" $2 >"$3" 2>&1 &
+  viewer_pid=$!
+  viewer_win=$(wait_window "^direct save source") || return 1
+  xdotool windowmove "$viewer_win" 0 0 windowsize "$viewer_win" 700 500
+  sleep 0.5
+}
+
 # VV_FM_BENCH=1: instead of the tests, the time from the release to the
 # last byte in place for 2,000 files / 100 MB and for one 500 MB file,
 # against `vorntool x` of the same archive into an empty folder.
@@ -421,6 +463,7 @@ twice open_with_case
 for fm in "${managers[@]}"; do
   command -v "$fm" >/dev/null || { verdict "$fm" "not installed"; continue; }
   twice paste_case "$fm"
+  twice xds_case "$fm"
   twice drag_case "$fm" one one one drop 20
   twice drag_case "$fm" three three three drop 20
   twice drag_case "$fm" tree tree one drop 20
