@@ -2,8 +2,12 @@
 
 #include <algorithm>
 
-void TDamagedEntries::Set(const TVornFile *vorn, const std::vector<TDamagedEntry> &damaged)
+void TDamagedEntries::Set(const TVornFile *vorn, const std::vector<TDamagedEntry> &damaged, bool complete)
 {
+    if (complete)
+        m_Complete.insert(vorn);
+    else
+        m_Complete.erase(vorn);
     auto &entries = m_Entries[vorn];
     entries.clear();
     for (const TDamagedEntry &entry : damaged)
@@ -13,6 +17,13 @@ void TDamagedEntries::Set(const TVornFile *vorn, const std::vector<TDamagedEntry
 void TDamagedEntries::Forget(const TVornFile *vorn)
 {
     m_Entries.erase(vorn);
+    m_Complete.erase(vorn);
+}
+
+void TDamagedEntries::ForgetAll()
+{
+    m_Entries.clear();
+    m_Complete.clear();
 }
 
 const std::string *TDamagedEntries::Find(const TVornFile *vorn, TEntryOffset entry) const

@@ -7,25 +7,29 @@
 
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 class TVornFile;
 
 class TDamagedEntries {
 public:
-    // The result of a test replaces the archive's earlier marks.
-    void Set(const TVornFile *vorn, const std::vector<TDamagedEntry> &damaged);
+    // The result of a test replaces the archive's earlier marks; `complete`
+    // is false for a test cancelled before the end.
+    void Set(const TVornFile *vorn, const std::vector<TDamagedEntry> &damaged, bool complete = true);
     void Forget(const TVornFile *vorn);
-    void ForgetAll() { m_Entries.clear(); }
+    void ForgetAll();
     // The reason the entry is damaged; nullptr when it is not marked.
     const std::string *Find(const TVornFile *vorn, TEntryOffset entry) const;
     // Whether the test found anything damaged in the archive.
     bool Any(const TVornFile *vorn) const;
-    // Whether the archive was tested since it was opened, damaged or not.
-    bool Tested(const TVornFile *vorn) const { return m_Entries.count(vorn) > 0; }
+    // Whether a test went through the whole archive since it was opened
+    // (the last test, if several), damaged or not.
+    bool Tested(const TVornFile *vorn) const { return m_Complete.count(vorn) > 0; }
     // The archive's damaged entries, sorted.
     std::vector<TEntryOffset> Entries(const TVornFile *vorn) const;
 
 private:
     std::unordered_map<const TVornFile *, std::unordered_map<TEntryOffset, std::string>> m_Entries;
+    std::unordered_set<const TVornFile *> m_Complete; // the last test went to the end
 };

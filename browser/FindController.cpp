@@ -297,7 +297,7 @@ QString TFindController::UntestedDetails() const
 {
     if (m_Untested.isEmpty())
         return QString();
-    return QStringLiteral("Not tested yet (Actions > Test Archive): %1\n").arg(m_Untested.join(QStringLiteral(", ")));
+    return QStringLiteral("Not tested to the end yet (Actions > Test Archive): %1\n").arg(m_Untested.join(QStringLiteral(", ")));
 }
 
 void TFindController::CancelSearch()

@@ -34,7 +34,7 @@ void TTestArchiveActions::TestArchive()
         RunTestArchive(&m_Window, *vorn, [this](bool busy) { m_Window.SetBusy(busy); });
     if (!result)
         return;
-    m_Damaged.Set(vorn, result->Damaged);
+    m_Damaged.Set(vorn, result->Damaged, !result->Cancelled);
     m_Window.FileListModel()->DamagedEntriesChanged();
     m_Window.Find()->Results()->DamagedEntriesChanged();
     UpdateEnabled();

@@ -248,5 +248,5 @@ int RunFind(const std::vector<std::string> &words)
 
 TToolCommand FindCommand()
 {
-    return {"find", "ARCHIVE... ", "find entries by name, type, size, format or content", SIZE_MAX, RunFind};
+    return {"find", "ARCHIVE... ", "find entries by name, type, size, format, content or damage", SIZE_MAX, RunFind};
 }

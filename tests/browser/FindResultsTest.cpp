@@ -267,7 +267,7 @@ TEST_F(FindResultsTest, DamagedFindsWhatTheLastTestFoundAndNamesArchivesNotTeste
     };
     EXPECT_EQ(search(), QStringLiteral("0 found; 2 archives not tested"));
     EXPECT_EQ(m_Find->Bar()->StatusLabel()->toolTip(),
-              QStringLiteral("Not tested yet (Actions > Test Archive): a.vmres, b.vmres"));
+              QStringLiteral("Not tested to the end yet (Actions > Test Archive): a.vmres, b.vmres"));
     ASSERT_TRUE(m_Window->SelectIfOpen(m_A));
     m_Window->TestArchive()->TestArchive();
     EXPECT_EQ(search(), QStringLiteral("1 found; 1 archive not tested"));
@@ -293,6 +293,18 @@ TEST_F(FindResultsTest, DamagedFindsWhatTheLastTestFoundAndNamesArchivesNotTeste
     EXPECT_EQ(dialog->result(), QDialog::Rejected);
     m_Find->Search(dialog->Criteria(), TFindScope::AllArchives);
     EXPECT_TRUE(m_Find->Bar()->ShowsError());
+
+    // A test cancelled before the end keeps its marks but leaves the archive untested.
+    TDamagedEntries marks;
+    const TVornFile *vorn = m_Window->ActiveVorn();
+    marks.Set(vorn, {{7, "x", "bad"}}, false);
+    EXPECT_FALSE(marks.Tested(vorn));
+    EXPECT_EQ(marks.Entries(vorn), std::vector<TEntryOffset>{7});
+    marks.Set(vorn, {}, true);
+    EXPECT_TRUE(marks.Tested(vorn));
+    EXPECT_FALSE(marks.Any(vorn));
+    marks.Forget(vorn);
+    EXPECT_FALSE(marks.Tested(vorn));
 }
 
 } // namespace
