@@ -77,8 +77,11 @@ QVariant TDropFileSource::retrieveData(const QString &mimeType, QMetaType) const
         return UrlList();
     if (mimeType == CopiedFilesFormat() && m_copiedFiles) {
         // "copy", then one URL a line.
+        const QVariant urls = UrlList();
+        if (!urls.isValid())
+            return {};
         QByteArray text = "copy";
-        for (const QVariant &url : UrlList().toList())
+        for (const QVariant &url : urls.toList())
             text += '\n' + url.toUrl().toEncoded();
         return text;
     }
@@ -93,6 +96,8 @@ QVariant TDropFileSource::UrlList() const
     // into the text form when a platform asks for bytes. Built before the
     // writing: the platform may delete this object while the files are
     // written (events run meanwhile), and nothing of it is touched after.
+    if (m_copiedFiles && m_state->Writing)
+        return {};
     QVariantList urls;
     urls.reserve(m_files.size());
     for (const QString &path : m_files)
@@ -114,8 +119,11 @@ void TDropFileSource::WriteForUrlList(QEventLoop::ProcessEventsFlags events) con
     // Marked first: a request arriving while the files are written must
     // not start a second writing.
     state->Rendered = true;
-    if (state->Writer)
-        state->Writer(QFileInfo(m_files.front()).path(), events);
+    if (!state->Writer)
+        return;
+    state->Writing = true;
+    state->Writer(QFileInfo(m_files.front()).path(), events);
+    state->Writing = false;
 }
 
 void TDropFileSource::NoteButtonReleased()

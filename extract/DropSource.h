@@ -79,7 +79,10 @@ public:
     // the window is the one that owns the drag's selection, where the target
     // reads the proposed name and writes the folder it chose.
     void OfferDirectSave() { m_directSave = true; }
-    // For the clipboard: also offered as GNOME's list of copied files.
+    // For the clipboard: also offered as GNOME's list of copied files. A
+    // paste that comes while the files are still being written for an
+    // earlier one (a clipboard manager may read at once) gets an empty
+    // answer rather than the names of files not yet complete.
     void OfferAsCopiedFiles() { m_copiedFiles = true; }
     void SetDirectSaveWindow(quint32 window) { m_directSaveWindow = window; }
 
@@ -97,6 +100,7 @@ private:
     struct TRenderState {
         TWriter Writer;
         bool Rendered = false;
+        bool Writing = false;
     };
 
     bool DropHasHappened() const;

@@ -317,6 +317,32 @@ TEST_F(DropFileSourceData, UnderWaylandOnlyAnAcceptedDropOfTheDragMakesARequestW
     EXPECT_EQ(probe.Calls, 1);
 }
 
+TEST_F(DropFileSourceData, APasteWhileTheCopyIsStillWrittenGetsNoNames)
+{
+    // A clipboard manager reads the copy at once; a file manager's paste
+    // that comes meanwhile must not move files that are not complete yet.
+    TDropFileSource *copy = nullptr;
+    QList<QUrl> urlsDuringWriting{QUrl(QStringLiteral("file:///unasked"))};
+    QByteArray copiedDuringWriting = "unasked";
+    const TDropFileSource::TWriter write = probe.Callback();
+    auto source = std::make_unique<TDropFileSource>(
+        DragFileList(probe.TempFolder, selected),
+        [&](const QString &folder, QEventLoop::ProcessEventsFlags events) {
+            urlsDuringWriting = copy->urls();
+            copiedDuringWriting = copy->data(QStringLiteral("x-special/gnome-copied-files"));
+            return write(folder, events);
+        });
+    copy = source.get();
+    copy->OfferAsCopiedFiles();
+    EXPECT_EQ(copy->urls(), ExpectedUrls());
+    EXPECT_TRUE(urlsDuringWriting.isEmpty());
+    EXPECT_TRUE(copiedDuringWriting.isEmpty());
+    EXPECT_EQ(probe.Calls, 1);
+    // Once written, every paste gets the names.
+    EXPECT_EQ(copy->urls(), ExpectedUrls());
+    EXPECT_TRUE(copy->data(QStringLiteral("x-special/gnome-copied-files")).startsWith("copy\nfile://"));
+}
+
 TEST(DirectSave, FolderOfTheUriATargetChose)
 {
     EXPECT_EQ(TDirectSave::FolderOfUri("file:///home/u/My%20Maps/one.txt"), QStringLiteral("/home/u/My Maps"));

@@ -159,6 +159,22 @@ select_rows() { # one | three
   sleep 0.3
 }
 
+# Waits (at most a minute) until TARGET holds every file of REFERENCE with
+# all its bytes; with VV_WL_CASES, tells how long that took from started_at.
+wait_landed() { # TARGET REFERENCE
+  local want_files want_bytes
+  want_files=$(find "$2" -type f | wc -l)
+  want_bytes=$(bytes_below "$2")
+  for _ in $(seq 1200); do
+    [ "$(find "$1" -type f | wc -l)" -ge "$want_files" ] && [ "$(bytes_below "$1")" -ge "$want_bytes" ] && break
+    sleep 0.05
+  done
+  [ -z "${VV_WL_CASES:-}" ] ||
+    echo "TIME $(basename "$1"): $((($(date +%s%N) - started_at) / 1000000)) ms to the last byte in place"
+  sleep 0.3
+}
+bytes_below() { find "$1" -type f -printf '%s\n' | awk '{ s += $1 } END { print s + 0 }'; }
+
 files_left() { # -> what is left in the temporary folder
   find "$tmpdir" -type f -printf '%P ' 2>/dev/null
 }
@@ -246,6 +262,7 @@ drag_case() { # FILE_MANAGER CASE ARCHIVE SELECTION MODE
     return
   fi
   xdotool mouseup 1
+  started_at=$(date +%s%N)
   # pcmanfm-qt may ask what to do with the drop: its menu's first item is
   # "Move here".
   sleep 1
@@ -253,13 +270,7 @@ drag_case() { # FILE_MANAGER CASE ARCHIVE SELECTION MODE
     shot "drag-${case/ /-}-menu"
     xdotool key Down Return
   fi
-  local want
-  want=$(find "$work/ref/$2" -type f | wc -l)
-  for _ in $(seq 600); do
-    [ "$(find "$target" -type f | wc -l)" -ge "$want" ] && break
-    sleep 0.1
-  done
-  sleep 0.5
+  wait_landed "$target" "$work/ref/$2"
   shot "drag-${case/ /-}"
   if ! diff <(listing "$work/ref/$2") <(listing "$target") >"$work/diff.txt"; then
     verdict "drag $case" "what landed differs from the archive: $(head -c 400 "$work/diff.txt" | tr '\n' '|')"
@@ -281,14 +292,20 @@ thunar_paste_case() { # ARCHIVE SELECTION
   start_manager thunar "$target" || { verdict "paste thunar $1" "Thunar did not show its window"; stop_all; return; }
   start_viewer "$1" || { verdict "paste thunar $1" "VornViewer did not show its window"; stop_all; return; }
   select_rows "$2"
-  xdotool key ctrl+c sleep 0.3 mousemove $drop_x $drop_y click 1 sleep 0.3 key ctrl+v
+  xdotool key ctrl+c sleep 0.3
+  # weston's clipboard manager reads a new copy at once, which writes the
+  # files (a paste meanwhile would get nothing); their progress window takes
+  # the keyboard focus while it shows.
   local want
   want=$(find "$work/ref/$1" -type f | wc -l)
-  for _ in $(seq 600); do
-    [ "$(find "$target" -type f | wc -l)" -ge "$want" ] && break
+  for _ in $(seq 300); do
+    [ "$(find "$tmpdir" -type f | wc -l)" -ge "$want" ] &&
+      ! weston-debug scene-graph 2>/dev/null | grep -q "'Extracting' of vornviewer" && break
     sleep 0.1
   done
-  sleep 0.5
+  xdotool mousemove $drop_x $drop_y click 1 sleep 0.3 key ctrl+v
+  started_at=$(date +%s%N)
+  wait_landed "$target" "$work/ref/$1"
   shot "paste-thunar-$1"
   if ! diff <(listing "$work/ref/$1") <(listing "$target") >"$work/diff.txt" || ! diff -r "$work/ref/$1" "$target" >/dev/null; then
     verdict "paste thunar $1" "what was pasted differs from the archive: $(head -c 400 "$work/diff.txt" | tr '\n' '|')"
@@ -334,6 +351,11 @@ thunar_case() {
 if [ -n "${VV_WL_CASES:-}" ]; then
   for name in many big; do
     "$build/tools/vorntool" x "$work/arch/$name.vmres" -o "$work/ref/$name" >/dev/null
+  done
+  for name in many big; do
+    started_at=$(date +%s%N)
+    "$build/tools/vorntool" x "$work/arch/$name.vmres" -o "$work/vorntool-$name" >/dev/null
+    echo "TIME vorntool x $name: $((($(date +%s%N) - started_at) / 1000000)) ms"
   done
   for case in $VV_WL_CASES; do
     case $case in
