@@ -9,6 +9,11 @@
 
 #include <cmath>
 
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 QString LongFileName(const QString &path)
 {
     if (path.contains(QLatin1String("\\\\")) || path.contains(u'*') || path.contains(u'?'))
@@ -147,6 +152,16 @@ std::string LocaleFormatter(const TDosDateTime &dos)
                         QTime(dos.hour, dos.minute, dos.second)).toStdString();
 }
 
+#ifndef Q_OS_WIN
+// A folder (not a link to one) that belongs to this user.
+bool IsOwnRealFolder(const QString &path)
+{
+    struct stat info {};
+    return lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == getuid();
+}
+#endif
+
 } // namespace
 
 QString DateTimeToText(TDateTime value)
@@ -167,6 +182,16 @@ QString PrivateTempFolder()
     const QString user = qEnvironmentVariable("USER", QStringLiteral("user"));
     const QString folder = QDir::tempPath() + QStringLiteral("/vornviewer-") + user;
     QDir().mkpath(folder);
+#ifndef Q_OS_WIN
+    // The temporary folder is shared: anyone may have made this name first,
+    // as a folder of their own or a link. Then a fresh folder of ours.
+    if (!IsOwnRealFolder(folder)) {
+        QByteArray fresh = QFile::encodeName(folder + QStringLiteral("-XXXXXX"));
+        if (!mkdtemp(fresh.data()))
+            fresh += "-unmade"; // writing there fails with a clear error
+        return QFile::decodeName(fresh) + u'/';
+    }
+#endif
     QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     return folder + u'/';
 }

@@ -46,5 +46,7 @@ void InstallDateTimeFormatter();
 
 // The folder for drag-out files: a folder of this user's own below the
 // system's temporary folder (like the per-user temporary folder of Windows),
-// with a trailing "/". Other users can't plant files or links in it.
+// with a trailing "/". Other users can't plant files or links in it: when
+// someone else already holds its name (a folder of theirs or a link), a
+// fresh folder of this user's own is made beside it instead.
 QString PrivateTempFolder();

@@ -3,6 +3,9 @@
 #include "tests/browser/BrowserFixture.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QLocale>
 
 using GenFunctionsTest = BrowserTest;
@@ -67,4 +70,35 @@ TEST(OpenDialogFilter, OffersVelmireFilesFirst)
     EXPECT_TRUE(filter.startsWith(QStringLiteral("Velmire Files (*.vm*;*.vvc) (*.vm* *.vvc);;")));
     EXPECT_TRUE(filter.contains(QStringLiteral("Velmire Savegames (*.vmsave *.vmasave *.vmqsave *.vmparty)")));
     EXPECT_EQ(OpenDialogFilters().size(), 6u);
+}
+
+TEST(PrivateTempFolder, IsAFolderOfThisUserEvenWhenAnotherHasTakenTheName)
+{
+    QTemporaryDir temp;
+    const QByteArray before = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(temp.path()));
+    const QString name = temp.filePath(QStringLiteral("vornviewer-") + qEnvironmentVariable("USER", QStringLiteral("user")));
+
+    const auto onlyOwner = [](const QString &path) {
+        const QFileDevice::Permissions all = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+        const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                                                QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+        return (QFile::permissions(path) & (all | others)) == all;
+    };
+    EXPECT_EQ(PrivateTempFolder(), name + u'/');
+    EXPECT_TRUE(onlyOwner(name));
+
+    // Someone else made the name a link to a folder of theirs.
+    ASSERT_TRUE(QDir(name).removeRecursively());
+    const QString theirs = temp.filePath(QStringLiteral("theirs"));
+    ASSERT_TRUE(QDir().mkpath(theirs));
+    ASSERT_TRUE(QFile::link(theirs, name));
+    const QString fresh = PrivateTempFolder();
+    EXPECT_NE(fresh, name + u'/');
+    EXPECT_TRUE(fresh.startsWith(temp.path() + u'/'));
+    const QFileInfo info(fresh.chopped(1));
+    EXPECT_TRUE(info.isDir() && !info.isSymLink());
+    EXPECT_TRUE(onlyOwner(info.filePath()));
+    EXPECT_TRUE(QDir(theirs).isEmpty());
+    qputenv("TMPDIR", before);
 }
