@@ -595,13 +595,15 @@ std::vector<TEntryGroup> TFindController::SelectedGroups() const
 
 TOutgoingFiles TFindController::SelectedFiles() const
 {
-    TOutgoingFiles files;
+    // Each entry's folder names are taken below the root, as in extraction.
+    std::vector<TOutgoingRow> rows;
     for (const int index : SelectedRows()) {
         const TSearchResultModel::TRow &row = m_Results->Rows()[size_t(index)];
-        files.Names << AnsiToQString(std::string(m_Results->IndexOf(row).Name(row.Item)));
+        const TVornFile &vorn = m_Results->VornOf(row);
+        rows.push_back({&vorn, vorn.GetRootOffset(), m_Results->EntryOf(row),
+                        AnsiToQString(std::string(m_Results->IndexOf(row).Name(row.Item)))});
     }
-    files.Groups = SelectedGroups();
-    return files;
+    return GroupOutgoingRows(rows);
 }
 
 void TFindController::ExtractSelected(TfrmExtractDialog &dialog, const TExtractHooks &hooks)

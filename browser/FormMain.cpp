@@ -29,6 +29,7 @@
 #include "settings/FormOptions.h"
 #include "compare/CompareCommand.h"
 #include "extract/ClipboardCopy.h"
+#include "extract/SameNameFolders.h"
 #include "extract/OpenWithDefault.h"
 #include "extract/DropSource.h"
 #include "extract/ExtractCommand.h"
@@ -134,6 +135,7 @@ TfrmMain::~TfrmMain()
 {
     m_Find->CancelSearch(); // its thread reads the archives
     m_Model->ClearRows();
+    RemoveSameNameFolders(m_TempFolder);
 }
 
 void TfrmMain::FormCreate(const QStringList &arguments)
@@ -1223,15 +1225,13 @@ TOutgoingFiles TfrmMain::SelectedFiles() const
 {
     if (m_Find->ShowingResults())
         return m_Find->SelectedFiles();
-    TOutgoingFiles files;
     if (!m_ActiveVorn)
-        return files;
-    const std::vector<TEntryOffset> entries = SelectedEntries();
-    for (const TEntryOffset entry : entries)
-        files.Names << QString::fromStdString(AnsiToUtf8(m_ActiveVorn->GetName(entry)));
-    if (!entries.empty())
-        files.Groups.push_back({m_ActiveVorn, CurrentFolder(), entries});
-    return files;
+        return {};
+    std::vector<TOutgoingRow> rows;
+    for (const TEntryOffset entry : SelectedEntries())
+        rows.push_back({m_ActiveVorn, CurrentFolder(), entry,
+                        QString::fromStdString(AnsiToUtf8(m_ActiveVorn->GetName(entry)))});
+    return GroupOutgoingRows(rows);
 }
 
 void TfrmMain::popmniCopyClick()
@@ -1279,9 +1279,13 @@ bool TfrmMain::lsvMainMouseMove(const QPoint &position, Qt::MouseButtons buttons
 bool TfrmMain::dfsMainDrop(const std::vector<TEntryGroup> &groups, const QString &target,
                            QEventLoop::ProcessEventsFlags events)
 {
+    // Into the temporary folder the files go where the offered names point,
+    // repeats of a name into their subfolders; a folder a file manager chose
+    // by direct save gets them all, with the overwrite question.
     const bool intoTemp = QDir::cleanPath(target).startsWith(QDir::cleanPath(m_TempFolder));
     bool written = false;
     for (const TEntryGroup &group : groups) {
+        const QString into = intoTemp ? SameNameFolder(target, group.Repeat) : target;
         // An archive closed since the drag or copy began is passed over.
         const bool stillOpen = std::any_of(m_OpenVorns.begin(), m_OpenVorns.end(),
                                            [&group](const auto &open) { return open.get() == group.Vorn; });
@@ -1290,7 +1294,7 @@ bool TfrmMain::dfsMainDrop(const std::vector<TEntryGroup> &groups, const QString
         RunCommand([&] {
             TExtractHooks hooks = ExtractHooks();
             hooks.Events = events;
-            written = ExtractForDragOut(this, *group.Vorn, group.Folder, group.Entries, target, hooks,
+            written = ExtractForDragOut(this, *group.Vorn, group.Folder, group.Entries, into, hooks,
                                         intoTemp ? owReplaceAll : owAsk)
                       || written;
         });

@@ -2,6 +2,7 @@
 
 #include "extract/DirectSave.h"
 #include "extract/DragReleaseWatch.h"
+#include "extract/SameNameFolders.h"
 #include "extract/WaylandDropWatch.h"
 
 #include <QDrag>
@@ -25,14 +26,6 @@ QString CopiedFilesFormat()
 {
     return QStringLiteral("x-special/gnome-copied-files");
 }
-
-// File names compare as the file system compares them.
-constexpr Qt::CaseSensitivity FileNameCase =
-#ifdef Q_OS_WIN
-    Qt::CaseInsensitive;
-#else
-    Qt::CaseSensitive;
-#endif
 
 bool IsSingleFileName(const QString &name)
 {
@@ -164,16 +157,12 @@ bool TDropFileSource::DropHasHappened() const
 
 QStringList DragFileList(const QString &tempFolder, const QStringList &selectedNames)
 {
-    QString folder = tempFolder;
-    if (!folder.endsWith(u'/') && !folder.endsWith(u'\\'))
-        folder += u'/';
+    const std::vector<int> repeats = SameNameRepeats(selectedNames);
     QStringList files;
-    for (const QString &name : selectedNames) {
-        if (!IsSingleFileName(name))
-            continue;
-        const QString path = folder + name;
-        if (!files.contains(path, FileNameCase))
-            files.append(path);
+    files.reserve(selectedNames.size());
+    for (qsizetype i = 0; i < selectedNames.size(); ++i) {
+        if (IsSingleFileName(selectedNames[i]))
+            files.append(SameNameFolder(tempFolder, repeats[size_t(i)]) + selectedNames[i]);
     }
     return files;
 }

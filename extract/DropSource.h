@@ -35,7 +35,8 @@ public:
     // Must not throw; reports its own failures.
     using TWriter = std::function<bool(const QString &folder, QEventLoop::ProcessEventsFlags events)>;
 
-    // files: full paths offered (see DragFileList), all in one folder. onDrop
+    // files: full paths offered (see DragFileList), the first in the folder
+    // they are offered in and repeats of a name in its subfolders. onDrop
     // writes into that folder for the URL list; it runs at most once there.
     TDropFileSource(QStringList files, TWriter onDrop);
     ~TDropFileSource() override;
@@ -121,8 +122,9 @@ private:
     quint32 m_directSaveWindow = 0;
 };
 
-// The offered paths: tempFolder + each selected item's name, in list order,
-// each path once. Names that can't be a single file name in that folder
+// The offered paths, one per selected item in list order: tempFolder + its
+// name, or for a name that came before, the name in the repeat's own
+// subfolder (SameNameFolder), so that no file hides another. Names that can't be a single file name in that folder
 // (empty, ".", "..", or holding "/", "\", ":" or NUL) are left out, so the
 // list never points at the temporary folder itself, its parent or a file
 // the extraction would not write.

@@ -8,6 +8,7 @@
 #include "browser/FormMain.h"
 #include "browser/SearchResultModel.h"
 #include "browser/TestArchiveActions.h"
+#include "extract/DropSource.h"
 #include "extract/FormExtractDialog.h"
 #include "tests/browser/BrowserFixture.h"
 
@@ -190,6 +191,56 @@ TEST_F(FindResultsTest, CopyOfResultsFromTwoArchivesGivesEachFileByItsName)
     EXPECT_EQ(contents, (QStringList{QStringLiteral("bmp"), QStringLiteral("wave")}));
     const QString folder = QFileInfo(data->urls().front().toLocalFile()).path();
     EXPECT_EQ(FilesBelow(folder), names) << "no folders of the archives";
+    EXPECT_TRUE(m_Seam.errors.isEmpty()) << m_Seam.errors.join(u'|').toStdString();
+}
+
+TEST_F(FindResultsTest, SameNamedResultsFromTwoFoldersAndTwoArchivesAllArriveByDragAndCopy)
+{
+    VornWriter c;
+    c.addFile(c.addDir(0, "x"), {.name = "readme.txt", .data = TextBytes("c/x")});
+    c.addFile(c.addDir(0, "y"), {.name = "readme.txt", .data = TextBytes("c/y")});
+    VornWriter d;
+    d.addFile(d.addDir(0, "x"), {.name = "readme.txt", .data = TextBytes("d/x")});
+    m_Window->OpenFile(Write(c, QStringLiteral("c.vmres")));
+    m_Window->OpenFile(Write(d, QStringLiteral("d.vmres")));
+    Type(QStringLiteral("readme.txt"));
+    m_Window->lsvMain->CurrentView()->setFocus();
+    m_Window->mniSelectAllClick();
+    const TOutgoingFiles files = m_Window->SelectedFiles();
+    ASSERT_EQ(files.Names.size(), 3);
+    const QString temp = m_Window->TempFolder();
+    const auto contents = [](const QStringList &paths) {
+        QStringList texts;
+        for (const QString &path : paths) {
+            QFile file(path);
+            texts << (file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QStringLiteral("missing"));
+        }
+        texts.sort();
+        return texts;
+    };
+    const QStringList all = {QStringLiteral("c/x"), QStringLiteral("c/y"), QStringLiteral("d/x")};
+
+    // Drag-out: the offered paths, then the drop writes where they point.
+    const QStringList offered = DragFileList(temp, files.Names);
+    ASSERT_EQ(offered.size(), 3);
+    EXPECT_TRUE(m_Window->dfsMainDrop(files.Groups, temp));
+    EXPECT_EQ(contents(offered), all);
+
+    // Copy: the pasted URLs.
+    m_Window->popmniCopyClick();
+    QStringList pasted;
+    for (const QUrl &url : QGuiApplication::clipboard()->mimeData()->urls())
+        pasted << url.toLocalFile();
+    EXPECT_EQ(contents(pasted), all);
+    for (const QString &path : offered + pasted)
+        EXPECT_TRUE(path.startsWith(temp)) << path.toStdString();
+    // The copy's own folder holds just these three, without archive folders.
+    const QString copyFolder = QFileInfo(pasted.front()).path();
+    QStringList below;
+    for (const QString &path : pasted)
+        below << QDir(copyFolder).relativeFilePath(path);
+    below.sort();
+    EXPECT_EQ(FilesBelow(copyFolder), below);
     EXPECT_TRUE(m_Seam.errors.isEmpty()) << m_Seam.errors.join(u'|').toStdString();
 }
 

@@ -6,6 +6,7 @@
 #include "archive/vmVornFile.h"
 #include "browser/FormMain.h"
 #include "engines/ExtractTypes.h"
+#include "extract/DropSource.h"
 #include "extract/FormExtractDialog.h"
 #include "settings/FormOptions.h"
 #include "tests/browser/BrowserFixture.h"
@@ -151,6 +152,45 @@ TEST_F(FormMainExtractTest, DropWritesTheDraggedEntriesIntoThePrivateTempFolder)
     window->CloseAllVorns();
     EXPECT_FALSE(window->dfsMainDrop(dragged, temp));
     EXPECT_FALSE(QFile::exists(temp + QStringLiteral("readme.txt")));
+}
+
+TEST_F(FormMainExtractTest, AFolderThatRepeatsANameHandsOutEveryEntryAndCleansUpWithTheWindow)
+{
+    // A damaged archive: two files and two folders of one name each.
+    VornWriter writer;
+    writer.addFile(0, {.name = "readme.txt", .data = TextBytes("first")});
+    writer.addFile(writer.addDir(0, "docs"), {.name = "a.txt", .data = TextBytes("a")});
+    writer.addFile(0, {.name = "readme.txt", .data = TextBytes("second")});
+    writer.addFile(writer.addDir(0, "docs"), {.name = "b.txt", .data = TextBytes("b")});
+    auto window = MakeWindow();
+    window->OpenFile(Write(writer, QStringLiteral("twice.vmres")));
+    SelectAllRows(*window);
+    const TOutgoingFiles files = window->SelectedFiles();
+    const QString temp = window->TempFolder();
+    const QStringList offered = DragFileList(temp, files.Names);
+    ASSERT_EQ(offered.size(), 4);
+    for (const QString &path : offered) { // left by earlier runs in the shared temporary folder
+        QFile::remove(path);
+        QDir(path).removeRecursively();
+    }
+    EXPECT_TRUE(window->dfsMainDrop(files.Groups, temp));
+    QStringList found;
+    for (const QString &path : offered) {
+        ASSERT_TRUE(path.startsWith(temp)) << path.toStdString();
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            found << QString::fromLatin1(file.readAll());
+        else
+            found << FilesBelow(path);
+    }
+    found.sort();
+    EXPECT_EQ(found, (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("first"),
+                                  QStringLiteral("second")}));
+    EXPECT_TRUE(m_seam.reports.isEmpty()) << m_seam.reports.join(u'\n').toStdString();
+
+    window.reset();
+    for (const QString &path : offered)
+        EXPECT_EQ(QFileInfo::exists(path), QFileInfo(path).path() + u'/' == temp) << path.toStdString();
 }
 
 TEST_F(FormMainExtractTest, CopiedEntriesAreWrittenAtThePasteAndGoWithTheWindow)

@@ -3,6 +3,7 @@
 
 #include "extract/DirectSave.h"
 #include "extract/DragReleaseWatch.h"
+#include "extract/SameNameFolders.h"
 #include "extract/WaylandDropWatch.h"
 #include "tests/extract/drag/DragTestSupport.h"
 
@@ -74,13 +75,23 @@ TEST(DragStartTracker, NeedsLeftOrRightButtonASelectionAndAPress)
     EXPECT_TRUE(tracker.ShouldStartDrag(Qt::LeftButton | Qt::MiddleButton, far, true));
 }
 
-TEST(DragFileList, TempFolderPlusEachSelectedNameOnceInListOrder)
+TEST(DragFileList, TempFolderPlusEachSelectedNameInListOrderRepeatsInSubfoldersOfTheirOwn)
 {
-    EXPECT_EQ(DragFileList(QStringLiteral("/tmp/"),
-                           {QStringLiteral("b.txt"), QStringLiteral("textures"),
-                            QStringLiteral("a.dat"), QStringLiteral("b.txt")}),
-              (QStringList{QStringLiteral("/tmp/b.txt"), QStringLiteral("/tmp/textures"),
-                           QStringLiteral("/tmp/a.dat")}));
+    const QString b = QStringLiteral("b.txt");
+    const QStringList files = DragFileList(QStringLiteral("/tmp/"),
+                                           {b, QStringLiteral("textures"), QStringLiteral("a.dat"), b, b});
+    ASSERT_EQ(files.size(), 5) << "every selected file offered";
+    EXPECT_EQ(files.mid(0, 3), (QStringList{QStringLiteral("/tmp/b.txt"), QStringLiteral("/tmp/textures"),
+                                           QStringLiteral("/tmp/a.dat")}));
+    EXPECT_EQ(files[3], SameNameFolder(QStringLiteral("/tmp/"), 1) + b);
+    EXPECT_EQ(files[4], SameNameFolder(QStringLiteral("/tmp/"), 2) + b);
+    EXPECT_NE(files[3], files[4]);
+    for (const QString &repeat : {files[3], files[4]}) {
+        // One level below the folder, in a subfolder no entry can be named.
+        const QString subfolder = QFileInfo(QFileInfo(repeat).path()).fileName();
+        EXPECT_EQ(QFileInfo(QFileInfo(repeat).path()).path(), QStringLiteral("/tmp"));
+        EXPECT_TRUE(DragFileList(QStringLiteral("/tmp/"), {subfolder}).isEmpty()) << subfolder.toStdString();
+    }
     EXPECT_EQ(DragFileList(QStringLiteral("/var/tmp"), {QStringLiteral("x")}),
               QStringList{QStringLiteral("/var/tmp/x")});
 }
