@@ -35,10 +35,17 @@ namespace {
 
 // Answers the target dialog with a folder and "All" with folder names, and
 // collects the per-file reports.
-class TExtractSeam : public TRecordingSeam, public IExtractReport {
+class TExtractSeam : public TRecordingSeam, public IExtractReport, public IOverwriteQuestion {
 public:
     QString target;
     QStringList reports;
+    QStringList overwriteAsked; // the existing files asked about; each answered "No"
+    TOverwriteAnswer AskOverwrite(const TOverwriteQuestion &question) override
+    {
+        overwriteAsked << QString::fromStdString(question.ExistingPath);
+        return TOverwriteAnswer::No;
+    }
+    IOverwriteQuestion *overwriteQuestion() override { return this; }
     bool dialogShown = false;
 
     bool execDialog(QDialog &dialog) override
@@ -187,6 +194,18 @@ TEST_F(FormMainExtractTest, AFolderThatRepeatsANameHandsOutEveryEntryAndCleansUp
     EXPECT_EQ(found, (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt"), QStringLiteral("first"),
                                   QStringLiteral("second")}));
     EXPECT_TRUE(m_seam.reports.isEmpty()) << m_seam.reports.join(u'\n').toStdString();
+
+    // Direct save puts them all into the folder the file manager chose,
+    // asking before the second readme.txt replaces the first.
+    const QString chosen = Path(QStringLiteral("chosen"));
+    ASSERT_TRUE(QDir().mkpath(chosen));
+    EXPECT_TRUE(window->dfsMainDrop(files.Groups, chosen));
+    EXPECT_EQ(m_seam.overwriteAsked, QStringList{chosen + QStringLiteral("/readme.txt")});
+    EXPECT_EQ(FilesBelow(chosen), (QStringList{QStringLiteral("docs/a.txt"), QStringLiteral("docs/b.txt"),
+                                               QStringLiteral("readme.txt")}));
+    QFile kept(chosen + QStringLiteral("/readme.txt"));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "first");
 
     window.reset();
     for (const QString &path : offered)
