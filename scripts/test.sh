@@ -5,22 +5,34 @@
 # install into a temporary folder and the Debian package, checked and linted.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Each stage's wall time is printed at the end, to see where the run's time goes.
+timings=()
+stage_name=""
+stage_start=$SECONDS
+stage() {
+  [ -z "$stage_name" ] || timings+=("$(printf '%5ds  %s' $((SECONDS - stage_start)) "$stage_name")")
+  stage_name=$1
+  stage_start=$SECONDS
+  [ -z "$stage_name" ] || echo "== $stage_name =="
+}
+
+stage "Packages"
 bash scripts/deps.sh
 
 jobs=$(nproc)
 fuzz_seconds=${VV_FUZZ_SECONDS:-60}
 
-echo "== Build and test (all modules) =="
+stage "Build and test (all modules)"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVV_WERROR=ON
 cmake --build build -j "$jobs"
 
-echo "== Archive core under AddressSanitizer + UndefinedBehaviorSanitizer =="
+stage "Archive core under AddressSanitizer + UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVV_CORE_ONLY=ON -DVV_SANITIZE=ON -DVV_WERROR=ON
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
-echo "== Viewers under AddressSanitizer's leak checker, the window under ASan + UBSan =="
+stage "Viewers under AddressSanitizer's leak checker, the window under ASan + UBSan"
 cmake -S . -B build-asan-gui -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVV_SANITIZE=ON -DVV_WERROR=ON
 cmake --build build-asan-gui -j "$jobs" --target viewers_test FormMainTest FormMainExtractTest test_extract_gui
 QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
@@ -31,20 +43,24 @@ for window_test in browser/FormMainTest browser/FormMainExtractTest extract/test
     "build-asan-gui/tests/$window_test" --gtest_brief=1
 done
 
-echo "== Fuzzing the archive reader for ${fuzz_seconds}s =="
+stage "Fuzzing the archive reader for ${fuzz_seconds}s"
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVV_FUZZ=ON \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 cmake --build build-fuzz -j "$jobs"
 bash tests/fuzz/run-fuzzer.sh build-fuzz "$fuzz_seconds"
 
-echo "== Drag-out onto real file managers (pcmanfm, Thunar, pcmanfm-qt) =="
+stage "Drag-out onto real file managers (pcmanfm, Thunar, pcmanfm-qt)"
 timeout 900 bash tests/extract/drag/filemanagers/run.sh build
 
-echo "== Copy and drag-out under Wayland (weston, wl-paste, pcmanfm-qt, Thunar) =="
+stage "Copy and drag-out under Wayland (weston, wl-paste, pcmanfm-qt, Thunar)"
 timeout 300 bash tests/extract/drag/wayland/run.sh build
 
-echo "== Full test suite =="
+stage "Full test suite"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
-echo "== Install tree and Debian package =="
+stage "Install tree and Debian package"
 bash tests/packaging/check-install.sh build
+
+stage ""
+echo "== Time per stage =="
+printf '%s\n' "${timings[@]}"
