@@ -1263,6 +1263,8 @@ bool TfrmMain::lsvMainMouseMove(const QPoint &position, Qt::MouseButtons buttons
 {
     if (!m_DragStart.ShouldStartDrag(buttons, position, SelectedCount() > 0 && !m_Busy))
         return false;
+    // Repeat subfolders of earlier drags whose files were moved out.
+    RemoveEmptySameNameFolders(m_TempFolder);
     const TOutgoingFiles files = SelectedFiles();
     // The drop may be rendered after the drag has returned (an X11 target
     // fetches the data later), so it works on what was dragged, not on the

@@ -21,6 +21,11 @@ QString FileNameKey(const QString &name)
 #endif
 }
 
+QStringList OwnSameNameFolders(const QDir &dir)
+{
+    return dir.entryList({Prefix() + u'*'}, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+}
+
 } // namespace
 
 std::vector<int> SameNameRepeats(const QStringList &names)
@@ -46,7 +51,14 @@ QString SameNameFolder(const QString &folder, int repeat)
 
 void RemoveSameNameFolders(const QString &folder)
 {
-    QDir dir(folder);
-    for (const QString &name : dir.entryList({Prefix() + u'*'}, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden))
+    const QDir dir(folder);
+    for (const QString &name : OwnSameNameFolders(dir))
         QDir(dir.filePath(name)).removeRecursively();
+}
+
+void RemoveEmptySameNameFolders(const QString &folder)
+{
+    QDir dir(folder);
+    for (const QString &name : OwnSameNameFolders(dir))
+        dir.rmdir(name); // fails, as wanted, on a folder that is not empty
 }

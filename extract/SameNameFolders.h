@@ -25,3 +25,8 @@ QString SameNameFolder(const QString &folder, int repeat);
 // Removes this process's repeat subfolders directly below `folder`, with
 // whatever is still in them.
 void RemoveSameNameFolders(const QString &folder);
+
+// Removes those of them that are empty: a file manager has moved their file
+// out. One that still holds something (a file manager still asking, or one
+// that copied) is left alone.
+void RemoveEmptySameNameFolders(const QString &folder);

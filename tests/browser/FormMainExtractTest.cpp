@@ -195,6 +195,23 @@ TEST_F(FormMainExtractTest, AFolderThatRepeatsANameHandsOutEveryEntryAndCleansUp
                                   QStringLiteral("second")}));
     EXPECT_TRUE(m_seam.reports.isEmpty()) << m_seam.reports.join(u'\n').toStdString();
 
+    // A file manager moves the repeats out; the next drag removes their
+    // subfolder once it is empty, not before.
+    QStringList repeats = offered;
+    repeats.removeIf([&](const QString &path) { return QFileInfo(path).path() + u'/' == temp; });
+    ASSERT_EQ(repeats.size(), 2);
+    const QString repeatFolder = QFileInfo(repeats.front()).path();
+    const auto dragAgain = [&] {
+        emit window->lsvMain->pressed(QPoint(20, 20));
+        EXPECT_TRUE(window->lsvMainMouseMove(QPoint(40, 20), Qt::LeftButton));
+    };
+    ASSERT_TRUE(QDir().rename(repeats[0], Path(QStringLiteral("moved0"))));
+    dragAgain();
+    EXPECT_TRUE(QFileInfo::exists(repeats[1]));
+    ASSERT_TRUE(QDir().rename(repeats[1], Path(QStringLiteral("moved1"))));
+    dragAgain();
+    EXPECT_FALSE(QFileInfo::exists(repeatFolder));
+
     // Direct save puts them all into the folder the file manager chose,
     // asking before the second readme.txt replaces the first.
     const QString chosen = Path(QStringLiteral("chosen"));
@@ -207,6 +224,7 @@ TEST_F(FormMainExtractTest, AFolderThatRepeatsANameHandsOutEveryEntryAndCleansUp
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), "first");
 
+    EXPECT_TRUE(window->dfsMainDrop(files.Groups, temp));
     window.reset();
     for (const QString &path : offered)
         EXPECT_EQ(QFileInfo::exists(path), QFileInfo(path).path() + u'/' == temp) << path.toStdString();
