@@ -302,6 +302,48 @@ results_case() { # FILE_MANAGER
   stop_all
 }
 
+# Two search results of one name (the same file in two archives) dragged out
+# together: both reach pcmanfm under their own name, and it asks before the
+# second replaces the first; answered with a new name, both land.
+same_name_case() { # FILE_MANAGER
+  local fm=$1 target ref=$work/ref/tree/maps/sub\ dir/deep/b.bin question
+  [ "$fm" = pcmanfm ] || return 0 # the answer is typed into pcmanfm's own question
+  [ -z "${VV_FM_CASES:-}" ] || [[ " $VV_FM_CASES " == *" same-name "* ]] || return 0
+  target=$work/drop/$fm-same-name
+  tmpdir=$work/tmp/$fm-same-name
+  rm -rf "$target" "$tmpdir"
+  mkdir -p "$target" "$tmpdir" "$work/same"
+  cp "$work/arch/tree.vmres" "$work/same/tree2.vmres"
+  TMPDIR=$tmpdir timeout 120 "$viewer" "$work/arch/tree.vmres" "$work/same/tree2.vmres" >>"$work/viewer.log" 2>&1 &
+  viewer_pid=$!
+  viewer_win=$(wait_window "VornViewer - ") || { verdict "$fm same-name" "VornViewer did not show its window"; stop_all; return; }
+  xdotool windowmove "$viewer_win" 0 0 windowsize "$viewer_win" 700 500
+  sleep 0.5
+  start_manager "$fm" "$target" || { verdict "$fm same-name" "$fm did not show its window"; stop_all; return; }
+  xdotool windowactivate --sync "$viewer_win" key ctrl+f
+  xdotool type --delay 50 "b.bin"
+  sleep 1
+  select_rows all
+  drag_to_manager drop
+  if ! question=$(wait_window "^Confirm File Replacing"); then
+    verdict "$fm same-name" "no question before the second b.bin; the target holds: $(ls -A "$target" | tr '\n' ' ')"
+  else
+    xdotool windowactivate --sync "$question" key ctrl+a type "b (2).bin"
+    xdotool key alt+r # Rename
+    for _ in $(seq 100); do [ -f "$target/b (2).bin" ] && break; sleep 0.1; done
+    sleep 1
+    if ! cmp -s "$ref" "$target/b.bin" || ! cmp -s "$ref" "$target/b (2).bin"; then
+      verdict "$fm same-name" "not both files landed whole: $(ls -A "$target" | tr '\n' ' ')"
+    elif [ -n "$(find "$tmpdir" -type f)" ]; then
+      verdict "$fm same-name" "left in the temporary folder: $(find "$tmpdir" -type f | head -3 | tr '\n' ' ')"
+    else
+      verdict "$fm same-name" ok
+    fi
+  fi
+  [ -n "${VV_FM_SHOTS:-}" ] && import -window root "$work/$fm-same-name.png"
+  stop_all
+}
+
 # xdg-open without a desktop session (its generic mode) on an archive
 # associated through the program's own registration.
 xdg_open_case() {
@@ -470,6 +512,7 @@ for fm in "${managers[@]}"; do
   twice drag_case "$fm" quick many all quick 60
   twice drag_case "$fm" escape many all escape 10
   twice results_case "$fm"
+  twice same_name_case "$fm"
 done
 
 echo "$passes passed, $failures failed"
