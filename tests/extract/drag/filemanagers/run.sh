@@ -17,6 +17,7 @@ work=$(mktemp -d /tmp/vv-fm.XXXXXX)
 viewer=$build/app/vornviewer
 failures=0
 passes=0
+source "$(dirname "$0")/../stage-common.sh"
 
 cleanup() {
   for pid in ${viewer_pid:-} ${fm_pid:-} ${wm_pid:-} ${DBUS_SESSION_BUS_PID:-} ${xvfb_pid:-}; do
@@ -56,9 +57,6 @@ rm "$work/ref/three/file3.bin"
 
 # Name, size and modification time of every file below a folder, and the
 # folders, one a line, sorted.
-listing() {
-  (cd "$1" && find . -mindepth 1 \( -type f -printf 'f %P %s %T@\n' \) -o \( -type d -printf 'd %P\n' \)) | sort
-}
 
 wait_window() { # NAME_PATTERN -> window id
   local id
@@ -154,25 +152,7 @@ wait_landed() { # TARGET REFERENCE SECONDS
   sleep 1
 }
 
-verdict() { # CASE_NAME OK_OR_MESSAGE
-  if [ "$2" = ok ]; then
-    echo "PASS $1"; passes=$((passes + 1))
-  else
-    echo "FAIL $1: $2"; failures=$((failures + 1)); case_failed=1
-  fi
-}
 
-# Runs a case again once when it failed: a loaded machine can be slow to
-# map a window or to hand an event on, and only a repeated failure counts.
-twice() { # CASE_FUNCTION ARGUMENTS...
-  local passes_before=$passes failures_before=$failures
-  case_failed=0
-  "$@"
-  [ "$case_failed" = 1 ] || return 0
-  echo "(trying once more: $*)"
-  passes=$passes_before failures=$failures_before case_failed=0
-  "$@"
-}
 
 compare_landed() { # CASE TARGET REFERENCE
   if ! diff <(listing "$3") <(listing "$2") >"$work/diff.txt"; then
@@ -460,7 +440,6 @@ start_source() { # ARCHIVE OPTION LOG
 # VV_FM_BENCH=1: instead of the tests, the time from the release to the
 # last byte in place for 2,000 files / 100 MB and for one 500 MB file,
 # against `vorntool x` of the same archive into an empty folder.
-bytes_below() { find "$1" -type f -printf '%s\n' | awk '{ s += $1 } END { print s + 0 }'; }
 bench_case() { # FILE_MANAGER ARCHIVE
   local fm=$1 archive=$2 target want_files want_bytes start end
   target=$work/drop/$fm-$archive

@@ -17,6 +17,7 @@ build=$(cd "$1" && pwd)
 viewer=$build/app/vornviewer
 failures=0
 passes=0
+source "$(dirname "$0")/../stage-common.sh"
 
 skip() {
   echo "SKIP Wayland stage: $*"
@@ -73,29 +74,8 @@ for name in one three tree; do
 done
 rm "$work/ref/three/file3.bin" # the three-file cases select three rows of four
 
-listing() { # FOLDER: name, size and time of every file, and the folders
-  (cd "$1" && find . -mindepth 1 \( -type f -printf 'f %P %s %T@\n' \) -o \( -type d -printf 'd %P\n' \)) | sort
-}
 
-verdict() { # CASE OK_OR_MESSAGE
-  if [ "$2" = ok ]; then
-    echo "PASS $1"; passes=$((passes + 1))
-  else
-    echo "FAIL $1: $2"; failures=$((failures + 1)); case_failed=1
-  fi
-}
 
-# Runs a case again once when it failed: on a loaded machine a window can be
-# slow to show or an event slow to pass on; only a repeated failure counts.
-twice() { # CASE_FUNCTION ARGUMENTS...
-  local passes_before=$passes failures_before=$failures
-  case_failed=0
-  "$@"
-  [ "$case_failed" = 1 ] || return 0
-  echo "(trying once more: $*)"
-  passes=$passes_before failures=$failures_before case_failed=0
-  "$@"
-}
 
 shot() { # NAME
   [ -n "${VV_WL_SHOTS:-}" ] || return 0
@@ -191,7 +171,6 @@ wait_landed() { # TARGET REFERENCE [SECONDS]
     echo "TIME $(basename "$1"): $((($(date +%s%N) - started_at) / 1000000)) ms to the last byte in place"
   sleep 0.3
 }
-bytes_below() { find "$1" -type f -printf '%s\n' | awk '{ s += $1 } END { print s + 0 }'; }
 
 files_left() { # -> what is left in the temporary folder
   find "$tmpdir" -type f -printf '%P ' 2>/dev/null
