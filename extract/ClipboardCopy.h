@@ -6,6 +6,7 @@
 // folders of this program's copies are removed when it ends.
 
 #include "extract/DropSource.h"
+#include "extract/ProcessFolders.h"
 
 #include <QString>
 #include <QStringList>
@@ -25,7 +26,5 @@ public:
     QString NextFolder() const;
 
 private:
-    QString m_tempFolder;
-    QString m_prefix; // "copy-<process id>-"
-    int m_count = 0;
+    TProcessFolders m_folders;
 };

@@ -7,6 +7,8 @@
 // editor should not invite the user to save changes into it. The folders of
 // this program's opens are removed when it ends.
 
+#include "extract/ProcessFolders.h"
+
 #include <QString>
 #include <QUrl>
 
@@ -34,8 +36,6 @@ public:
     QString NextFolder() const;
 
 private:
-    QString m_tempFolder;
-    QString m_prefix; // "open-<process id>-"
-    int m_count = 0;
+    TProcessFolders m_folders;
     TLauncher m_launcher;
 };
