@@ -6,7 +6,7 @@
 
 #include "archive/vmVornFile.h"
 #include "engines/ArchiveCompare.h"
-#include "tests/support/VornWriter.h"
+#include "tests/support/CompareBenchArchives.h"
 
 #include <algorithm>
 #include <chrono>
@@ -49,35 +49,6 @@ TTimes Best(int runs, const std::function<void()> &work)
     return best;
 }
 
-// 100 folders of 20 folders of 99 files, plus the folders: 200,100 entries.
-// `changes`: whether this is B, where every 100th file has new contents,
-// every 100th (another) is stored compressed, every 200th is left out and
-// every 200th gets a new neighbour.
-void WriteArchive(const std::string &path, bool changes)
-{
-    VornWriter w;
-    int number = 0;
-    for (int t = 0; t < 100; ++t) {
-        const auto top = w.addDir(0, "folder" + std::to_string(t));
-        for (int s = 0; s < 20; ++s) {
-            const auto sub = w.addDir(top, "sub" + std::to_string(s));
-            for (int f = 0; f < 99; ++f, ++number) {
-                const std::string name = "file" + std::to_string(f) + ".dat";
-                FileSpec file{.name = name, .data = TextBytes(name + std::to_string(number))};
-                if (changes && number % 200 == 7)
-                    continue;
-                if (changes && number % 100 == 3)
-                    file.data.push_back('!');
-                if (changes && number % 100 == 5)
-                    file.format = DATAFORMAT_ZLIB;
-                if (changes && number % 200 == 11)
-                    w.addFile(sub, {.name = name + ".new", .data = TextBytes("new")});
-                w.addFile(sub, std::move(file));
-            }
-        }
-    }
-    w.write(path);
-}
 
 } // namespace
 
@@ -89,8 +60,8 @@ int main(int argc, char **argv)
                                 : fs::path(argv[1]);
     fs::create_directories(folder);
     const std::string pathA = (folder / "a.vmres").string(), pathB = (folder / "b.vmres").string();
-    WriteArchive(pathA, false);
-    WriteArchive(pathB, true);
+    WriteCompareBenchArchive(pathA, false);
+    WriteCompareBenchArchive(pathB, true);
 
     const TTimes open = Best(5, [&] {
         const TVornFile a(pathA), b(pathB);

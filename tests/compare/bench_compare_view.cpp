@@ -7,7 +7,7 @@
 #include "compare/CompareModel.h"
 #include "compare/FormCompareHex.h"
 #include "engines/ArchiveCompare.h"
-#include "tests/support/VornWriter.h"
+#include "tests/support/CompareBenchArchives.h"
 #include "viewers/FormHexViewer.h"
 #include "viewers/HexPane.h"
 
@@ -25,33 +25,6 @@ namespace {
 
 constexpr uint32_t kBufferSize = 200u * 1024 * 1024;
 
-// The archives of bench_compare: 100 x 20 folders of 99 files; in B 1 %
-// changed, 1 % repacked, 0.5 % removed, 0.5 % added.
-void WriteArchive(const std::string &path, bool changes)
-{
-    VornWriter w;
-    int number = 0;
-    for (int t = 0; t < 100; ++t) {
-        const auto top = w.addDir(0, "folder" + std::to_string(t));
-        for (int s = 0; s < 20; ++s) {
-            const auto sub = w.addDir(top, "sub" + std::to_string(s));
-            for (int f = 0; f < 99; ++f, ++number) {
-                const std::string name = "file" + std::to_string(f) + ".dat";
-                FileSpec file{.name = name, .data = TextBytes(name + std::to_string(number))};
-                if (changes && number % 200 == 7)
-                    continue;
-                if (changes && number % 100 == 3)
-                    file.data.push_back('!');
-                if (changes && number % 100 == 5)
-                    file.format = DATAFORMAT_ZLIB;
-                if (changes && number % 200 == 11)
-                    w.addFile(sub, {.name = name + ".new", .data = TextBytes("new")});
-                w.addFile(sub, std::move(file));
-            }
-        }
-    }
-    w.write(path);
-}
 
 std::shared_ptr<const TCompareResult> Result()
 {
@@ -59,8 +32,8 @@ std::shared_ptr<const TCompareResult> Result()
         QTemporaryDir dir;
         const std::string a = dir.filePath(QStringLiteral("a.vmres")).toStdString();
         const std::string b = dir.filePath(QStringLiteral("b.vmres")).toStdString();
-        WriteArchive(a, false);
-        WriteArchive(b, true);
+        WriteCompareBenchArchive(a, false);
+        WriteCompareBenchArchive(b, true);
         const TVornFile vornA(a), vornB(b);
         return std::make_shared<const TCompareResult>(TArchiveCompare(vornA, vornB).Run());
     }();
