@@ -129,13 +129,43 @@ bool TNameSearch::AcceptsAttributesSafely(const TNameIndex &index, size_t i) con
 
 namespace {
 
+// Hands found items to the sink in batches of TNameSearch::BatchSize and
+// counts them; Finish hands on the rest and tells whether the run ended.
+class TFoundBatches {
+public:
+    explicit TFoundBatches(const TNameSearch::TBatchSink &sink) : m_Sink(sink) {}
+
+    void Add(size_t item)
+    {
+        m_Batch.push_back(uint32_t(item));
+        ++m_Found;
+        if (m_Batch.size() == TNameSearch::BatchSize) {
+            m_Sink(m_Batch);
+            m_Batch.clear();
+        }
+    }
+
+    size_t Finish(bool done, bool *completed)
+    {
+        if (!m_Batch.empty())
+            m_Sink(m_Batch);
+        if (completed)
+            *completed = done;
+        return m_Found;
+    }
+
+private:
+    const TNameSearch::TBatchSink &m_Sink;
+    std::vector<uint32_t> m_Batch;
+    size_t m_Found = 0;
+};
+
 // Runs `accepts` over `count` positions, item numbers from `itemAt`.
 template <typename ItemAt>
 size_t Scan(size_t count, ItemAt itemAt, const std::function<bool(size_t)> &accepts,
             const TNameSearch::TBatchSink &sink, const std::atomic<bool> *cancel, bool *completed)
 {
-    std::vector<uint32_t> batch;
-    size_t found = 0;
+    TFoundBatches found(sink);
     bool done = true;
     for (size_t k = 0; k < count; ++k) {
         if ((k & 0x3FFF) == 0 && cancel && cancel->load(std::memory_order_relaxed)) {
@@ -143,20 +173,10 @@ size_t Scan(size_t count, ItemAt itemAt, const std::function<bool(size_t)> &acce
             break;
         }
         const size_t i = itemAt(k);
-        if (!accepts(i))
-            continue;
-        batch.push_back(uint32_t(i));
-        ++found;
-        if (batch.size() == TNameSearch::BatchSize) {
-            sink(batch);
-            batch.clear();
-        }
+        if (accepts(i))
+            found.Add(i);
     }
-    if (!batch.empty())
-        sink(batch);
-    if (completed)
-        *completed = done;
-    return found;
+    return found.Finish(done, completed);
 }
 
 } // namespace
@@ -202,8 +222,7 @@ size_t TNameSearch::RunSubstring(const TNameIndex &index, size_t first, size_t l
     const std::string_view names = index.NameBuffer(m_Name.IgnoresCase());
     size_t position = index.Item(first).NameStart;
     const size_t end = index.Item(last - 1).NameStart + index.Item(last - 1).NameLength;
-    std::vector<uint32_t> batch;
-    size_t found = 0;
+    TFoundBatches found(sink);
     size_t hits = 0;
     bool done = true;
     size_t i = first; // hits come in ascending order: the item is found by walking on
@@ -228,20 +247,10 @@ size_t TNameSearch::RunSubstring(const TNameIndex &index, size_t first, size_t l
         position = nameEnd;
         if (!m_Name.RequiredTextDecides() && !m_Name.Matches(index.Name(i), index.FoldedName(i)))
             continue;
-        if (!AcceptsAttributesSafely(index, i))
-            continue;
-        batch.push_back(uint32_t(i));
-        ++found;
-        if (batch.size() == BatchSize) {
-            sink(batch);
-            batch.clear();
-        }
+        if (AcceptsAttributesSafely(index, i))
+            found.Add(i);
     }
-    if (!batch.empty())
-        sink(batch);
-    if (completed)
-        *completed = done;
-    return found;
+    return found.Finish(done, completed);
 }
 
 size_t TNameSearch::Run(const TNameIndex &index, size_t first, size_t last, const TBatchSink &sink,
