@@ -4,7 +4,7 @@
 
 #include "archive/vmFunctions.h"
 #include "tests/support/DemoContent.h"
-#include "tools/VornToolExtract.h"
+#include "vorntool/VornToolExtract.h"
 
 #include <gtest/gtest.h>
 

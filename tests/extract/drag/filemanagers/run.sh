@@ -48,7 +48,7 @@ sleep 1
 "$build/tests/extract/drag/make_drag_archives" "$work/arch" >/dev/null
 for archive in "$work"/arch/*.vmres; do
   name=$(basename "$archive" .vmres)
-  "$build/tools/vorntool" x "$archive" -o "$work/ref/$name" >/dev/null
+  "$build/vorntool/vorntool" x "$archive" -o "$work/ref/$name" >/dev/null
 done
 # The three-file case selects the first three rows of four; the direct-save
 # source offers all four.
@@ -263,7 +263,7 @@ results_case() { # FILE_MANAGER
   rm -rf "$target" "$tmpdir" "$ref"
   mkdir -p "$target" "$ref" "$tmpdir"
   # Every file of three.vmres (its own reference leaves one out) and one of tree.vmres.
-  [ -d "$work/three-all" ] || "$build/tools/vorntool" x "$work/arch/three.vmres" -o "$work/three-all" >/dev/null
+  [ -d "$work/three-all" ] || "$build/vorntool/vorntool" x "$work/arch/three.vmres" -o "$work/three-all" >/dev/null
   cp -p "$work/ref/tree/maps/sub dir/deep/b.bin" "$work/three-all/"file*.bin "$ref/"
   TMPDIR=$tmpdir timeout 120 "$viewer" "$work/arch/tree.vmres" "$work/arch/three.vmres" >>"$work/viewer.log" 2>&1 &
   viewer_pid=$!
@@ -460,7 +460,7 @@ bench_case() { # FILE_MANAGER ARCHIVE
   rm -rf "$target" "$tmpdir"
   sync
   start=$(date +%s%N)
-  "$build/tools/vorntool" x "$work/arch/$archive.vmres" -o "$work/vorntool-$archive" >/dev/null
+  "$build/vorntool/vorntool" x "$work/arch/$archive.vmres" -o "$work/vorntool-$archive" >/dev/null
   end=$(date +%s%N)
   echo "BENCH vorntool x, $archive: $(( (end - start) / 1000000 )) ms"
   rm -rf "$work/vorntool-$archive"
@@ -468,7 +468,7 @@ bench_case() { # FILE_MANAGER ARCHIVE
 if [ -n "${VV_FM_BENCH:-}" ]; then
   "$build/tests/extract/drag/make_drag_archives" "$work/arch" --bench >/dev/null
   for name in bench_many bench_huge; do
-    "$build/tools/vorntool" x "$work/arch/$name.vmres" -o "$work/ref/$name" >/dev/null
+    "$build/vorntool/vorntool" x "$work/arch/$name.vmres" -o "$work/ref/$name" >/dev/null
   done
   for fm in "${managers[@]}"; do
     bench_case "$fm" bench_many

@@ -70,7 +70,7 @@ xdotool mousemove 1430 890 sleep 0.1 mousemove 700 500
 # --- the archives and what they hold ---------------------------------------
 "$build/tests/extract/drag/make_drag_archives" "$work/arch" >/dev/null
 for name in one three tree; do
-  "$build/tools/vorntool" x "$work/arch/$name.vmres" -o "$work/ref/$name" >/dev/null
+  "$build/vorntool/vorntool" x "$work/arch/$name.vmres" -o "$work/ref/$name" >/dev/null
 done
 rm "$work/ref/three/file3.bin" # the three-file cases select three rows of four
 
@@ -355,11 +355,11 @@ wait_seconds=15
 if [ -n "${VV_WL_CASES:-}" ]; then
   wait_seconds=60
   for name in many big; do
-    "$build/tools/vorntool" x "$work/arch/$name.vmres" -o "$work/ref/$name" >/dev/null
+    "$build/vorntool/vorntool" x "$work/arch/$name.vmres" -o "$work/ref/$name" >/dev/null
   done
   for name in many big; do
     started_at=$(date +%s%N)
-    "$build/tools/vorntool" x "$work/arch/$name.vmres" -o "$work/vorntool-$name" >/dev/null
+    "$build/vorntool/vorntool" x "$work/arch/$name.vmres" -o "$work/vorntool-$name" >/dev/null
     echo "TIME vorntool x $name: $((($(date +%s%N) - started_at) / 1000000)) ms"
   done
   for case in $VV_WL_CASES; do

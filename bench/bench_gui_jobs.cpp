@@ -1,6 +1,6 @@
 // Times the window's long jobs as the window runs them -- the engine on a
 // worker thread, the progress window and the event loop on this thread --
-// for tools/bench_jobs.sh, which times vorntool on the same archives.
+// for bench/bench_jobs.sh, which times vorntool on the same archives.
 //   bench_gui_jobs extract ARCHIVE OUTDIR   (everything, folder names, replace all)
 //   bench_gui_jobs test ARCHIVE
 // Prints the seconds taken; runs offscreen unless QT_QPA_PLATFORM says otherwise.

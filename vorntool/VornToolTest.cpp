@@ -1,10 +1,10 @@
 // vorntool test ARCHIVE: checks every file and reports each damaged one.
 
-#include "tools/VornToolCommands.h"
+#include "vorntool/VornToolCommands.h"
 
 #include "archive/Exceptions.h"
 #include "engines/VerifyEngine.h"
-#include "tools/TerminalProgress.h"
+#include "vorntool/TerminalProgress.h"
 
 namespace {
 

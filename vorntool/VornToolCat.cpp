@@ -1,6 +1,6 @@
 // vorntool cat ARCHIVE PATH: the decoded bytes of one file on stdout.
 
-#include "tools/VornToolCommands.h"
+#include "vorntool/VornToolCommands.h"
 
 #include "archive/Exceptions.h"
 #include "archive/TreeWalk.h"

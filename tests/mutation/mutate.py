@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Mutation check for one module: do its tests notice small faults?
 
-Reads a hand-written mutant list (tools/mutants/<module>.txt), applies one
+Reads a hand-written mutant list (tests/mutation/lists/<module>.txt), applies one
 mutant at a time to the source tree, rebuilds only the module's test targets,
 runs the module's tests and reports each mutant as killed or survived.
 
@@ -25,7 +25,7 @@ or SIGTERM, and after a hard kill by the next run (a journal in the build
 folder holds the original until it has been written back). A final rebuild
 leaves the build folder matching the restored sources.
 
-Usage: tools/mutate.py tools/mutants/archive.txt [--build build] [--only N]
+Usage: tests/mutation/mutate.py tests/mutation/lists/archive.txt [--build build] [--only N]
 """
 
 import argparse
@@ -39,7 +39,7 @@ import sys
 import time
 from pathlib import Path
 
-ROOT = Path(__file__).resolve().parent.parent
+ROOT = Path(__file__).resolve().parents[2]
 
 
 class Mutant:
@@ -132,7 +132,7 @@ def apply(mutant):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("mutants", help="mutant list, e.g. tools/mutants/archive.txt")
+    parser.add_argument("mutants", help="mutant list, e.g. tests/mutation/lists/archive.txt")
     parser.add_argument("--build", default="build", help="configured build folder (default: build)")
     parser.add_argument("--only", type=int, action="append", help="run only mutant N (repeatable)")
     parser.add_argument("--timeout", type=int, default=300, help="seconds per test program")

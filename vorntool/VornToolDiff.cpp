@@ -3,7 +3,7 @@
 // default), or the whole comparison as JSON. Exit code 0 when the archives
 // hold the same files, 1 when they differ, 2 on an error.
 
-#include "tools/VornToolCommands.h"
+#include "vorntool/VornToolCommands.h"
 
 #include "archive/Exceptions.h"
 #include "engines/ArchiveCompare.h"

@@ -12,15 +12,15 @@
 # can take most of a run (perf shows it as find_inode_bit/recently_deleted).
 # For the same reason, leave a minute or two between two runs of this script.
 #
-#   tools/bench_extract.sh [WORKDIR]
+#   bench/bench_extract.sh [WORKDIR]
 # Environment: BUILD (build folder, default build), VORNTOOL, GENERATOR, RUNS (3).
 set -euo pipefail
 shopt -s inherit_errexit # a failing tool inside $(...) stops the benchmark
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD:-$here/build}
-vorntool=${VORNTOOL:-$build/tools/vorntool}
-generator=${GENERATOR:-$build/tools/make_bench_archives}
+vorntool=${VORNTOOL:-$build/vorntool/vorntool}
+generator=${GENERATOR:-$build/bench/make_bench_archives}
 work=${1:-$here/../bench-extract}
 runs=${RUNS:-3}
 

@@ -3,12 +3,12 @@
 //   kind  size  compressed-size  format  crc  date  path
 // or with --json a JSON array of one object per entry.
 
-#include "tools/VornToolCommands.h"
+#include "vorntool/VornToolCommands.h"
 
 #include "archive/Exceptions.h"
 #include "archive/TreeWalk.h"
 #include "archive/vmFunctions.h"
-#include "tools/VornToolJson.h"
+#include "vorntool/VornToolJson.h"
 
 #include <cstdio>
 

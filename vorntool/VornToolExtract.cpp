@@ -8,14 +8,14 @@
 // any failed. --png writes bitmaps and textures as name.png instead of the
 // original (only in the build with Qt).
 
-#include "tools/VornToolExtract.h"
+#include "vorntool/VornToolExtract.h"
 
 #include "archive/Exceptions.h"
 #include "archive/TreeWalk.h"
 #include "archive/vmFunctions.h"
 #include "engines/ExtractEngine.h"
-#include "tools/TerminalProgress.h"
-#include "tools/VornToolCommands.h"
+#include "vorntool/TerminalProgress.h"
+#include "vorntool/VornToolCommands.h"
 #ifdef VV_WITH_PNG
 #include "viewers/PngConversion.h"
 #endif

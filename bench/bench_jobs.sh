@@ -2,20 +2,20 @@
 # The window's long jobs against vorntool on the same archives: extraction
 # (the engine on a worker thread, the window's event loop and progress
 # window running meanwhile) against `vorntool x`, and Test Archive against
-# `vorntool test`. Uses the archives of tools/bench_extract.sh (made when
+# `vorntool test`. Uses the archives of bench/bench_extract.sh (made when
 # missing). Each run extracts into a fresh folder; the best of RUNS counts.
 # As with bench_extract.sh, outputs are only deleted after all timings.
 #
-#   tools/bench_jobs.sh [WORKDIR]
+#   bench/bench_jobs.sh [WORKDIR]
 # Environment: BUILD (build folder, default build), RUNS (3).
 set -euo pipefail
 shopt -s inherit_errexit
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD:-$here/build}
-vorntool=$build/tools/vorntool
-gui=$build/tools/bench_gui_jobs
-generator=$build/tools/make_bench_archives
+vorntool=$build/vorntool/vorntool
+gui=$build/bench/bench_gui_jobs
+generator=$build/bench/make_bench_archives
 work=${1:-$here/../bench-extract}
 runs=${RUNS:-3}
 

@@ -1,4 +1,4 @@
-#include "tools/TerminalProgress.h"
+#include "vorntool/TerminalProgress.h"
 
 #include <chrono>
 #include <sys/ioctl.h>

@@ -1,8 +1,8 @@
-#include "tools/VornToolJson.h"
+#include "vorntool/VornToolJson.h"
 
 #include "archive/Exceptions.h"
 #include "archive/vmFunctions.h"
-#include "tools/VornToolCommands.h"
+#include "vorntool/VornToolCommands.h"
 
 std::string JsonString(const std::string &utf8)
 {

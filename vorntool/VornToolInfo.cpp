@@ -1,6 +1,6 @@
 // vorntool info ARCHIVE: the header rows, then the header's texts.
 
-#include "tools/VornToolCommands.h"
+#include "vorntool/VornToolCommands.h"
 
 #include "archive/VornInfo.h"
 #include "archive/vmFunctions.h"

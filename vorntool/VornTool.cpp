@@ -1,7 +1,7 @@
 // vorntool: the archive core on the command line.
 //   vorntool info | ls | cat | test | x | find | diff (see the usage text)
 
-#include "tools/VornToolCommands.h"
+#include "vorntool/VornToolCommands.h"
 
 #include "archive/Exceptions.h"
 #include "archive/OpenFileLimit.h"

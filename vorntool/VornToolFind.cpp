@@ -6,7 +6,7 @@
 // files the other criteria find and keeps those that fail the check, as
 // `vorntool test` finds them; they are results there, not errors.
 
-#include "tools/VornToolCommands.h"
+#include "vorntool/VornToolCommands.h"
 
 #include "archive/Exceptions.h"
 #include "archive/TreeWalk.h"
@@ -15,7 +15,7 @@
 #include "engines/NameIndex.h"
 #include "engines/NameSearch.h"
 #include "engines/VerifyEngine.h"
-#include "tools/VornToolJson.h"
+#include "vorntool/VornToolJson.h"
 
 #include <algorithm>
 #include <cstdio>
