@@ -95,7 +95,7 @@ void TCompareModel::RankPaths()
     for (uint32_t i = 0; i < count; ++i)
         children[fill[items[i].Parent == Root ? count : items[i].Parent]++] = i;
     const auto byName = [&items](uint32_t x, uint32_t y) {
-        const int order = CompareNames(items[x].Path, items[x].NameStart, items[y].Path, items[y].NameStart);
+        const int order = CompareNames(items[x].Name, 0, items[y].Name, 0);
         return order != 0 ? order < 0 : x < y;
     };
     for (uint32_t parent = 0; parent <= count; ++parent)
@@ -288,7 +288,8 @@ QVariant TCompareModel::data(const QModelIndex &index, int role) const
     const bool fileB = !item->IsFolder && item->EntryB != 0;
     switch (index.column()) {
     case colName:
-        return QString::fromStdString(m_Tree ? AnsiToUtf8(item->Name()) : TCompareReport::DisplayPath(*item));
+        return QString::fromStdString(m_Tree ? AnsiToUtf8(item->Name)
+                                             : TCompareReport::DisplayPath(*m_Result, size_t(item - m_Result->Items.data())));
     case colState: return QString::fromLatin1(CompareStateText(item->State));
     case colSizeA: return fileA ? QString::number(item->SizeA) : QString();
     case colSizeB: return fileB ? QString::number(item->SizeB) : QString();

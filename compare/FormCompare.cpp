@@ -183,7 +183,7 @@ void TfrmCompare::ViewSide(bool sideB)
     const TVornFile &vorn = sideB ? *m_B : *m_A;
     TFileBuffer buffer = vorn.ReadFile(entry);
     try {
-        ViewFile(std::move(buffer), Local(AnsiToUtf8(item->Name())), m_MainWindow);
+        ViewFile(std::move(buffer), Local(AnsiToUtf8(item->Name)), m_MainWindow);
     } catch (...) {
         // The viewers fail silently; the buffer is freed with the exception.
     }
@@ -197,7 +197,7 @@ void TfrmCompare::ShowHexSideBySide()
     TFileBuffer bytesA = m_A->ReadFile(item->EntryA);
     TFileBuffer bytesB = m_B->ReadFile(item->EntryB);
     auto *viewer = new TfrmCompareHex(this);
-    viewer->SetData(std::move(bytesA), std::move(bytesB), Local(TCompareReport::DisplayPath(*item)));
+    viewer->SetData(std::move(bytesA), std::move(bytesB), Local(TCompareReport::DisplayPath(*m_Result, size_t(item - m_Result->Items.data()))));
     CentreOver(viewer, this);
     viewer->show();
 }

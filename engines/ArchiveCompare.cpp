@@ -13,15 +13,15 @@ TCompareResult TArchiveCompare::Run()
     m_A.Entered.clear();
     m_B.Entered.clear();
     std::vector<TFrame> stack;
-    stack.push_back(OpenFolders(m_A.Vorn.GetRootOffset(), m_B.Vorn.GetRootOffset(), NoCompareParent, {}));
+    stack.push_back(OpenFolders(m_A.Vorn.GetRootOffset(), m_B.Vorn.GetRootOffset(), NoCompareParent));
     while (!stack.empty()) {
         TFrame &top = stack.back();
         if (top.Next == top.Pairs.size()) {
             stack.pop_back();
             continue;
         }
-        const TPair pair = std::move(top.Pairs[top.Next++]);
-        AddItem(top, pair, stack); // may push, so `top` is not used after this
+        TPair pair = std::move(top.Pairs[top.Next++]);
+        AddItem(top, std::move(pair), stack); // may push, so `top` is not used after this
     }
     MarkFolders(m_Result.Items);
     for (const TCompareItem &item : m_Result.Items) {
@@ -31,13 +31,11 @@ TCompareResult TArchiveCompare::Run()
     return std::move(m_Result);
 }
 
-TArchiveCompare::TFrame TArchiveCompare::OpenFolders(TEntryOffset a, TEntryOffset b, uint32_t item,
-                                                     std::string prefix)
+TArchiveCompare::TFrame TArchiveCompare::OpenFolders(TEntryOffset a, TEntryOffset b, uint32_t item)
 {
     TFrame frame;
     frame.Pairs = PairByName(ReadFolder(m_A, a), ReadFolder(m_B, b));
     frame.Item = item;
-    frame.Prefix = std::move(prefix);
     return frame;
 }
 
@@ -109,14 +107,13 @@ std::vector<TArchiveCompare::TPair> TArchiveCompare::PairByName(std::vector<TEnt
     return pairs;
 }
 
-void TArchiveCompare::AddItem(TFrame &frame, const TPair &pair, std::vector<TFrame> &stack)
+void TArchiveCompare::AddItem(TFrame &frame, TPair pair, std::vector<TFrame> &stack)
 {
+    // An item keeps its own name only; paths are put together when shown.
     const bool inA = pair.A.Entry != 0;
     const bool inB = pair.B.Entry != 0;
-    const TEntryFacts &any = inA ? pair.A : pair.B;
+    TEntryFacts &any = inA ? pair.A : pair.B;
     TCompareItem item;
-    item.Path = frame.Prefix + any.Name;
-    item.NameStart = uint32_t(frame.Prefix.size());
     item.Parent = frame.Item;
     item.IsFolder = any.IsFolder;
     item.EntryA = pair.A.Entry;
@@ -131,11 +128,11 @@ void TArchiveCompare::AddItem(TFrame &frame, const TPair &pair, std::vector<TFra
         item.State = TCompareState::OnlyInB;
     else if (!any.IsFolder)
         item.State = CompareFiles(pair.A, pair.B);
+    item.Name = std::move(any.Name);
     const uint32_t index = uint32_t(m_Result.Items.size());
-    std::string prefix = item.Path + "/";
     m_Result.Items.push_back(std::move(item));
     if (any.IsFolder)
-        stack.push_back(OpenFolders(pair.A.Entry, pair.B.Entry, index, std::move(prefix)));
+        stack.push_back(OpenFolders(pair.A.Entry, pair.B.Entry, index));
 }
 
 TCompareState TArchiveCompare::CompareFiles(const TEntryFacts &a, const TEntryFacts &b) const

@@ -43,7 +43,6 @@ private:
         std::vector<TPair> Pairs;
         size_t Next = 0;
         uint32_t Item = NoCompareParent;
-        std::string Prefix;
     };
     // One side: the archive and the folders walked so far.
     struct TSide {
@@ -51,13 +50,13 @@ private:
         std::unordered_set<TEntryOffset> Entered;
     };
 
-    TFrame OpenFolders(TEntryOffset a, TEntryOffset b, uint32_t item, std::string prefix);
+    TFrame OpenFolders(TEntryOffset a, TEntryOffset b, uint32_t item);
     // The children of `folder` (0: none). Raises with the archive's name on a
     // damaged index, and when a folder is met a second time.
     static std::vector<TEntryFacts> ReadFolder(TSide &side, TEntryOffset folder);
     static TEntryFacts ReadEntry(const TVornFile &vorn, TEntryOffset entry);
     static std::vector<TPair> PairByName(std::vector<TEntryFacts> a, std::vector<TEntryFacts> b);
-    void AddItem(TFrame &frame, const TPair &pair, std::vector<TFrame> &stack);
+    void AddItem(TFrame &frame, TPair pair, std::vector<TFrame> &stack);
     TCompareState CompareFiles(const TEntryFacts &a, const TEntryFacts &b) const;
     bool SameContents(TEntryOffset a, TEntryOffset b) const;
     // Folders present on both sides take the most telling state found below them.

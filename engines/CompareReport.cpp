@@ -2,6 +2,7 @@
 
 #include "archive/Exceptions.h"
 #include "archive/vmFunctions.h"
+#include "engines/CappedPath.h"
 
 namespace {
 
@@ -71,9 +72,41 @@ bool TCompareReport::Listed(const TCompareItem &item, const TStateSet &states)
     return states[size_t(item.State)] && !(item.IsFolder && item.EntryA != 0 && item.EntryB != 0);
 }
 
-std::string TCompareReport::DisplayPath(const TCompareItem &item)
+std::string TCompareReport::DisplayPath(const TCompareResult &result, size_t index)
 {
-    return AnsiToUtf8(item.Path) + (item.IsFolder ? "/" : "");
+    return AnsiToUtf8(CompareItemPath(result.Items, index)) + (result.Items[index].IsFolder ? "/" : "");
+}
+
+void TCompareReport::ForEachListed(const TStateSet &states, const TListedVisitor &visit,
+                                   const TTooLongSink &tooLong) const
+{
+    // Items come depth first, each folder before everything below it: the
+    // open folders form a stack, each with the length of its path and "/".
+    struct TOpenFolder {
+        uint32_t Item;
+        uint64_t PrefixLength;
+    };
+    std::vector<TOpenFolder> open;
+    TCappedPath path;
+    const std::vector<TCompareItem> &items = m_Result.Items;
+    for (size_t i = 0; i < items.size(); ++i) {
+        const TCompareItem &item = items[i];
+        while (!open.empty() && open.back().Item != item.Parent)
+            open.pop_back();
+        path.CutTo(open.empty() ? 0 : open.back().PrefixLength);
+        path.Append(item.Name);
+        if (Listed(item, states)) {
+            const std::string shown = AnsiToUtf8(path.Shown()) + (item.IsFolder ? "/" : "");
+            if (path.TooLong() && tooLong)
+                tooLong(shown);
+            else
+                visit(item, shown);
+        }
+        if (item.IsFolder) {
+            path.Append('/');
+            open.push_back({uint32_t(i), path.Length()});
+        }
+    }
 }
 
 std::string TCompareReport::SummaryText() const
@@ -96,10 +129,18 @@ std::string TCompareReport::SummaryText() const
 std::string TCompareReport::Lines(const TStateSet &states) const
 {
     std::string text;
-    for (const TCompareItem &item : m_Result.Items)
-        if (Listed(item, states))
-            text += std::string(CompareStateText(item.State)) + "\t" + DisplayPath(item) + "\n";
+    WriteLines(states, [&](const std::string &piece) { text += piece; });
     return text;
+}
+
+void TCompareReport::WriteLines(const TStateSet &states, const TTextSink &out, const TTooLongSink &tooLong) const
+{
+    ForEachListed(
+        states,
+        [&](const TCompareItem &item, const std::string &path) {
+            out(std::string(CompareStateText(item.State)) + "\t" + path + "\n");
+        },
+        tooLong);
 }
 
 std::string TCompareReport::Text(const TStateSet &states) const
@@ -110,20 +151,28 @@ std::string TCompareReport::Text(const TStateSet &states) const
 std::string TCompareReport::Csv(const TStateSet &states) const
 {
     std::string text = "State,Path,Kind,Size A,Size B,CRC-32 A,CRC-32 B\r\n";
-    for (const TCompareItem &item : m_Result.Items) {
-        if (!Listed(item, states))
-            continue;
-        const bool inA = item.EntryA != 0 && !item.IsFolder;
-        const bool inB = item.EntryB != 0 && !item.IsFolder;
-        text += std::string(CompareStateText(item.State)) + "," + CsvField(DisplayPath(item)) + ","
-                + (item.IsFolder ? "folder" : "file") + "," + SizeField(inA, item.SizeA) + ","
-                + SizeField(inB, item.SizeB) + "," + CrcField(inA, item.Crc32A) + "," + CrcField(inB, item.Crc32B)
-                + "\r\n";
-    }
+    ForEachListed(
+        states,
+        [&](const TCompareItem &item, const std::string &path) {
+            const bool inA = item.EntryA != 0 && !item.IsFolder;
+            const bool inB = item.EntryB != 0 && !item.IsFolder;
+            text += std::string(CompareStateText(item.State)) + "," + CsvField(path) + ","
+                    + (item.IsFolder ? "folder" : "file") + "," + SizeField(inA, item.SizeA) + ","
+                    + SizeField(inB, item.SizeB) + "," + CrcField(inA, item.Crc32A) + ","
+                    + CrcField(inB, item.Crc32B) + "\r\n";
+        },
+        {});
     return text;
 }
 
 std::string TCompareReport::Json(const TStateSet &states) const
+{
+    std::string text;
+    WriteJson(states, [&](const std::string &piece) { text += piece; });
+    return text;
+}
+
+void TCompareReport::WriteJson(const TStateSet &states, const TTextSink &out, const TTooLongSink &tooLong) const
 {
     const TCompareSummary &s = m_Result.Summary;
     std::string text = "{\"a\": " + JsonString(m_NameA) + ", \"b\": " + JsonString(m_NameB)
@@ -135,20 +184,21 @@ std::string TCompareReport::Json(const TStateSet &states) const
                           static_cast<unsigned long long>(s.Files[i]), static_cast<unsigned long long>(s.BytesA[i]),
                           static_cast<unsigned long long>(s.BytesB[i]));
     }
-    text += "},\n \"entries\": [";
+    out(text + "},\n \"entries\": [");
     const char *separator = "\n";
-    for (const TCompareItem &item : m_Result.Items) {
-        if (!Listed(item, states))
-            continue;
-        text += separator;
-        separator = ",\n";
-        text += "  {\"path\": " + JsonString(DisplayPath(item)) + ", \"kind\": \""
-                + (item.IsFolder ? "folder" : "file") + "\", \"state\": \"" + CompareStateKeyword(item.State) + "\"";
-        if (!item.IsFolder && item.EntryA != 0)
-            text += FormatStr(", \"sizeA\": %u, \"crcA\": \"%08X\"", item.SizeA, item.Crc32A);
-        if (!item.IsFolder && item.EntryB != 0)
-            text += FormatStr(", \"sizeB\": %u, \"crcB\": \"%08X\"", item.SizeB, item.Crc32B);
-        text += "}";
-    }
-    return text + "\n]}\n";
+    ForEachListed(
+        states,
+        [&](const TCompareItem &item, const std::string &path) {
+            std::string entry = separator;
+            separator = ",\n";
+            entry += "  {\"path\": " + JsonString(path) + ", \"kind\": \"" + (item.IsFolder ? "folder" : "file")
+                     + "\", \"state\": \"" + CompareStateKeyword(item.State) + "\"";
+            if (!item.IsFolder && item.EntryA != 0)
+                entry += FormatStr(", \"sizeA\": %u, \"crcA\": \"%08X\"", item.SizeA, item.Crc32A);
+            if (!item.IsFolder && item.EntryB != 0)
+                entry += FormatStr(", \"sizeB\": %u, \"crcB\": \"%08X\"", item.SizeB, item.Crc32B);
+            out(entry + "}");
+        },
+        tooLong);
+    out("\n]}\n");
 }

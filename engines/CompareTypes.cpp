@@ -1,5 +1,7 @@
 #include "engines/CompareTypes.h"
 
+#include "engines/CappedPath.h"
+
 const char *CompareStateText(TCompareState state)
 {
     switch (state) {
@@ -39,4 +41,18 @@ void TCompareSummary::Add(const TCompareItem &item)
         BytesA[state] += item.SizeA;
     if (item.EntryB != 0)
         BytesB[state] += item.SizeB;
+}
+
+std::string CompareItemPath(const std::vector<TCompareItem> &items, size_t index)
+{
+    std::vector<size_t> chain; // the item and the folders above it, nearest first
+    for (size_t i = index; i != NoCompareParent; i = items[i].Parent)
+        chain.push_back(i);
+    TCappedPath path;
+    for (auto it = chain.rbegin(); it != chain.rend() && !path.TooLong(); ++it) {
+        if (it != chain.rbegin())
+            path.Append('/');
+        path.Append(items[*it].Name);
+    }
+    return path.Shown();
 }

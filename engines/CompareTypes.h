@@ -30,8 +30,7 @@ constexpr uint32_t NoCompareParent = UINT32_MAX;
 // One path of A or B. A name that is a file on one side and a folder on the
 // other gives two items, one per side.
 struct TCompareItem {
-    std::string Path;        // 8-bit (Windows-1252) names below the root joined with "/"
-    uint32_t NameStart = 0;  // where the item's own name begins in Path
+    std::string Name;        // 8-bit (Windows-1252); the path is the names of the folders above joined with "/"
     uint32_t Parent = NoCompareParent; // index of the folder item above it
     bool IsFolder = false;
     TCompareState State = TCompareState::Same;
@@ -39,8 +38,6 @@ struct TCompareItem {
     TEntryOffset EntryB = 0; // 0 when the path is not in B
     uint32_t SizeA = 0, SizeB = 0;   // files only
     uint32_t Crc32A = 0, Crc32B = 0; // files only; 0 = none stored
-
-    std::string Name() const { return Path.substr(NameStart); }
 };
 
 // Files (folders not counted) and their decoded bytes in A and in B, per state.
@@ -52,6 +49,11 @@ struct TCompareSummary {
     void Add(const TCompareItem &item);
     uint64_t FilesIn(TCompareState state) const { return Files[size_t(state)]; }
 };
+
+// Item `index`'s path below the root (8-bit, names joined with "/"), put
+// together from the folders above it; a path longer than the system allows
+// gives its first MaxPathLength bytes and "...".
+std::string CompareItemPath(const std::vector<TCompareItem> &items, size_t index);
 
 struct TCompareResult {
     // Depth first: each folder directly followed by everything below it,

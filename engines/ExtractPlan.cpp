@@ -7,8 +7,6 @@
 #include <algorithm>
 #include <unordered_set>
 
-const char *const PathTooLongMessage = "The path is longer than the system allows";
-
 std::string WithSeparator(const std::string &Dir)
 {
     return !Dir.empty() && Dir.back() == '/' ? Dir : Dir + '/';

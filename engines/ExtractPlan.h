@@ -7,6 +7,7 @@
 
 #include "archive/vmVornFile.h"
 #include "engines/ExtractTypes.h"
+#include "engines/PathLimit.h"
 
 #include <exception>
 #include <string>
@@ -16,11 +17,6 @@ struct TPlanFolder {
     std::string Path;  // UTF-8, with a trailing "/"
     std::string Error; // not empty: an unsafe name or a path too long; nothing goes there
 };
-
-// The longest path the system takes, in bytes.
-constexpr size_t MaxPathLength = 4095;
-// The error of a file or folder whose path is longer than that.
-extern const char *const PathTooLongMessage;
 
 struct TPlanStep {
     enum Kind : uint8_t { Folder, File, Abort };

@@ -2,6 +2,7 @@
 
 #include "archive/Exceptions.h"
 #include "engines/AnsiFold.h"
+#include "engines/CappedPath.h"
 
 #include <algorithm>
 #include <limits>
@@ -38,7 +39,7 @@ void TNameIndex::Build()
         size_t next = 0;
     };
     const TEntryOffset root = m_Vorn.GetRootOffset();
-    m_Folders.push_back({root, std::string(), 0, 0});
+    m_Folders.push_back({root, 0, 0, 0, 0, 0});
     m_FolderOfEntry.emplace(root, 0);
     std::vector<TOpen> stack;
     stack.push_back({0, m_Vorn.GetChildren(root)});
@@ -58,14 +59,36 @@ void TNameIndex::Build()
                 continue;
             std::vector<TEntryOffset> children = m_Vorn.GetChildren(entry);
             const uint32_t folder = uint32_t(m_Folders.size());
-            m_Folders.push_back({entry, m_Folders[parent].Path + std::string(Name(m_Items.size() - 1)) + "/",
+            const uint32_t nameItem = uint32_t(m_Items.size() - 1);
+            const uint64_t length = uint64_t(m_Folders[parent].PathLength) + m_Items[nameItem].NameLength + 1;
+            m_Folders.push_back({entry, parent, nameItem, uint32_t(std::min<uint64_t>(length, UINT32_MAX)),
                                  m_Items.size(), 0});
             m_FolderOfEntry.emplace(entry, folder);
             stack.push_back({folder, std::move(children)});
         } catch (const Exception &error) {
-            m_Errors.push_back(m_Folders[parent].Path + ": " + error.what());
+            m_Errors.push_back(FolderPath(parent) + ": " + error.what());
         }
     }
+}
+
+std::string TNameIndex::FolderPath(uint32_t folder) const
+{
+    std::vector<uint32_t> chain; // below the root, nearest first
+    for (uint32_t f = folder; f != 0; f = m_Folders[f].Parent)
+        chain.push_back(f);
+    TCappedPath path;
+    for (auto it = chain.rbegin(); it != chain.rend() && !path.TooLong(); ++it) {
+        path.Append(Name(m_Folders[*it].NameItem));
+        path.Append('/');
+    }
+    return path.Shown();
+}
+
+std::string TNameIndex::ItemPath(size_t i) const
+{
+    if (PathLength(i) > MaxPathLength)
+        throw Exception(PathTooLongMessage);
+    return FolderPath(m_Items[i].Folder).append(Name(i));
 }
 
 std::pair<size_t, size_t> TNameIndex::SubtreeRange(TEntryOffset folder) const
@@ -88,7 +111,6 @@ size_t TNameIndex::ItemAtOffset(size_t offset) const
 size_t TNameIndex::MemoryBytes() const
 {
     size_t bytes = m_Items.capacity() * sizeof(TItem) + m_Names.capacity() + m_FoldedNames.capacity();
-    for (const TFolder &f : m_Folders)
-        bytes += sizeof(TFolder) + f.Path.capacity();
+    bytes += m_Folders.capacity() * sizeof(TFolder);
     return bytes + m_FolderOfEntry.size() * (sizeof(TEntryOffset) + sizeof(uint32_t) + 16);
 }

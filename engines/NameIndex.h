@@ -3,9 +3,12 @@
 // search first needs it and reused while the archive stays open. Names are
 // kept as stored and folded side by side, in depth-first order, so the
 // entries below a folder form one run of the table and a search is a scan
-// over contiguous memory. About 16 bytes per entry plus twice its name.
+// over contiguous memory. About 16 bytes per entry plus twice its name; a
+// folder knows its parent and its path's length, and its path is put
+// together only when asked for, so a deep tree costs no more than a flat one.
 
 #include "archive/vmVornFile.h"
+#include "engines/PathLimit.h"
 
 #include <string>
 #include <string_view>
@@ -41,8 +44,16 @@ public:
     // The item whose name holds byte `offset` of the name buffers.
     size_t ItemAtOffset(size_t offset) const;
     // The path of a folder below the root, 8-bit, each name followed by "/";
-    // "" for the root.
-    const std::string &FolderPath(uint32_t folder) const { return m_Folders[folder].Path; }
+    // "" for the root. A path longer than the system allows is never built
+    // whole: it gives its first MaxPathLength bytes and "...".
+    std::string FolderPath(uint32_t folder) const;
+    // The length of that path in bytes (without the cut), at most UINT32_MAX.
+    uint32_t FolderPathLength(uint32_t folder) const { return m_Folders[folder].PathLength; }
+    // The length of item i's path: its folder's path and its name.
+    uint64_t PathLength(size_t i) const { return uint64_t(FolderPathLength(m_Items[i].Folder)) + m_Items[i].NameLength; }
+    // Item i's whole path (folder path and name); raises an Exception with
+    // PathTooLongMessage when it is longer than MaxPathLength.
+    std::string ItemPath(size_t i) const;
     TEntryOffset FolderEntry(uint32_t folder) const { return m_Folders[folder].Entry; }
     // The item range [first, last) of everything below a folder of the tree;
     // empty for an offset that is no indexed folder.
@@ -54,8 +65,10 @@ public:
 private:
     struct TFolder {
         TEntryOffset Entry = 0;
-        std::string Path;
-        size_t First = 0; // its subtree's items
+        uint32_t Parent = 0;     // the folder holding it; the root: itself
+        uint32_t NameItem = 0;   // the item that names it (not for the root)
+        uint32_t PathLength = 0; // bytes of its path, each name with its "/"
+        size_t First = 0;        // its subtree's items
         size_t Last = 0;
     };
 

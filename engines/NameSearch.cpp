@@ -106,8 +106,11 @@ bool TNameSearch::Accepts(const TNameIndex &index, size_t i) const
             if (!m_Name.Matches(index.Name(i), folded))
                 return false;
         } else {
-            const std::string &folder = index.FolderPath(item.Folder);
-            PathScratch.assign(folder).append(index.Name(i));
+            // A path the system can't hold names no file anyone could
+            // mean; it is never built to be matched.
+            if (index.PathLength(i) > MaxPathLength)
+                return false;
+            PathScratch.assign(index.FolderPath(item.Folder)).append(index.Name(i));
             FoldAnsiText(PathScratch, FoldedPathScratch);
             if (!m_Name.Matches(PathScratch, FoldedPathScratch))
                 return false;

@@ -8,6 +8,7 @@
 #include "archive/Exceptions.h"
 #include "engines/ArchiveCompare.h"
 #include "engines/CompareReport.h"
+#include "engines/PathLimit.h"
 
 #include <cstdio>
 #include <sstream>
@@ -75,7 +76,20 @@ int RunDiff(const std::vector<std::string> &arguments)
         const TVornFile b(parsed.Archives[1]);
         const TCompareResult result = TArchiveCompare(a, b).Run();
         const TCompareReport report(result, parsed.Archives[0], parsed.Archives[1]);
-        WriteStdout(parsed.Json ? report.Json(parsed.States) : report.Lines(parsed.States));
+        // Written as it goes; a path longer than the system allows is reported instead.
+        bool tooLong = false;
+        const auto write = [](const std::string &text) { WriteStdout(text); };
+        const auto reportTooLong = [&](const std::string &shownPath) {
+            std::fflush(stdout);
+            std::fprintf(stderr, "%s: %s\n", shownPath.c_str(), PathTooLongMessage);
+            tooLong = true;
+        };
+        if (parsed.Json)
+            report.WriteJson(parsed.States, write, reportTooLong);
+        else
+            report.WriteLines(parsed.States, write, reportTooLong);
+        if (tooLong)
+            return ExitError;
         return result.Differ ? ExitDiffer : ExitSame;
     } catch (const std::exception &e) {
         std::fflush(stdout);

@@ -187,11 +187,19 @@ bool FindInArchive(const std::string &archive, const TNameSearch &search, const 
     }
     for (const std::string &error : index->Errors())
         std::fprintf(stderr, "%s: %s\n", archive.c_str(), error.c_str());
+    bool clean = index->Errors().empty();
     auto print = [&](const std::vector<uint32_t> &items) {
         for (const uint32_t i : items) {
             const TNameIndex::TItem &item = index->Item(i);
-            const std::string relative = index->FolderPath(item.Folder) + std::string(index->Name(i));
-            const std::string path = EntryDisplayPath(*vorn, item.Entry, relative);
+            if (index->PathLength(i) > MaxPathLength) {
+                // Reported, not built: such a path could take gigabytes.
+                std::fprintf(stderr, "%s:%s%s: %s\n", archive.c_str(),
+                             AnsiToUtf8(index->FolderPath(item.Folder)).c_str(),
+                             std::string(index->Name(i).substr(0, 64)).c_str(), PathTooLongMessage);
+                clean = false;
+                continue;
+            }
+            const std::string path = EntryDisplayPath(*vorn, item.Entry, index->ItemPath(i));
             if (arguments.json)
                 json.Add(EntryJson(*vorn, item.Entry, path, archive));
             else
@@ -199,7 +207,6 @@ bool FindInArchive(const std::string &archive, const TNameSearch &search, const 
             ++found;
         }
     };
-    bool clean = index->Errors().empty();
     if (!content && !arguments.criteria.Damaged) {
         search.Run(*index, 0, index->Count(), print);
         return clean;

@@ -100,7 +100,7 @@ protected:
     {
         const TCompareResult &result = *model.Result();
         for (uint32_t i = 0; i < result.Items.size(); ++i)
-            if (QString::fromStdString(TCompareReport::DisplayPath(result.Items[i])) == path)
+            if (QString::fromStdString(TCompareReport::DisplayPath(result, i)) == path)
                 return model.IndexOfItem(i);
         return {};
     }
@@ -150,9 +150,9 @@ TEST_F(CompareWindowTest, TreeFlatListFiltersAndSorting)
     // a-z sort as A-Z, so "_" (between "Z" and "a") comes after every letter;
     // a file without a stored CRC-32 shows none.
     auto made = std::make_shared<TCompareResult>();
-    made->Items.push_back({.Path = "_old.txt", .EntryA = 8});
-    made->Items.push_back({.Path = "zone.txt", .EntryA = 9, .Crc32A = 0x1234ABCD});
-    made->Items.push_back({.Path = "Zed.txt", .EntryA = 10});
+    made->Items.push_back({.Name = "_old.txt", .EntryA = 8});
+    made->Items.push_back({.Name = "zone.txt", .EntryA = 9, .Crc32A = 0x1234ABCD});
+    made->Items.push_back({.Name = "Zed.txt", .EntryA = 10});
     TCompareModel byName;
     byName.SetResult(made);
     EXPECT_EQ(Column(byName, TCompareModel::colName), (Texts{"Zed.txt", "zone.txt", "_old.txt"}));

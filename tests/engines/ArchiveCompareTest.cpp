@@ -34,8 +34,8 @@ protected:
     static States StatesOf(const TCompareResult &result)
     {
         States states;
-        for (const TCompareItem &item : result.Items)
-            states[TCompareReport::DisplayPath(item)] += CompareStateText(item.State);
+        for (size_t i = 0; i < result.Items.size(); ++i)
+            states[TCompareReport::DisplayPath(result, i)] += CompareStateText(result.Items[i].State);
         return states;
     }
     // The message of the comparison's Exception, or "" when it succeeds.
@@ -101,13 +101,13 @@ TEST_F(ArchiveCompare, AddedRemovedChangedAndSameWithFoldersMarked)
 
     // Depth first, names in byte order, each item pointing at its folder.
     std::vector<std::string> order;
-    for (const TCompareItem &item : result.Items)
-        order.push_back(item.Path);
+    for (size_t i = 0; i < result.Items.size(); ++i)
+        order.push_back(CompareItemPath(result.Items, i));
     EXPECT_EQ(order, (std::vector<std::string>{"art", "art/deep", "art/deep/tex.bmp", "edited.txt", "gone.txt",
                                                "grown.txt", "mixed", "mixed/a.txt", "mixed/b.txt", "mods", "mods/m.txt", "new.txt", "quiet",
                                                "quiet/keep.txt", "same.txt"}));
     EXPECT_EQ(result.Items[2].Parent, 1u);
-    EXPECT_EQ(result.Items[2].Name(), "tex.bmp");
+    EXPECT_EQ(result.Items[2].Name, "tex.bmp");
 
     const TCompareSummary &s = result.Summary;
     EXPECT_EQ(s.FilesIn(TCompareState::Changed), 3u);

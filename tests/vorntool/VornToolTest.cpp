@@ -60,10 +60,13 @@ std::string Quote(const std::string &text)
     return quoted;
 }
 
-ToolRun Vorntool(const std::vector<std::string> &arguments)
+// With `addressSpaceKb`, the run may map no more than that much memory.
+ToolRun Vorntool(const std::vector<std::string> &arguments, unsigned addressSpaceKb = 0)
 {
     TempDir dir;
     std::string command = Quote(VORNTOOL_PATH);
+    if (addressSpaceKb != 0)
+        command = "ulimit -v " + std::to_string(addressSpaceKb) + " && exec " + command;
     for (const std::string &argument : arguments)
         command.append(" ").append(Quote(argument));
     command.append(" >").append(Quote(dir.file("out"))).append(" 2>").append(Quote(dir.file("err")));
@@ -413,6 +416,47 @@ TEST(VornToolTest, DiffListsDifferencesAndExitsByThem)
         EXPECT_EQ(run.err, message);
         EXPECT_EQ(run.out, "");
     }
+}
+
+TEST(VornToolTest, FindAndDiffWalkADeepChainInLittleMemory)
+{
+    // 3,000 nested folders with 255-character names: a path kept per folder
+    // would take over a gigabyte, twice that in diff.
+    TempDir dir;
+    VornWriter writer;
+    VornWriter::Handle folder = 0;
+    std::string nearPath;
+    for (int level = 1; level <= 3000; ++level) {
+        const std::string name = std::string(254, 'd') + char('a' + level % 26);
+        folder = writer.addDir(folder, name);
+        if (level <= 2)
+            nearPath += name + "/";
+        if (level == 2)
+            writer.addFile(folder, {.name = "near.txt", .data = TextBytes("near")});
+    }
+    writer.addFile(folder, {.name = "bottom.txt", .data = TextBytes("deep")});
+    const std::string deep = dir.file("deep.vmres");
+    writer.write(deep);
+    const unsigned limitKb = 96 * 1024;
+
+    const ToolRun near = Vorntool({"find", deep, "--name", "near.txt"}, limitKb);
+    EXPECT_EQ(near.exitCode, 0);
+    EXPECT_EQ(near.out, nearPath + "near.txt\n");
+    const ToolRun bottom = Vorntool({"find", deep, "--name", "bottom.txt"}, limitKb);
+    EXPECT_EQ(bottom.exitCode, 2);
+    EXPECT_EQ(bottom.out, "");
+    EXPECT_EQ(Lines(bottom.err).size(), 1u);
+    EXPECT_TRUE(bottom.err.ends_with("bottom.txt: The path is longer than the system allows\n")) << bottom.err.substr(0, 200);
+
+    const ToolRun same = Vorntool({"diff", deep, deep}, limitKb);
+    EXPECT_EQ(same.exitCode, 0);
+    EXPECT_EQ(same.out, "");
+    EXPECT_EQ(same.err, "");
+    const ToolRun listed = Vorntool({"diff", "--only", "same", deep, deep}, limitKb);
+    EXPECT_EQ(listed.exitCode, 2);
+    EXPECT_EQ(listed.out, "Same\t" + nearPath + "near.txt\n");
+    EXPECT_EQ(Lines(listed.err).size(), 1u);
+    EXPECT_TRUE(listed.err.ends_with("...: The path is longer than the system allows\n")) << listed.err.substr(0, 200);
 }
 
 } // namespace
