@@ -8,6 +8,7 @@
 #include "archive/vmVornFile.h"
 #include "extract/ExtractCommand.h"
 #include "extract/FormExtractDialog.h"
+#include "extract/BusyFlag.h"
 #include "extract/TestArchiveCommand.h"
 
 #include <QApplication>
@@ -38,7 +39,8 @@ int main(int argc, char **argv)
     QElapsedTimer clock;
     if (command == QStringLiteral("test")) {
         clock.start();
-        const auto result = RunTestArchive(&window, vorn, {});
+        TBusyFlag busy;
+        const auto result = RunTestArchive(&window, vorn, busy);
         std::printf("%.3f %llu damaged\n", double(clock.nsecsElapsed()) / 1e9,
                     static_cast<unsigned long long>(result ? result->Damaged.size() : 0));
         return 0;

@@ -20,12 +20,6 @@ void TDamagedEntries::Forget(const TVornFile *vorn)
     m_Complete.erase(vorn);
 }
 
-void TDamagedEntries::ForgetAll()
-{
-    m_Entries.clear();
-    m_Complete.clear();
-}
-
 const std::string *TDamagedEntries::Find(const TVornFile *vorn, TEntryOffset entry) const
 {
     const auto archive = m_Entries.find(vorn);

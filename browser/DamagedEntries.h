@@ -18,7 +18,6 @@ public:
     // is false for a test cancelled before the end.
     void Set(const TVornFile *vorn, const std::vector<TDamagedEntry> &damaged, bool complete = true);
     void Forget(const TVornFile *vorn);
-    void ForgetAll();
     // The reason the entry is damaged; nullptr when it is not marked.
     const std::string *Find(const TVornFile *vorn, TEntryOffset entry) const;
     // Whether the test found anything damaged in the archive.

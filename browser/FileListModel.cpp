@@ -65,7 +65,6 @@ void TFileListModel::FillFileList(const TVornFile *vorn, TEntryOffset directory)
             rows = BuildRows(*vorn, directory);
     } catch (...) {
         ClearRows();
-        m_CurrentFolder = directory;
         throw;
     }
     if (!m_SortCompare)
@@ -75,7 +74,6 @@ void TFileListModel::FillFileList(const TVornFile *vorn, TEntryOffset directory)
     beginResetModel();
     m_Rows = std::move(rows);
     m_Vorn = vorn;
-    m_CurrentFolder = directory;
     endResetModel();
 }
 
@@ -85,7 +83,6 @@ void TFileListModel::ClearRows()
     m_Rows.clear();
     m_Rows.shrink_to_fit();
     m_Vorn = nullptr;
-    m_CurrentFolder = 0; // an offset of the forgotten archive means nothing in another
     endResetModel();
 }
 

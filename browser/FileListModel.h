@@ -24,13 +24,14 @@ public:
     // the current sort state; the first listing sorts by name. A damaged
     // index raises; the list is then empty.
     void FillFileList(const TVornFile *vorn, TEntryOffset directory);
-    // Empties the list; the archive and the folder are forgotten.
+    // Empties the list; the archive is forgotten.
     void ClearRows();
     // Reads the lazy columns of rows first..last that have not been read.
     void FillRowDetails(int first, int last) const;
 
     const std::vector<TVornChildItem> &Rows() const { return m_Rows; }
-    TEntryOffset CurrentFolder() const { return m_CurrentFolder; }
+    // The archive the rows belong to (the session's active archive, or
+    // none while the list is empty).
     const TVornFile *Vorn() const { return m_Vorn; }
 
     TSortCompare SortCompare() const { return m_SortCompare; }
@@ -64,7 +65,6 @@ private:
 
     const TVornFile *m_Vorn = nullptr;
     mutable std::vector<TVornChildItem> m_Rows; // lazy columns fill in on demand
-    TEntryOffset m_CurrentFolder = 0;
     TSortCompare m_SortCompare = nullptr;
     bool m_SortDescending = false;
 };

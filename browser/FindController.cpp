@@ -2,6 +2,7 @@
 
 #include "archive/Exceptions.h"
 #include "archive/vmVornFile.h"
+#include "browser/BrowserSession.h"
 #include "browser/FileListModel.h"
 #include "browser/FileListView.h"
 #include "browser/FileTypes.h"
@@ -9,7 +10,6 @@
 #include "browser/FormMain.h"
 #include "browser/GenFunctions.h"
 #include "browser/SearchResultModel.h"
-#include "browser/TestArchiveActions.h"
 #include "browser/UiSeam.h"
 #include "engines/AnsiFold.h"
 #include "engines/ContentSearch.h"
@@ -66,7 +66,11 @@ QString ArchiveName(const TVornFile &vorn)
 TFindController::TFindController(TfrmMain &main) : QObject(&main), m_Main(main)
 {
     m_Results = new TSearchResultModel(this);
-    m_Results->SetDamagedEntries(&main.TestArchive()->Damaged());
+    const TBrowserSession &session = main.Session();
+    m_Results->SetDamagedEntries(&session.Damaged());
+    connect(&session, &TBrowserSession::damagedChanged, m_Results, &TEntryListModel::DamagedEntriesChanged);
+    connect(&session, &TBrowserSession::archiveAboutToClose, this,
+            [this](const TVornFile *vorn) { ArchiveClosing(*vorn); });
     m_Dialog = new TfrmFind(&main);
     m_ProgressTimer = new QTimer(this);
     m_ProgressTimer->setInterval(100);
@@ -164,11 +168,11 @@ std::vector<TFindController::TScopeArchive> TFindController::ScopeArchives(TFind
 {
     std::vector<TScopeArchive> archives;
     if (scope == TFindScope::AllArchives) {
-        for (const auto &vorn : m_Main.OpenVorns())
+        for (const auto &vorn : m_Main.Session().OpenVorns())
             archives.push_back({vorn.get(), 0, {}, false});
-    } else if (m_Main.ActiveVorn()) {
-        const TEntryOffset folder = scope == TFindScope::CurrentFolder ? m_Main.CurrentFolder() : 0;
-        archives.push_back({m_Main.ActiveVorn(), folder, {}, false});
+    } else if (m_Main.Session().ActiveVorn()) {
+        const TEntryOffset folder = scope == TFindScope::CurrentFolder ? m_Main.Session().CurrentFolder() : 0;
+        archives.push_back({m_Main.Session().ActiveVorn(), folder, {}, false});
     }
     if (!narrow)
         return archives;
@@ -257,7 +261,7 @@ void TFindController::TakeDamagedMarks(std::vector<TScopeArchive> &archives)
 {
     // The marks are copied: the search thread must not read what a test
     // running meanwhile would change.
-    const TDamagedEntries &marks = m_Main.TestArchive()->Damaged();
+    const TDamagedEntries &marks = m_Main.Session().Damaged();
     for (TScopeArchive &archive : archives) {
         archive.DamagedOnly = true;
         archive.Damaged = marks.Entries(archive.Vorn);

@@ -2,6 +2,7 @@
 
 #include "archive/Exceptions.h"
 #include "archive/vmVornFile.h"
+#include "browser/BrowserSession.h"
 #include "browser/Collection.h"
 #include "browser/Constants.h"
 #include "browser/FileListModel.h"
@@ -66,6 +67,7 @@
 namespace {
 
 constexpr int OffsetRole = Qt::UserRole + 1;
+constexpr int VornRole = Qt::UserRole + 2;
 
 // Shows the hourglass until the end of the scope, also when an error
 // interrupts the work.
@@ -102,18 +104,6 @@ QAction *MakeAction(QObject *parent, const QString &text, const QString &hint, c
     return action;
 }
 
-bool IsVvcPath(const QString &path)
-{
-    const QString name = FileNamePart(path);
-    const qsizetype dot = name.lastIndexOf(u'.');
-    return dot >= 0 && SameTextAsciiCase(name.mid(dot), QStringLiteral(".vvc"));
-}
-
-QString DefaultIniFileName()
-{
-    return SettingsFileName();
-}
-
 } // namespace
 
 // ===================================================================
@@ -127,6 +117,7 @@ TfrmMain::TfrmMain(const QStringList &arguments, TUiSeam *seam, QWidget *parent)
         seam = m_OwnSeam.get();
     }
     m_Seam = seam;
+    m_Session = new TBrowserSession(this);
     setObjectName(QStringLiteral("frmMain"));
     FormCreate(arguments);
 }
@@ -135,13 +126,14 @@ TfrmMain::~TfrmMain()
 {
     m_Find->CancelSearch(); // its thread reads the archives
     m_Model->ClearRows();
+    m_Session->CloseAll(); // while the views that follow it are still there
     RemoveSameNameFolders(m_TempFolder);
 }
 
 void TfrmMain::FormCreate(const QStringList &arguments)
 {
     setWindowTitle(AppTitle);
-    m_IniFileName = DefaultIniFileName();
+    m_IniFileName = SettingsFileName();
     m_OpenProgress = new TOpenProgress(this);
     CreateActions();
     CreateMenus();
@@ -161,7 +153,6 @@ void TfrmMain::FormCreate(const QStringList &arguments)
     m_ClipboardCopy = std::make_unique<TClipboardCopy>(m_TempFolder);
     m_OpenWith = std::make_unique<TOpenWithDefault>(m_TempFolder,
                                                     [this](const QUrl &file) { return m_Seam->openWithDefault(file); });
-    m_Busy = false;
     OpenCommandLine(arguments);
 }
 
@@ -406,10 +397,10 @@ void TfrmMain::CreateFoldersPanel()
     trvFolders->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(trvFolders, &QWidget::customContextMenuRequested, this, [this](const QPoint &position) {
         QTreeWidgetItem *node = trvFolders->itemAt(position);
-        const int top = node && !node->parent() ? trvFolders->indexOfTopLevelItem(node) : -1;
-        if (top < 0)
+        const TVornFile *vorn = node && !node->parent() ? NodeVorn(node) : nullptr;
+        if (!vorn)
             return;
-        const QString path = PathFromLocal(m_OpenVorns[m_OpenVorns.size() - 1 - size_t(top)]->FileName());
+        const QString path = TBrowserSession::PathOf(*vorn);
         QMenu menu;
         menu.addAction(QStringLiteral("Compare..."), this, [this, path] { RunCommand([this, path] { mniCompareClick(path); }); });
         menu.exec(trvFolders->viewport()->mapToGlobal(position));
@@ -423,15 +414,13 @@ void TfrmMain::CreateFileList()
     lsvMain = new TFileListView;
     lsvMain->setObjectName(QStringLiteral("lsvMain"));
     lsvMain->setModel(m_Model);
-    m_Model->SetDamagedEntries(&m_TestArchive->Damaged());
+    m_Model->SetDamagedEntries(&m_Session->Damaged());
+    connect(m_Session, &TBrowserSession::damagedChanged, m_Model, &TEntryListModel::DamagedEntriesChanged);
     connect(lsvMain->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TfrmMain::OnSelectionChanged);
     connect(m_Model, &QAbstractItemModel::modelReset, this, &TfrmMain::OnSelectionChanged);
     connect(lsvMain, &TFileListView::columnClicked, this, &TfrmMain::lsvMainColumnClick);
     connect(lsvMain, &TFileListView::rowDoubleClicked, this, [this] { RunCommand([this] { lsvMainDblClick(); }); });
-    connect(lsvMain, &TFileListView::pressed, this, [this](const QPoint &position) {
-        m_LastPressPosition = position;
-        m_DragStart.MouseDown(position);
-    });
+    connect(lsvMain, &TFileListView::pressed, this, [this](const QPoint &position) { m_DragStart.MouseDown(position); });
     connect(lsvMain, &TFileListView::contextMenuRequested, this, [this](const QPoint &globalPosition) {
         mnuPopupMainPopup();
         mnuPopupMain->popup(globalPosition);
@@ -469,8 +458,8 @@ void TfrmMain::CreatePopupMenu()
     connect(popmniSavePng, &QAction::triggered, this, [this] {
         RunCommand([this] {
             const std::vector<TEntryOffset> entries = SelectedEntries();
-            if (m_ActiveVorn && entries.size() == 1)
-                SaveEntryAsPng(*m_ActiveVorn, entries.front(), *m_Seam, this);
+            if (m_Session->ActiveVorn() && entries.size() == 1)
+                SaveEntryAsPng(*m_Session->ActiveVorn(), entries.front(), *m_Seam, this);
         });
     });
     // The shortcuts of Extract and Properties work while the list has the focus.
@@ -523,6 +512,8 @@ void TfrmMain::ConnectIdleUpdate()
     // wait for new events, i.e. when the program goes idle.
     if (QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance())
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TfrmMain::actCloseUpdate);
+    connect(m_Session, &TBrowserSession::busyChanged, this, &TfrmMain::actCloseUpdate);
+    connect(m_Session, &TBrowserSession::archiveAboutToClose, this, &TfrmMain::RemoveVornFromTree);
 }
 
 // ===================================================================
@@ -549,11 +540,6 @@ void TfrmMain::RunCommand(const std::function<void()> &command)
 // State
 // ===================================================================
 
-TEntryOffset TfrmMain::CurrentFolder() const
-{
-    return m_Model->CurrentFolder();
-}
-
 std::vector<TEntryOffset> TfrmMain::SelectedEntries() const
 {
     // Search results can come from several archives: they are not entries
@@ -579,8 +565,8 @@ int TfrmMain::SelectedCount() const
 std::pair<const TVornFile *, TEntryOffset> TfrmMain::SelectedSingleFile() const
 {
     auto selected = m_Find->ShowingResults() ? m_Find->SingleSelected() : std::pair<const TVornFile *, TEntryOffset>();
-    if (!m_Find->ShowingResults() && m_ActiveVorn && SelectedCount() == 1)
-        selected = {m_ActiveVorn, SelectedEntries().front()};
+    if (!m_Find->ShowingResults() && m_Session->ActiveVorn() && SelectedCount() == 1)
+        selected = {m_Session->ActiveVorn(), SelectedEntries().front()};
     if (!selected.first || selected.first->IsDirectory(selected.second))
         return {nullptr, 0};
     return selected;
@@ -603,12 +589,6 @@ void TfrmMain::OnSelectionChanged()
     m_SelectedCountCache = -1;
 }
 
-void TfrmMain::SetBusy(bool busy)
-{
-    m_Busy = busy;
-    actCloseUpdate();
-}
-
 void TfrmMain::SetStatusPanelText(const QString &text)
 {
     stbPanel->setText(text);
@@ -621,8 +601,8 @@ QString TfrmMain::StatusPanelText() const
 
 void TfrmMain::actCloseUpdate()
 {
-    const bool active = m_ActiveVorn != nullptr;
-    const bool closable = active && !m_Busy;
+    const bool active = m_Session->ActiveVorn() != nullptr;
+    const bool closable = active && !m_Session->Busy();
     actExtract->setEnabled(active);
     actView->setEnabled(active && SelectedCount() == 1);
     for (QAction *action : {actClose, actCloseAll, actSaveVVC, ornInfo1, mniSelectAll, mniInvertSelection})
@@ -638,19 +618,17 @@ void TfrmMain::OpenFile(const QString &path)
 {
     const TOpenProgress::TStep step(*m_OpenProgress, path);
     QCoreApplication::processEvents();
-    if (IsVvcPath(path)) {
+    if (IsCollectionPath(path)) {
         ReadCollection(path); // remembers the collection after its archives
         return;
     }
     if (SelectIfOpen(path))
         return;
-    auto vorn = std::make_unique<TVornFile>(PathToLocal(path));
-    m_OpenVorns.push_back(std::move(vorn));
-    m_ActiveVorn = m_OpenVorns.back().get();
-    SetCaptionForVorn(m_ActiveVorn);
+    TVornFile &vorn = m_Session->Open(path);
+    SetCaptionForVorn(&vorn);
     try {
         TUpdatesSuspended suspended(trvFolders);
-        AddVornToTree(path);
+        AddVornToTree(vorn, path);
     } catch (...) {
         CloseActiveVorn();
         throw;
@@ -660,52 +638,52 @@ void TfrmMain::OpenFile(const QString &path)
 
 bool TfrmMain::SelectIfOpen(const QString &path)
 {
-    for (size_t i = 0; i < m_OpenVorns.size(); ++i) {
-        if (!SamePath(PathFromLocal(m_OpenVorns[i]->FileName()), path))
-            continue;
-        QTreeWidgetItem *node = TopNodeOfVorn(int(i));
-        ActivateVornOfNode(node);
-        SelectNode(node);
-        return true;
-    }
-    return false;
+    QTreeWidgetItem *node = TopNodeOfVorn(m_Session->OpenVornAt(path));
+    if (!node)
+        return false;
+    ActivateVornOfNode(node);
+    SelectNode(node);
+    return true;
 }
 
-void TfrmMain::AddVornToTree(const QString &path)
+void TfrmMain::AddVornToTree(TVornFile &vorn, const QString &path)
 {
     auto *node = new QTreeWidgetItem;
     node->setText(0, FileNamePart(path));
-    node->setData(0, OffsetRole, uint(m_ActiveVorn->GetRootOffset()));
+    node->setData(0, OffsetRole, uint(vorn.GetRootOffset()));
+    node->setData(0, VornRole, QVariant::fromValue(quintptr(&vorn)));
     node->setIcon(0, ListPicture(Pictures::Archive));
     {
         // Inserting above the selected node makes the tree report a
-        // selection change while the node's position, and so its archive,
-        // is still the old one; the new node is selected just below.
+        // selection change before the new node is the selected one; it is
+        // selected just below.
         const QSignalBlocker quiet(trvFolders);
         trvFolders->insertTopLevelItem(0, node);
     }
     m_ActiveRootNode = node;
     SelectNode(node); // lists the root folder
-    if (m_ActiveVorn->GetChildCount(m_ActiveVorn->GetRootOffset()) > 0)
-        AddFolderNodes(node, m_ActiveVorn->GetRootOffset());
+    if (vorn.GetChildCount(vorn.GetRootOffset()) > 0)
+        AddFolderNodes(node, vorn, vorn.GetRootOffset());
 }
 
-void TfrmMain::AddFolderNodes(QTreeWidgetItem *parent, TEntryOffset directory)
+void TfrmMain::AddFolderNodes(QTreeWidgetItem *parent, TVornFile &vorn, TEntryOffset directory)
 {
     // Iterative, entering each directory once: a damaged index that lists a
     // folder inside itself (or is very deep) ends instead of recursing.
     const QIcon folderIcon = FolderNodeIcon();
+    const QVariant vornData = QVariant::fromValue(quintptr(&vorn));
     std::unordered_set<TEntryOffset> entered{directory};
     std::vector<std::pair<QTreeWidgetItem *, TEntryOffset>> pending{{parent, directory}};
     while (!pending.empty()) {
         const auto [node, folder] = pending.back();
         pending.pop_back();
-        for (const TEntryOffset child : m_ActiveVorn->GetChildren(folder)) {
-            if (!m_ActiveVorn->IsDirectory(child) || !entered.insert(child).second)
+        for (const TEntryOffset child : vorn.GetChildren(folder)) {
+            if (!vorn.IsDirectory(child) || !entered.insert(child).second)
                 continue;
             auto *childNode = new QTreeWidgetItem(node);
-            childNode->setText(0, AnsiToQString(m_ActiveVorn->GetName(child)));
+            childNode->setText(0, AnsiToQString(vorn.GetName(child)));
             childNode->setData(0, OffsetRole, uint(child));
+            childNode->setData(0, VornRole, vornData);
             childNode->setIcon(0, folderIcon);
             pending.emplace_back(childNode, child);
         }
@@ -714,43 +692,36 @@ void TfrmMain::AddFolderNodes(QTreeWidgetItem *parent, TEntryOffset directory)
 
 void TfrmMain::CloseActiveVorn()
 {
-    if (!m_ActiveVorn)
+    if (!m_Session->ActiveVorn())
         return;
-    m_Find->ArchiveClosing(*m_ActiveVorn);
-    trvFolders->clearSelection();
-    const int index = VornIndex(m_ActiveVorn);
-    QTreeWidgetItem *node = m_ActiveRootNode ? m_ActiveRootNode : TopNodeOfVorn(index);
-    {
-        const QSignalBlocker quiet(trvFolders); // the mapping is off until the reader is gone too
-        delete node;
-    }
-    m_ActiveRootNode = nullptr;
-    if (m_Model->Vorn() == m_ActiveVorn)
-        m_Model->ClearRows(); // the rows must not outlive their reader
-    m_TestArchive->Forget(m_ActiveVorn);
-    m_OpenVorns.erase(m_OpenVorns.begin() + index);
-    m_ActiveVorn = nullptr;
-    if (m_OpenVorns.empty()) {
+    m_Session->Close(m_Session->ActiveVorn());
+    if (m_Session->OpenVorns().empty()) {
         ShowNothingOpen();
         return;
     }
     ActivateVornOfNode(trvFolders->topLevelItem(0));
-    SelectFolderNode(m_ActiveVorn->GetRootOffset(), m_ActiveRootNode);
+    SelectFolderNode(m_Session->ActiveVorn()->GetRootOffset(), m_ActiveRootNode);
 }
 
 void TfrmMain::CloseAllVorns()
 {
-    if (m_OpenVorns.empty())
+    if (m_Session->OpenVorns().empty())
         return;
-    for (const auto &vorn : m_OpenVorns)
-        m_Find->ArchiveClosing(*vorn);
-    trvFolders->clearSelection();
-    m_ActiveVorn = nullptr;
-    m_ActiveRootNode = nullptr;
-    m_Model->ClearRows();
-    m_TestArchive->Forget(nullptr);
-    m_OpenVorns.clear(); // oldest first
+    m_Session->CloseAll();
     ShowNothingOpen();
+}
+
+void TfrmMain::RemoveVornFromTree(const TVornFile *vorn)
+{
+    trvFolders->clearSelection();
+    if (QTreeWidgetItem *node = TopNodeOfVorn(vorn)) {
+        if (node == m_ActiveRootNode)
+            m_ActiveRootNode = nullptr;
+        const QSignalBlocker quiet(trvFolders); // no other node is chosen meanwhile
+        delete node;
+    }
+    if (m_Model->Vorn() == vorn)
+        m_Model->ClearRows(); // the rows must not outlive their reader
 }
 
 void TfrmMain::ShowNothingOpen()
@@ -763,20 +734,15 @@ void TfrmMain::ShowNothingOpen()
 
 void TfrmMain::SetCaptionForVorn(const TVornFile *vorn)
 {
-    setWindowTitle(AppTitle + QLatin1String(" - [") + PathFromLocal(vorn->FileName()) + u']');
+    setWindowTitle(AppTitle + QLatin1String(" - [") + TBrowserSession::PathOf(*vorn) + u']');
 }
 
-QTreeWidgetItem *TfrmMain::TopNodeOfVorn(int vornIndex) const
+QTreeWidgetItem *TfrmMain::TopNodeOfVorn(const TVornFile *vorn) const
 {
-    return trvFolders->topLevelItem(int(m_OpenVorns.size()) - 1 - vornIndex);
-}
-
-int TfrmMain::VornIndex(const TVornFile *vorn) const
-{
-    for (size_t i = 0; i < m_OpenVorns.size(); ++i)
-        if (m_OpenVorns[i].get() == vorn)
-            return int(i);
-    return -1;
+    for (int i = 0; vorn && i < trvFolders->topLevelItemCount(); ++i)
+        if (NodeVorn(trvFolders->topLevelItem(i)) == vorn)
+            return trvFolders->topLevelItem(i);
+    return nullptr;
 }
 
 void TfrmMain::DropFiles(const QStringList &paths)
@@ -820,6 +786,11 @@ TEntryOffset TfrmMain::NodeOffset(const QTreeWidgetItem *node)
     return node ? TEntryOffset(node->data(0, OffsetRole).toUInt()) : 0;
 }
 
+TVornFile *TfrmMain::NodeVorn(const QTreeWidgetItem *node)
+{
+    return node ? reinterpret_cast<TVornFile *>(node->data(0, VornRole).value<quintptr>()) : nullptr;
+}
+
 void TfrmMain::OnTreeSelectionChanged()
 {
     const QList<QTreeWidgetItem *> selected = trvFolders->selectedItems();
@@ -838,7 +809,8 @@ void TfrmMain::trvFoldersChange(QTreeWidgetItem *node)
         TUpdatesSuspended suspended(lsvMain);
         FillFileList(NodeOffset(node));
     }
-    if (m_ActiveVorn && m_ActiveVorn->GetChildCount(m_ActiveVorn->GetRootOffset()) > 0) {
+    const TVornFile *vorn = m_Session->ActiveVorn();
+    if (vorn && vorn->GetChildCount(vorn->GetRootOffset()) > 0) {
         UpdatePathLabel(NodeOffset(node));
         lsvMain->FocusFirstRow();
     }
@@ -846,21 +818,18 @@ void TfrmMain::trvFoldersChange(QTreeWidgetItem *node)
 
 void TfrmMain::UpdatePathLabel(TEntryOffset folder)
 {
-    const QString archive = FileNamePart(PathFromLocal(m_ActiveVorn->FileName()));
-    const QString inside = AnsiToQString(m_ActiveVorn->GetPath(folder) + m_ActiveVorn->GetName(folder));
+    const TVornFile &vorn = *m_Session->ActiveVorn();
+    const QString archive = FileNamePart(TBrowserSession::PathOf(vorn));
+    const QString inside = AnsiToQString(vorn.GetPath(folder) + vorn.GetName(folder));
     lblVornPath->setText(archive + inside + u'\\');
 }
 
 void TfrmMain::ActivateVornOfNode(QTreeWidgetItem *topNode)
 {
-    const int position = trvFolders->indexOfTopLevelItem(topNode);
-    const int index = int(m_OpenVorns.size()) - 1 - position;
-    if (position < 0 || index < 0 || index >= int(m_OpenVorns.size()))
+    TVornFile *vorn = NodeVorn(topNode);
+    if (!vorn || vorn == m_Session->ActiveVorn() || !m_Session->IsOpen(vorn))
         return;
-    TVornFile *vorn = m_OpenVorns[size_t(index)].get();
-    if (vorn == m_ActiveVorn)
-        return;
-    m_ActiveVorn = vorn;
+    m_Session->Activate(vorn);
     m_ActiveRootNode = topNode;
     SetCaptionForVorn(vorn);
 }
@@ -890,6 +859,8 @@ void TfrmMain::SelectNode(QTreeWidgetItem *node)
 {
     // Selecting the node that is already selected changes nothing, so the
     // list, which may still show another archive's folder, is filled here.
+    if (!node)
+        return;
     const bool unchanged = node->isSelected() && trvFolders->currentItem() == node;
     trvFolders->setCurrentItem(node);
     if (unchanged)
@@ -903,7 +874,8 @@ void TfrmMain::SelectNode(QTreeWidgetItem *node)
 void TfrmMain::FillFileList(TEntryOffset directory)
 {
     TBusyCursor hourglass;
-    m_Model->FillFileList(m_ActiveVorn, directory);
+    m_Session->ShowFolder(directory);
+    m_Model->FillFileList(m_Session->ActiveVorn(), directory);
 }
 
 void TfrmMain::lsvMainColumnClick(int column)
@@ -914,7 +886,7 @@ void TfrmMain::lsvMainColumnClick(int column)
     }
     if (!m_Model->ChooseSortColumn(column))
         return;
-    RunCommand([this] { FillFileList(m_Model->CurrentFolder()); });
+    RunCommand([this] { FillFileList(m_Session->CurrentFolder()); });
 }
 
 void TfrmMain::lsvMainDblClick()
@@ -941,9 +913,9 @@ bool TfrmMain::lsvMainKeyPress(int character)
     }
     if (character == 8) {
         RunCommand([this] {
-            if (!m_ActiveVorn)
+            if (!m_Session->ActiveVorn())
                 return;
-            const TEntryOffset parent = m_ActiveVorn->GetParent(m_Model->CurrentFolder());
+            const TEntryOffset parent = m_Session->ActiveVorn()->GetParent(m_Session->CurrentFolder());
             if (parent != 0)
                 SelectFolderNode(parent, m_ActiveRootNode);
         });
@@ -958,10 +930,11 @@ bool TfrmMain::lsvMainKeyPress(int character)
 
 void TfrmMain::ViewEntry(TEntryOffset entry)
 {
-    if (!m_ActiveVorn)
+    const TVornFile *vorn = m_Session->ActiveVorn();
+    if (!vorn)
         return;
-    TFileBuffer buffer = m_ActiveVorn->ReadFile(entry);
-    const QString name = AnsiToQString(m_ActiveVorn->GetName(entry));
+    TFileBuffer buffer = vorn->ReadFile(entry);
+    const QString name = AnsiToQString(vorn->GetName(entry));
     try {
         ViewFile(std::move(buffer), name, this);
     } catch (...) {
@@ -1009,7 +982,8 @@ void TfrmMain::mnuPopupMainPopup()
     popmniCopy->setEnabled(SelectedCount() > 0);
     popmniOpenWith->setEnabled(SelectedSingleFile().first != nullptr);
     const std::vector<TEntryOffset> entries = one ? SelectedEntries() : std::vector<TEntryOffset>();
-    popmniSavePng->setVisible(entries.size() == 1 && m_ActiveVorn && CanSaveEntryAsPng(*m_ActiveVorn, entries.front()));
+    const TVornFile *vorn = m_Session->ActiveVorn();
+    popmniSavePng->setVisible(entries.size() == 1 && vorn && CanSaveEntryAsPng(*vorn, entries.front()));
 }
 
 bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
@@ -1091,7 +1065,7 @@ void TfrmMain::mniAboutClick()
 
 void TfrmMain::closeEvent(QCloseEvent *event)
 {
-    if (m_Busy) { // FormCloseQuery
+    if (m_Session->Busy()) { // FormCloseQuery
         event->ignore();
         return;
     }
@@ -1109,7 +1083,7 @@ void TfrmMain::FormClose()
 }
 
 // ===================================================================
-// Hooks of features still to come
+// Recent files, collections and the commands on entries
 // ===================================================================
 
 void TfrmMain::LoadHistory()
@@ -1154,8 +1128,8 @@ void TfrmMain::mniCompareClick(const QString &first)
     // Oldest first: opening the old version and then the new one offers
     // them as A and B.
     QStringList paths;
-    for (const auto &vorn : m_OpenVorns)
-        paths << PathFromLocal(vorn->FileName());
+    for (const auto &vorn : m_Session->OpenVorns())
+        paths << TBrowserSession::PathOf(*vorn);
     RunCompareCommand(this, paths, first, [this](QDialog &dialog) { return m_Seam->execDialog(dialog); });
 }
 
@@ -1165,8 +1139,8 @@ void TfrmMain::mniSaveVVCClick()
     if (fileName.isEmpty())
         return;
     QStringList paths;
-    for (const auto &vorn : m_OpenVorns)
-        paths << PathFromLocal(vorn->FileName());
+    for (const auto &vorn : m_Session->OpenVorns())
+        paths << TBrowserSession::PathOf(*vorn);
     frmSaveVVC->Execute(fileName, paths);
 }
 
@@ -1177,8 +1151,9 @@ void TfrmMain::tbnExtractClick()
             m_Find->ExtractSelected(*frmExtractDialog, ExtractHooks());
         return;
     }
-    if (m_ActiveVorn && frmExtractDialog)
-        RunExtraction(this, *frmExtractDialog, *m_ActiveVorn, CurrentFolder(), SelectedEntries(), ExtractHooks());
+    if (m_Session->ActiveVorn() && frmExtractDialog)
+        RunExtraction(this, *frmExtractDialog, *m_Session->ActiveVorn(), m_Session->CurrentFolder(), SelectedEntries(),
+                      ExtractHooks());
 }
 
 TExtractHooks TfrmMain::ExtractHooks()
@@ -1189,7 +1164,7 @@ TExtractHooks TfrmMain::ExtractHooks()
         if (m_frmOptions)
             m_frmOptions->SetLastExtractDir(WithTrailingSeparator(folder));
     };
-    hooks.SetBusy = [this](bool busy) { SetBusy(busy); };
+    hooks.Busy = &m_Session->BusyFlag();
     hooks.ShowStatus = [this](const QString &text) {
         SetStatusPanelText(text);
         statusBar()->repaint();
@@ -1205,8 +1180,8 @@ TExtractHooks TfrmMain::ExtractHooks()
 
 void TfrmMain::ornInfo1Click()
 {
-    if (m_ActiveVorn)
-        TfrmVornProperties::ShowVornInfo(*m_ActiveVorn, this);
+    if (m_Session->ActiveVorn())
+        TfrmVornProperties::ShowVornInfo(*m_Session->ActiveVorn(), this);
 }
 
 void TfrmMain::popmniPropertiesClick()
@@ -1217,20 +1192,20 @@ void TfrmMain::popmniPropertiesClick()
             frmProperties->ShowProperties(*vorn, entry);
         return;
     }
-    if (m_ActiveVorn && SelectedCount() == 1)
-        frmProperties->ShowProperties(*m_ActiveVorn, SelectedEntries().front());
+    if (m_Session->ActiveVorn() && SelectedCount() == 1)
+        frmProperties->ShowProperties(*m_Session->ActiveVorn(), SelectedEntries().front());
 }
 
 TOutgoingFiles TfrmMain::SelectedFiles() const
 {
     if (m_Find->ShowingResults())
         return m_Find->SelectedFiles();
-    if (!m_ActiveVorn)
+    const TVornFile *vorn = m_Session->ActiveVorn();
+    if (!vorn)
         return {};
     std::vector<TOutgoingRow> rows;
     for (const TEntryOffset entry : SelectedEntries())
-        rows.push_back({m_ActiveVorn, CurrentFolder(), entry,
-                        QString::fromStdString(AnsiToUtf8(m_ActiveVorn->GetName(entry)))});
+        rows.push_back({vorn, m_Session->CurrentFolder(), entry, QString::fromStdString(AnsiToUtf8(vorn->GetName(entry)))});
     return GroupOutgoingRows(rows);
 }
 
@@ -1261,7 +1236,7 @@ void TfrmMain::popmniOpenWithClick()
 
 bool TfrmMain::lsvMainMouseMove(const QPoint &position, Qt::MouseButtons buttons)
 {
-    if (!m_DragStart.ShouldStartDrag(buttons, position, SelectedCount() > 0 && !m_Busy))
+    if (!m_DragStart.ShouldStartDrag(buttons, position, SelectedCount() > 0 && !m_Session->Busy()))
         return false;
     // Repeat subfolders of earlier drags whose files were moved out.
     RemoveEmptySameNameFolders(m_TempFolder);
@@ -1289,9 +1264,7 @@ bool TfrmMain::dfsMainDrop(const std::vector<TEntryGroup> &groups, const QString
     for (const TEntryGroup &group : groups) {
         const QString into = intoTemp ? SameNameFolder(target, group.Repeat) : target;
         // An archive closed since the drag or copy began is passed over.
-        const bool stillOpen = std::any_of(m_OpenVorns.begin(), m_OpenVorns.end(),
-                                           [&group](const auto &open) { return open.get() == group.Vorn; });
-        if (!stillOpen)
+        if (!m_Session->IsOpen(group.Vorn))
             continue;
         RunCommand([&] {
             TExtractHooks hooks = ExtractHooks();

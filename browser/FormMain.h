@@ -1,12 +1,10 @@
 #pragma once
-// TfrmMain: the main window. It owns every open archive (OpenVorns, oldest
-// first), shows their folders in the tree trvFolders (newest archive at the
-// top) and the entries of the selected folder in the list lsvMain, and
-// carries the menus, the toolbar and the commands that reach the other
-// features.
-//
-// Mapping between tree and archives: the top-level node at sibling position i
-// belongs to OpenVorns()[Count - 1 - i]; there is no other link.
+// TfrmMain: the main window, a view of one browsing session (TBrowserSession,
+// which owns the open archives and the state around them). It shows the
+// archives' folders in the tree trvFolders (newest archive at the top; every
+// node carries its archive) and the entries of the selected folder in the
+// list lsvMain, and carries the menus, the toolbar and the commands that
+// reach the other features.
 //
 // Errors: every command catches at its own boundary and hands the error to
 // AppException, which shows the standard error box.
@@ -34,6 +32,7 @@ class QToolBar;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+class TBrowserSession;
 class TFileListModel;
 class TFindController;
 class TClipboardCopy;
@@ -64,28 +63,20 @@ public:
     void CreateLongLivedDialogs();
 
     // ---- State for the other features ----
-    const std::vector<std::unique_ptr<TVornFile>> &OpenVorns() const { return m_OpenVorns; }
-    TVornFile *ActiveVorn() const { return m_ActiveVorn; }
+    // The open archives, the active one, the listed folder, marks and Busy.
+    TBrowserSession &Session() const { return *m_Session; }
     QTreeWidgetItem *ActiveRootNode() const { return m_ActiveRootNode; }
-    // The folder whose entries the list shows.
-    TEntryOffset CurrentFolder() const;
     // Entry offsets of the selected rows, in list order.
     std::vector<TEntryOffset> SelectedEntries() const;
     int SelectedCount() const;
     // The archive and entry of the one selected row when it is a file (in
     // the folder listing or the search results); else no archive.
     std::pair<const TVornFile *, TEntryOffset> SelectedSingleFile() const;
-    bool Busy() const { return m_Busy; }
-    // Set by extraction and drag-out while they run.
-    void SetBusy(bool busy);
     // The status bar's single panel (extraction progress).
     void SetStatusPanelText(const QString &text);
     QString StatusPanelText() const;
     // The system's temporary folder, with a trailing "/".
     const QString &TempFolder() const { return m_TempFolder; }
-    const QString &IniFileName() const { return m_IniFileName; }
-    // Where the mouse button last went down in the list (viewport position).
-    QPoint LastPressPosition() const { return m_LastPressPosition; }
     TFileListModel *FileListModel() const { return m_Model; }
     TUiSeam &Ui() const { return *m_Seam; }
     TfrmOptions *Options() const { return m_frmOptions; }
@@ -120,6 +111,8 @@ public:
     // the node was selected already.
     void SelectNode(QTreeWidgetItem *node);
     static TEntryOffset NodeOffset(const QTreeWidgetItem *node);
+    // The archive a node of the tree belongs to.
+    static TVornFile *NodeVorn(const QTreeWidgetItem *node);
 
     // ---- List ----
     void FillFileList(TEntryOffset directory);
@@ -256,10 +249,11 @@ private:
     void LayOutWindow();
     void ConnectIdleUpdate();
 
-    void AddVornToTree(const QString &path);
-    void AddFolderNodes(QTreeWidgetItem *parent, TEntryOffset directory);
-    QTreeWidgetItem *TopNodeOfVorn(int vornIndex) const;
-    int VornIndex(const TVornFile *vorn) const;
+    void AddVornToTree(TVornFile &vorn, const QString &path);
+    void AddFolderNodes(QTreeWidgetItem *parent, TVornFile &vorn, TEntryOffset directory);
+    // Removes the archive's nodes before its reader goes.
+    void RemoveVornFromTree(const TVornFile *vorn);
+    QTreeWidgetItem *TopNodeOfVorn(const TVornFile *vorn) const;
     void SetCaptionForVorn(const TVornFile *vorn);
     void ShowNothingOpen();
     void UpdatePathLabel(TEntryOffset folder);
@@ -281,12 +275,9 @@ private:
     TTestArchiveActions *m_TestArchive = nullptr;
     TOpenProgress *m_OpenProgress = nullptr;
 
-    std::vector<std::unique_ptr<TVornFile>> m_OpenVorns;
-    TVornFile *m_ActiveVorn = nullptr;
+    TBrowserSession *m_Session = nullptr;
     QTreeWidgetItem *m_ActiveRootNode = nullptr;
-    bool m_Busy = false;
     mutable int m_SelectedCountCache = -1; // -1: count again
     QString m_TempFolder;
     QString m_IniFileName;
-    QPoint m_LastPressPosition;
 };

@@ -1,10 +1,9 @@
 #include "browser/TestArchiveActions.h"
 
-#include "browser/FileListModel.h"
+#include "browser/BrowserSession.h"
 #include "browser/FileListView.h"
-#include "browser/FindController.h"
 #include "browser/FormMain.h"
-#include "browser/SearchResultModel.h"
+#include "browser/EntryListModel.h"
 #include "browser/UiSeam.h"
 #include "extract/FormFailureReport.h"
 #include "extract/TestArchiveCommand.h"
@@ -27,16 +26,14 @@ TTestArchiveActions::TTestArchiveActions(TfrmMain &window) : QObject(&window), m
 
 void TTestArchiveActions::TestArchive()
 {
-    const TVornFile *vorn = m_Window.ActiveVorn();
+    TBrowserSession &session = m_Window.Session();
+    const TVornFile *vorn = session.ActiveVorn();
     if (!vorn)
         return;
-    const std::optional<TVerifyResult> result =
-        RunTestArchive(&m_Window, *vorn, [this](bool busy) { m_Window.SetBusy(busy); });
+    const std::optional<TVerifyResult> result = RunTestArchive(&m_Window, *vorn, session.BusyFlag());
     if (!result)
         return;
-    m_Damaged.Set(vorn, result->Damaged, !result->Cancelled);
-    m_Window.FileListModel()->DamagedEntriesChanged();
-    m_Window.Find()->Results()->DamagedEntriesChanged();
+    session.SetDamaged(vorn, result->Damaged, !result->Cancelled);
     UpdateEnabled();
     TfrmFailureReport report(&m_Window);
     PrepareTestReport(report, *result);
@@ -60,15 +57,8 @@ void TTestArchiveActions::SelectDamaged()
 
 void TTestArchiveActions::UpdateEnabled()
 {
-    const TVornFile *vorn = m_Window.ActiveVorn();
+    const TBrowserSession &session = m_Window.Session();
+    const TVornFile *vorn = session.ActiveVorn();
     actTestArchive->setEnabled(vorn != nullptr);
-    mniSelectDamaged->setEnabled(vorn != nullptr && m_Damaged.Any(vorn));
-}
-
-void TTestArchiveActions::Forget(const TVornFile *vorn)
-{
-    if (vorn)
-        m_Damaged.Forget(vorn);
-    else
-        m_Damaged.ForgetAll();
+    mniSelectDamaged->setEnabled(vorn != nullptr && session.Damaged().Any(vorn));
 }

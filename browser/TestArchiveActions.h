@@ -1,9 +1,7 @@
 #pragma once
 // TTestArchiveActions: the main window's Actions > "Test Archive" (also on
-// the toolbar) and "Select Damaged", and the damaged marks a test leaves in
-// the file list until the archive is closed.
-
-#include "browser/DamagedEntries.h"
+// the toolbar) and "Select Damaged". A test leaves its damaged marks in the
+// session, where they stay until the archive is closed.
 
 #include <QObject>
 
@@ -24,12 +22,7 @@ public:
     void SelectDamaged();
     // Enabled states after the active archive or Busy changed.
     void UpdateEnabled();
-    // An archive is closing: its marks go (nullptr: every archive's).
-    void Forget(const TVornFile *vorn);
-
-    const TDamagedEntries &Damaged() const { return m_Damaged; }
 
 private:
     TfrmMain &m_Window;
-    TDamagedEntries m_Damaged;
 };

@@ -118,27 +118,24 @@ void Run(QWidget *parent, const TVornFile &vorn, TExtractSelection selection, co
 
 } // namespace
 
-bool ExtractionRunning()
-{
-    return TJobGuard::Running();
-}
-
 bool RunExtraction(QWidget *parent, TfrmExtractDialog &dialog, const TVornFile &vorn, TEntryOffset currentFolder,
                    const std::vector<TEntryOffset> &selectedEntries, const TExtractHooks &hooks)
 {
-    if (ExtractionRunning())
+    TBusyFlag own;
+    TBusyFlag &busy = hooks.Busy ? *hooks.Busy : own;
+    if (busy.Busy())
         return false;
     dialog.SetFolder(hooks.GetExtractDir ? hooks.GetExtractDir() : QString());
     const TEntryOffset folder = currentFolder ? currentFolder : vorn.GetRootOffset();
     dialog.SetFileSelection(TfrmExtractDialog::Preselection(!selectedEntries.empty(), vorn.GetParent(folder) == 0));
     const bool confirmed =
         hooks.ShowDialog ? hooks.ShowDialog(dialog) : dialog.exec() == QDialog::Accepted;
-    if (!confirmed || ExtractionRunning())
+    if (!confirmed || busy.Busy())
         return false;
     // The run keeps its own copy of the path and the entries.
     const QString target = dialog.Path();
     {
-        TJobGuard guard(hooks.SetBusy);
+        TJobGuard guard(busy);
         QCoreApplication::processEvents();
         Run(parent, vorn, {folder, selectedEntries}, target, dialog.Options(), hooks,
             dialog.ConvertImagesToPng() ? hooks.PngConversion : nullptr);
@@ -153,10 +150,12 @@ bool ExtractForDragOut(QWidget *parent, const TVornFile &vorn, TEntryOffset curr
                        const std::vector<TEntryOffset> &selectedEntries, const QString &target,
                        const TExtractHooks &hooks, TOverwriteMode overwrite)
 {
-    if (ExtractionRunning())
+    TBusyFlag own;
+    TBusyFlag &busy = hooks.Busy ? *hooks.Busy : own;
+    if (busy.Busy())
         return false;
     try {
-        TJobGuard guard(hooks.SetBusy);
+        TJobGuard guard(busy);
         QCoreApplication::processEvents(hooks.Events);
         Run(parent, vorn, {currentFolder, selectedEntries}, target, {fnRelative, overwrite, esSelected},
             hooks);

@@ -1,6 +1,6 @@
 #pragma once
 // The Extract command and the extraction of a drag-out: the target dialog,
-// one engine run on a worker thread with the hourglass, the main window's
+// one engine run on a worker thread with the hourglass, the session's
 // Busy flag and a progress window with "Cancel", the status text, the
 // per-file reports and the failure report at the end. Only one run (or other
 // job) goes on at a time; a second start while one runs is refused.
@@ -15,6 +15,7 @@
 #include <vector>
 
 class IFileConverter;
+class TBusyFlag;
 class QWidget;
 class TfrmExtractDialog;
 class TfrmFailureReport;
@@ -24,7 +25,7 @@ class TfrmFailureReport;
 struct TExtractHooks {
     std::function<QString()> GetExtractDir;                  // the folder the dialog starts with
     std::function<void(const QString &)> SetLastExtractDir;  // gets the target after a run
-    std::function<void(bool)> SetBusy;                       // the main window's Busy
+    TBusyFlag *Busy = nullptr;                               // the session's; none: the run's own
     std::function<void(const QString &)> ShowStatus;         // status panel 0, repainted at once
     std::function<bool(TfrmExtractDialog &)> ShowDialog;     // default: exec() ended with OK
     IOverwriteQuestion *Question = nullptr;                  // default: frmOverwriteDlg
@@ -38,7 +39,7 @@ struct TExtractHooks {
 // The Extract command. `selectedEntries` are the selected list rows whose
 // picture isn't 0, in list order; `currentFolder` is the folder the list
 // shows. Returns true when a run ended normally; false when the dialog was
-// cancelled or a run was already going on. An error that ends the run early
+// cancelled or a job was already going on (hooks.Busy set). An error that ends the run early
 // is raised after Busy and the cursor are restored.
 bool RunExtraction(QWidget *parent, TfrmExtractDialog &dialog, const TVornFile &vorn, TEntryOffset currentFolder,
                    const std::vector<TEntryOffset> &selectedEntries, const TExtractHooks &hooks);
@@ -46,11 +47,8 @@ bool RunExtraction(QWidget *parent, TfrmExtractDialog &dialog, const TVornFile &
 // The extraction at a drag-out's drop: the selected entries with the names of
 // the folders below them into `target`: the temporary folder, where files
 // are replaced without a question, or a folder a file manager chose, where
-// `overwrite` says what happens to existing files. Returns false when a run
-// was already going on.
+// `overwrite` says what happens to existing files. Returns false when a job
+// was already going on (hooks.Busy set).
 bool ExtractForDragOut(QWidget *parent, const TVornFile &vorn, TEntryOffset currentFolder,
                        const std::vector<TEntryOffset> &selectedEntries, const QString &target,
                        const TExtractHooks &hooks, TOverwriteMode overwrite = owReplaceAll);
-
-// True while a run of either kind goes on.
-bool ExtractionRunning();

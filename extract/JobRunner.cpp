@@ -11,33 +11,16 @@
 #include <exception>
 #include <thread>
 
-namespace {
-
-bool g_JobRunning = false;
-
-} // namespace
-
 int TJobRunner::ProgressDelay = 400;
 
-TJobGuard::TJobGuard(std::function<void(bool)> setBusy) : m_SetBusy(std::move(setBusy))
+TJobGuard::TJobGuard(TBusyFlag &busy) : m_Busy(busy)
 {
-    g_JobRunning = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    if (m_SetBusy)
-        m_SetBusy(true);
 }
 
 TJobGuard::~TJobGuard()
 {
-    if (m_SetBusy)
-        m_SetBusy(false);
     QApplication::restoreOverrideCursor();
-    g_JobRunning = false;
-}
-
-bool TJobGuard::Running()
-{
-    return g_JobRunning;
 }
 
 TJobRunner::TJobRunner(QWidget *parent, TJob &job, QString title)

@@ -3,9 +3,10 @@
 // keeps handling events -- repaints, resizes, menus -- and shows the job's
 // progress window once the work takes longer than a moment. The engine's
 // questions are answered on the window's thread while the worker waits.
-// Only one job runs at a time (TJobGuard).
+// Only one job runs at a time (TJobGuard on the session's TBusyFlag).
 
 #include "engines/Job.h"
+#include "extract/BusyFlag.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -50,18 +51,15 @@ private:
     QElapsedTimer m_Clock; // since the work started
 };
 
-// The one-job-at-a-time flag, and Busy with the hourglass for the time of a
-// job: set when made, restored however the job ends.
+// Busy with the hourglass for the time of a job: set when made, restored
+// however the job ends. Whoever starts a job asks the flag's Busy() first.
 class TJobGuard {
 public:
-    explicit TJobGuard(std::function<void(bool)> setBusy);
+    explicit TJobGuard(TBusyFlag &busy);
     ~TJobGuard();
     TJobGuard(const TJobGuard &) = delete;
     TJobGuard &operator=(const TJobGuard &) = delete;
 
-    // True while any job runs.
-    static bool Running();
-
 private:
-    std::function<void(bool)> m_SetBusy;
+    TBusyFlag::TScope m_Busy;
 };

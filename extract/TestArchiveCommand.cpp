@@ -17,15 +17,14 @@ QString TestSummary(const TVerifyResult &result)
     return text;
 }
 
-std::optional<TVerifyResult> RunTestArchive(QWidget *parent, const TVornFile &vorn,
-                                            const std::function<void(bool)> &setBusy)
+std::optional<TVerifyResult> RunTestArchive(QWidget *parent, const TVornFile &vorn, TBusyFlag &busy)
 {
-    if (TJobGuard::Running())
+    if (busy.Busy())
         return std::nullopt;
     TJob job;
     TVerifyResult result;
     {
-        TJobGuard guard(setBusy);
+        TJobGuard guard(busy);
         TJobRunner runner(parent, job, QStringLiteral("Test Archive"));
         runner.Run([&] { result = TVerifyEngine(vorn, job).Run(); });
     }

@@ -8,17 +8,16 @@
 
 #include <QString>
 
-#include <functional>
 #include <optional>
 
 class QWidget;
+class TBusyFlag;
 class TfrmFailureReport;
 
-// Runs the check; nothing when another job is running. An error that stops
-// the check as a whole (a damaged folder structure) is raised.
-// `setBusy` sets the main window's Busy.
-std::optional<TVerifyResult> RunTestArchive(QWidget *parent, const TVornFile &vorn,
-                                            const std::function<void(bool)> &setBusy);
+// Runs the check, Busy meanwhile; nothing when `busy` is set already (another
+// job is running). An error that stops the check as a whole (a damaged
+// folder structure) is raised.
+std::optional<TVerifyResult> RunTestArchive(QWidget *parent, const TVornFile &vorn, TBusyFlag &busy);
 
 // The report window's summary and damaged entries.
 void PrepareTestReport(TfrmFailureReport &report, const TVerifyResult &result);

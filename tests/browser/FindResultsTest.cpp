@@ -5,6 +5,7 @@
 #include "browser/FileListView.h"
 #include "browser/FindBar.h"
 #include "browser/FindController.h"
+#include "browser/BrowserSession.h"
 #include "browser/FormMain.h"
 #include "browser/SearchResultModel.h"
 #include "browser/TestArchiveActions.h"
@@ -259,7 +260,7 @@ TEST_F(FindResultsTest, BackToTheFolderByEscapeGoToFolderOrTheTree)
     SelectRowsNamed({QStringLiteral("Stone.bmp")});
     m_Find->GoToFolder();
     EXPECT_FALSE(m_Find->ShowingResults());
-    EXPECT_EQ(m_Window->ActiveVorn()->FileName(), m_A.toStdString());
+    EXPECT_EQ(m_Window->Session().ActiveVorn()->FileName(), m_A.toStdString());
     EXPECT_EQ(m_Window->trvFolders->currentItem()->text(0), QStringLiteral("maps"));
     const QModelIndexList selected = m_Window->lsvMain->selectionModel()->selectedRows();
     ASSERT_EQ(selected.size(), 1);
@@ -347,7 +348,7 @@ TEST_F(FindResultsTest, DamagedFindsWhatTheLastTestFoundAndNamesArchivesNotTeste
 
     // A test cancelled before the end keeps its marks but leaves the archive untested.
     TDamagedEntries marks;
-    const TVornFile *vorn = m_Window->ActiveVorn();
+    const TVornFile *vorn = m_Window->Session().ActiveVorn();
     marks.Set(vorn, {{7, "x", "bad"}}, false);
     EXPECT_FALSE(marks.Tested(vorn));
     EXPECT_EQ(marks.Entries(vorn), std::vector<TEntryOffset>{7});

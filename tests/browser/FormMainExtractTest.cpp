@@ -4,6 +4,7 @@
 #include "browser/FileListModel.h"
 #include "browser/FileListView.h"
 #include "archive/vmVornFile.h"
+#include "browser/BrowserSession.h"
 #include "browser/FormMain.h"
 #include "engines/ExtractTypes.h"
 #include "extract/DropSource.h"
@@ -97,7 +98,7 @@ protected:
     {
         const TFileListModel *model = window.FileListModel();
         for (int row = 0; row < model->rowCount(); ++row) {
-            if (window.ActiveVorn()->GetName(model->Rows()[size_t(row)].Entry) == name) {
+            if (window.Session().ActiveVorn()->GetName(model->Rows()[size_t(row)].Entry) == name) {
                 window.lsvMain->selectionModel()->select(model->index(row, 0), how | QItemSelectionModel::Rows);
                 return;
             }
@@ -116,7 +117,7 @@ TEST_F(FormMainExtractTest, ExtractAllWritesTheWholeTreeAndLeavesTheWindowIdle)
     window->tbnExtractClick();
     EXPECT_TRUE(m_seam.dialogShown);
     EXPECT_TRUE(m_seam.reports.isEmpty()) << m_seam.reports.join(u'\n').toStdString();
-    EXPECT_FALSE(window->Busy());
+    EXPECT_FALSE(window->Session().Busy());
     EXPECT_FALSE(FilesBelow(m_seam.target).isEmpty());
     EXPECT_TRUE(FilesBelow(m_seam.target).contains(QStringLiteral("readme.txt")));
     // The target becomes the next run's starting folder.
@@ -135,7 +136,7 @@ TEST_F(FormMainExtractTest, DragNeedsTenPixelsAndACancelledDragWritesNothing)
     // The offscreen platform ends a drag at once without a drop.
     EXPECT_TRUE(window->lsvMainMouseMove(QPoint(30, 20), Qt::LeftButton));
     EXPECT_EQ(FilesBelow(window->TempFolder()), before);
-    EXPECT_FALSE(window->Busy());
+    EXPECT_FALSE(window->Session().Busy());
 }
 
 TEST_F(FormMainExtractTest, DropWritesTheDraggedEntriesIntoThePrivateTempFolder)
@@ -150,7 +151,7 @@ TEST_F(FormMainExtractTest, DropWritesTheDraggedEntriesIntoThePrivateTempFolder)
     EXPECT_TRUE(window->dfsMainDrop(window->SelectedFiles().Groups, temp));
     EXPECT_TRUE(QFile::exists(temp + QStringLiteral("readme.txt")));
     EXPECT_TRUE(m_seam.reports.isEmpty());
-    EXPECT_FALSE(window->Busy());
+    EXPECT_FALSE(window->Session().Busy());
     EXPECT_TRUE(window->StatusPanelText().isEmpty());
 
     // A drop rendered after its archive was closed writes nothing.
@@ -308,7 +309,7 @@ TEST_F(FormMainExtractTest, OpenWithHandsOneFileUnderItsOwnNameToTheDesktopAndCl
     window->popmniOpenWith->trigger();
 
     // The same name from another folder gets a file of its own.
-    window->FillFileList(window->ActiveVorn()->GetChildren(window->ActiveVorn()->GetRootOffset()).front());
+    window->FillFileList(window->Session().ActiveVorn()->GetChildren(window->Session().ActiveVorn()->GetRootOffset()).front());
     SelectOnly(*window, "readme.txt");
     window->popmniOpenWith->trigger();
     ASSERT_EQ(m_seam.opened.size(), 2);

@@ -3,6 +3,7 @@
 
 #include "browser/FileListModel.h"
 #include "browser/FileListView.h"
+#include "browser/BrowserSession.h"
 #include "browser/FormMain.h"
 #include "browser/FormProperties.h"
 #include "browser/FormVornProperties.h"
@@ -73,7 +74,7 @@ TEST_F(FormMainHistoryTest, OpensAreRememberedAcrossRunsAndOfferedInReopen)
     }
     auto again = MakeWindow();
     EXPECT_EQ(again->History()->Paths(), (QStringList{b, a}));
-    EXPECT_TRUE(again->OpenVorns().empty());
+    EXPECT_TRUE(again->Session().OpenVorns().empty());
 }
 
 TEST_F(FormMainHistoryTest, SavedCollectionReopensItsArchivesWithTheLastOneActive)
@@ -93,7 +94,7 @@ TEST_F(FormMainHistoryTest, SavedCollectionReopensItsArchivesWithTheLastOneActiv
 
     window->CloseAllVorns();
     window->OpenFile(collection);
-    ASSERT_EQ(window->OpenVorns().size(), 2u);
+    ASSERT_EQ(window->Session().OpenVorns().size(), 2u);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("VornViewer - [") + b + QStringLiteral("]"));
     EXPECT_EQ(window->History()->Paths().first(), collection);
 }

@@ -3,6 +3,7 @@
 
 #include "browser/FileListModel.h"
 #include "browser/FileListView.h"
+#include "browser/BrowserSession.h"
 #include "browser/FormMain.h"
 #include "browser/OpenProgress.h"
 #include "browser/TestArchiveActions.h"
@@ -128,7 +129,7 @@ TEST_F(FormMainJobsTest, AnUnwritableTargetShowsOneBoxThenOneReportOfEveryFailur
     ASSERT_EQ(m_seam.reports.size(), 1u);
     ASSERT_EQ(m_seam.reports[0].size(), 1000);
     EXPECT_EQ(m_seam.reports[0].back(), m_seam.target + QStringLiteral("/f00999"));
-    EXPECT_FALSE(window->Busy());
+    EXPECT_FALSE(window->Session().Busy());
 }
 
 // Cancel pressed while the run waits on an overwrite question: the file asked
@@ -182,7 +183,7 @@ TEST_F(FormMainJobsTest, CancelInTheMiddleLeavesOnlyWholeFiles)
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         EXPECT_EQ(file.readAll(), QByteArray(qsizetype(size), char(i))) << files[i].toStdString();
     }
-    EXPECT_FALSE(window->Busy());
+    EXPECT_FALSE(window->Session().Busy());
 }
 
 TEST_F(FormMainJobsTest, TestArchiveReportsAndMarksExactlyTheDamagedEntries)
@@ -291,7 +292,7 @@ TEST_F(FormMainJobsTest, OpeningACollectionShowsWhichArchiveOpensUntilTheBatchEn
     window->OpenFile(collection.fileName());
     TOpenProgress::Delay = 500;
 
-    EXPECT_EQ(window->OpenVorns().size(), 3u);
+    EXPECT_EQ(window->Session().OpenVorns().size(), 3u);
     QProgressDialog *shown = window->OpenProgress()->Window();
     ASSERT_NE(shown, nullptr);
     EXPECT_EQ(shown->labelText(), QStringLiteral("Opening c.vmres\n2 opened so far"));

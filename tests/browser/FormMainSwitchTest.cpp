@@ -7,6 +7,7 @@
 #include "archive/vmVornFile.h"
 #include "browser/Collection.h"
 #include "browser/FileListModel.h"
+#include "browser/BrowserSession.h"
 #include "browser/FormMain.h"
 #include "browser/History.h"
 #include "platform/IniFile.h"
@@ -112,22 +113,22 @@ protected:
         for (int i = 0; i < window.trvFolders->topLevelItemCount(); ++i)
             nodes << window.trvFolders->topLevelItem(i)->text(0);
         EXPECT_EQ(nodes, open);
-        ASSERT_EQ(window.OpenVorns().size(), size_t(open.size()));
+        ASSERT_EQ(window.Session().OpenVorns().size(), size_t(open.size()));
         const TFileListModel *model = window.FileListModel();
         if (open.isEmpty()) {
             EXPECT_EQ(window.windowTitle(), QStringLiteral("VornViewer"));
-            EXPECT_EQ(window.ActiveVorn(), nullptr);
+            EXPECT_EQ(window.Session().ActiveVorn(), nullptr);
             EXPECT_EQ(model->rowCount(), 0);
-            EXPECT_EQ(window.CurrentFolder(), 0u);
+            EXPECT_EQ(window.Session().CurrentFolder(), 0u);
             return;
         }
         const QString active = open.first();
         EXPECT_EQ(window.windowTitle(), QStringLiteral("VornViewer - [") + Path(active) + u']');
-        ASSERT_NE(window.ActiveVorn(), nullptr);
-        EXPECT_EQ(QString::fromStdString(window.ActiveVorn()->FileName()), Path(active));
+        ASSERT_NE(window.Session().ActiveVorn(), nullptr);
+        EXPECT_EQ(QString::fromStdString(window.Session().ActiveVorn()->FileName()), Path(active));
         EXPECT_EQ(window.ActiveRootNode(), window.trvFolders->topLevelItem(0));
         EXPECT_EQ(window.trvFolders->currentItem(), window.ActiveRootNode());
-        EXPECT_EQ(window.CurrentFolder(), window.ActiveVorn()->GetRootOffset());
+        EXPECT_EQ(window.Session().CurrentFolder(), window.Session().ActiveVorn()->GetRootOffset());
         QStringList rows;
         for (int row = 0; row < model->rowCount(); ++row)
             rows << model->data(model->index(row, 0)).toString();
@@ -152,7 +153,7 @@ protected:
     {
         for (const QString &name : order) {
             SelectInTree(window, name);
-            EXPECT_EQ(QString::fromStdString(window.ActiveVorn()->FileName()), Path(name));
+            EXPECT_EQ(QString::fromStdString(window.Session().ActiveVorn()->FileName()), Path(name));
             Trigger(window, window.actClose);
             open.removeOne(name);
             ExpectShows(window, open, QStringLiteral("closed ") + name);
@@ -202,8 +203,8 @@ TEST_F(FormMainSwitchTest, EveryRouteAndOrderShowsOnlyTheActiveArchive)
                 window->trvFolders->setCurrentItem(window->trvFolders->topLevelItem(0)->child(0));
                 Open(*window, route, names[0]);
                 EXPECT_EQ(window->ActiveRootNode(), window->trvFolders->topLevelItem(2));
-                EXPECT_EQ(window->ActiveVorn(), window->OpenVorns().front().get());
-                EXPECT_EQ(window->CurrentFolder(), window->ActiveVorn()->GetRootOffset());
+                EXPECT_EQ(window->Session().ActiveVorn(), window->Session().OpenVorns().front().get());
+                EXPECT_EQ(window->Session().CurrentFolder(), window->Session().ActiveVorn()->GetRootOffset());
                 EXPECT_TRUE(m_seam.errors.isEmpty());
             }
             // Close in another order each time: all six orders are used.

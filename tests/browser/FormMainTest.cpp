@@ -1,6 +1,7 @@
 #include "archive/vmVornFile.h"
 #include "browser/FileListModel.h"
 #include "browser/FileListView.h"
+#include "browser/BrowserSession.h"
 #include "browser/FormMain.h"
 #include "browser/GenFunctions.h"
 #include "archive/Exceptions.h"
@@ -89,8 +90,8 @@ TEST_F(FormMainTest, NewestArchiveIsOnTopAndActive)
     auto window = MakeWindow({a, b});
     EXPECT_TRUE(m_seam.errors.isEmpty());
     EXPECT_EQ(TopCaptions(*window), (QStringList{QStringLiteral("b.vmres"), QStringLiteral("a.vmres")}));
-    ASSERT_EQ(window->OpenVorns().size(), 2u);
-    EXPECT_EQ(window->ActiveVorn(), window->OpenVorns()[1].get());
+    ASSERT_EQ(window->Session().OpenVorns().size(), 2u);
+    EXPECT_EQ(window->Session().ActiveVorn(), window->Session().OpenVorns()[1].get());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("VornViewer - [") + b + u']');
     EXPECT_EQ(window->lblVornPath->text(), QStringLiteral("b.vmres\\"));
     EXPECT_EQ(ListedNames(), (QStringList{QStringLiteral("art"), QStringLiteral("sound"), QStringLiteral("readme.txt")}));
@@ -111,14 +112,14 @@ TEST_F(FormMainTest, SelectingAFolderActivatesItsArchive)
     QTreeWidgetItem *maps = Child(Child(window->trvFolders->topLevelItem(1), QStringLiteral("art")), QStringLiteral("maps"));
     ASSERT_NE(maps, nullptr);
     window->trvFolders->setCurrentItem(maps);
-    EXPECT_EQ(window->ActiveVorn(), window->OpenVorns()[0].get());
+    EXPECT_EQ(window->Session().ActiveVorn(), window->Session().OpenVorns()[0].get());
     EXPECT_EQ(window->ActiveRootNode(), window->trvFolders->topLevelItem(1));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("VornViewer - [") + a + u']');
     EXPECT_EQ(window->lblVornPath->text(), QStringLiteral("a.vmres\\art\\maps\\"));
     EXPECT_EQ(m_model->rowCount(), 0);
 
     window->trvFolders->setCurrentItem(Child(window->trvFolders->topLevelItem(0), QStringLiteral("sound")));
-    EXPECT_EQ(window->ActiveVorn(), window->OpenVorns()[1].get());
+    EXPECT_EQ(window->Session().ActiveVorn(), window->Session().OpenVorns()[1].get());
     EXPECT_EQ(window->lblVornPath->text(), QStringLiteral("b.vmres\\sound\\"));
 }
 
@@ -130,10 +131,10 @@ TEST_F(FormMainTest, ReopeningAnOpenPathReselectsIt)
     window->trvFolders->setCurrentItem(Child(window->trvFolders->topLevelItem(0), QStringLiteral("art")));
     window->OpenFile(a);
     EXPECT_EQ(window->trvFolders->topLevelItemCount(), 2);
-    EXPECT_EQ(window->OpenVorns().size(), 2u);
-    EXPECT_EQ(window->ActiveVorn(), window->OpenVorns()[0].get());
+    EXPECT_EQ(window->Session().OpenVorns().size(), 2u);
+    EXPECT_EQ(window->Session().ActiveVorn(), window->Session().OpenVorns()[0].get());
     EXPECT_EQ(window->trvFolders->currentItem(), window->trvFolders->topLevelItem(1));
-    EXPECT_EQ(window->CurrentFolder(), window->OpenVorns()[0]->GetRootOffset());
+    EXPECT_EQ(window->Session().CurrentFolder(), window->Session().OpenVorns()[0]->GetRootOffset());
 }
 
 TEST_F(FormMainTest, PathsDifferingInCaseAreDifferentFilesOnLinux)
@@ -144,7 +145,7 @@ TEST_F(FormMainTest, PathsDifferingInCaseAreDifferentFilesOnLinux)
     const QString lower = WriteSample(QStringLiteral("data.vmres"));
     const QString upper = WriteSample(QStringLiteral("DATA.vmres"));
     auto window = MakeWindow({lower, upper});
-    EXPECT_EQ(window->OpenVorns().size(), 2u);
+    EXPECT_EQ(window->Session().OpenVorns().size(), 2u);
     EXPECT_EQ(TopCaptions(*window), (QStringList{QStringLiteral("DATA.vmres"), QStringLiteral("data.vmres")}));
 #endif
 }
@@ -158,7 +159,7 @@ TEST_F(FormMainTest, ClosingTheActiveArchiveActivatesTheNewestRemaining)
     window->trvFolders->setCurrentItem(window->trvFolders->topLevelItem(1)); // b
     window->CloseActiveVorn();
     EXPECT_EQ(TopCaptions(*window), (QStringList{QStringLiteral("c.vmres"), QStringLiteral("a.vmres")}));
-    EXPECT_EQ(window->ActiveVorn(), window->OpenVorns()[1].get());
+    EXPECT_EQ(window->Session().ActiveVorn(), window->Session().OpenVorns()[1].get());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("VornViewer - [") + c + u']');
     EXPECT_EQ(window->trvFolders->currentItem(), window->trvFolders->topLevelItem(0));
     EXPECT_TRUE(window->trvFolders->topLevelItem(0)->isExpanded());
@@ -175,8 +176,8 @@ TEST_F(FormMainTest, ClosingTheOnlyArchiveEmptiesTheWindow)
 {
     auto window = MakeWindow({WriteSample(QStringLiteral("a.vmres"))});
     window->CloseActiveVorn();
-    EXPECT_TRUE(window->OpenVorns().empty());
-    EXPECT_EQ(window->ActiveVorn(), nullptr);
+    EXPECT_TRUE(window->Session().OpenVorns().empty());
+    EXPECT_EQ(window->Session().ActiveVorn(), nullptr);
     EXPECT_EQ(window->trvFolders->topLevelItemCount(), 0);
     EXPECT_EQ(m_model->rowCount(), 0);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("VornViewer"));
@@ -282,18 +283,18 @@ TEST_F(FormMainTest, BusyDisablesClosingButNotExtracting)
     window->actCloseUpdate();
     EXPECT_TRUE(window->actView->isEnabled());
 
-    window->SetBusy(true);
+    auto busy = std::make_unique<TBusyFlag::TScope>(window->Session().BusyFlag());
     for (QAction *action : {window->actClose, window->actCloseAll, window->actSaveVVC, window->ornInfo1,
                             window->mniSelectAll, window->mniInvertSelection})
         EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
     EXPECT_TRUE(window->actExtract->isEnabled());
     EXPECT_FALSE(window->close());
-    EXPECT_EQ(window->OpenVorns().size(), 1u);
+    EXPECT_EQ(window->Session().OpenVorns().size(), 1u);
 
-    window->SetBusy(false);
+    busy.reset();
     EXPECT_TRUE(window->actCloseAll->isEnabled());
     EXPECT_TRUE(window->close());
-    EXPECT_TRUE(window->OpenVorns().empty());
+    EXPECT_TRUE(window->Session().OpenVorns().empty());
 }
 
 TEST_F(FormMainTest, PopupMenuEnablesByTheSelection)
@@ -420,7 +421,7 @@ TEST_F(FormMainTest, DamagedFolderTreesEndOrFailCleanly)
     window->RunCommand([&] { window->OpenFile(broken); });
     ASSERT_EQ(m_seam.errors.size(), 1);
     EXPECT_EQ(window->trvFolders->topLevelItemCount(), 2);
-    EXPECT_EQ(window->OpenVorns().size(), 2u);
+    EXPECT_EQ(window->Session().OpenVorns().size(), 2u);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("VornViewer - [") + looped + u']');
     EXPECT_EQ(window->trvFolders->currentItem(), window->trvFolders->topLevelItem(0));
 }

@@ -5,6 +5,7 @@
 #include "tests/engines/ExtractTestSupport.h"
 
 #include "archive/vmFunctions.h"
+#include "extract/BusyFlag.h"
 #include "extract/ExtractCommand.h"
 #include "extract/FormExtractDialog.h"
 #include "extract/FormOverwriteDlg.h"
@@ -171,7 +172,8 @@ protected:
         target = scratch.path() / "out";
         hooks.GetExtractDir = [this] { return Q(scratch.path()); };
         hooks.SetLastExtractDir = [this](const QString &folder) { lastExtractDir = folder; };
-        hooks.SetBusy = [this](bool busy) { busyChanges.push_back(busy); };
+        busy.SetOnChange([this](bool now) { busyChanges.push_back(now); });
+        hooks.Busy = &busy;
         hooks.ShowStatus = [this](const QString &text) {
             statusTexts.push_back(text);
             if (!text.isEmpty())
@@ -195,6 +197,7 @@ protected:
     std::unique_ptr<TVornFile> vorn;
     TEntryOffset aOffset = 0, xOffset = 0;
     fs::path target;
+    TBusyFlag busy;
     TExtractHooks hooks;
     TRecorder recorder;
     TfrmExtractDialog dialog;
@@ -216,7 +219,7 @@ TEST_F(ExtractCommand, ARunSetsBusyShowsStatusAndRemembersTheFolder)
     EXPECT_TRUE(cursorDuringRun);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(lastExtractDir, Q(target));
-    EXPECT_FALSE(ExtractionRunning());
+    EXPECT_FALSE(busy.Busy());
 }
 
 // Stands in for the PNG conversion: claims every ".txt" file.
@@ -273,7 +276,7 @@ TEST_F(ExtractCommand, AnErrorThatEndsTheRunStillClearsBusy)
     EXPECT_EQ(busyChanges, (std::vector<bool>{true, false}));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(lastExtractDir.isEmpty());
-    EXPECT_FALSE(ExtractionRunning());
+    EXPECT_FALSE(busy.Busy());
 }
 
 TEST_F(ExtractCommand, DragOutWritesTheItemsWithTheirSubfoldersAndReplacesSilently)
