@@ -24,6 +24,13 @@ char UpperAscii(char c)
 void WalkTree(const TVornFile &vorn, TEntryOffset directory, const TEntryVisitor &visit,
               const TEntryErrorVisitor &failed)
 {
+    WalkTreeWithDepth(
+        vorn, directory, [&](TEntryOffset entry, const std::string &path, size_t) { visit(entry, path); }, failed);
+}
+
+void WalkTreeWithDepth(const TVornFile &vorn, TEntryOffset directory, const TEntryDepthVisitor &visit,
+                       const TEntryErrorVisitor &failed)
+{
     // One path for the whole walk, cut back to the folder's prefix at each
     // step: memory grows with the depth, not with its square.
     std::string path;
@@ -55,7 +62,7 @@ void WalkTree(const TVornFile &vorn, TEntryOffset directory, const TEntryVisitor
         if (!read([&] { name = vorn.GetName(entry); }))
             continue;
         path += name;
-        visit(entry, path);
+        visit(entry, path, stack.size());
         if (!vorn.IsDirectory(entry) || !entered.insert(entry).second)
             continue;
         path += '/';

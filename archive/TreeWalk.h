@@ -22,6 +22,11 @@ using TEntryErrorVisitor = std::function<void(const std::string &folderPath, con
 // it, the walk goes on with the next entry.
 void WalkTree(const TVornFile &vorn, TEntryOffset directory, const TEntryVisitor &visit,
               const TEntryErrorVisitor &failed = {});
+// The same walk, telling each entry's depth too: 1 for the children of
+// `directory`, 2 for theirs, and so on.
+using TEntryDepthVisitor = std::function<void(TEntryOffset entry, const std::string &relativePath, size_t depth)>;
+void WalkTreeWithDepth(const TVornFile &vorn, TEntryOffset directory, const TEntryDepthVisitor &visit,
+                       const TEntryErrorVisitor &failed = {});
 
 // The entry at a "/"-separated path below the root, comparing names with the
 // letters a-z in any case (names are given in UTF-8); 0 when there is none.

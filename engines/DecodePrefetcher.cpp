@@ -1,5 +1,6 @@
 #include "engines/DecodePrefetcher.h"
 
+#include "engines/PipedStream.h"
 #include "engines/StagingFolder.h"
 
 #include <algorithm>
@@ -15,16 +16,13 @@ TPrefetchLimits DefaultPrefetchLimits()
 
 TDecodePrefetcher::TDecodePrefetcher(const TVornFile &vorn, std::vector<TEntryOffset> files,
                                      const TPrefetchLimits &limits, TStagingFolder *staging)
-    : m_Vorn(vorn), m_Files(std::move(files)), m_Limits(limits), m_Staging(staging), m_Slots(m_Files.size())
+    : m_Vorn(vorn), m_Files(std::move(files)), m_Limits(limits), m_Staging(staging),
+      m_States(m_Files.size(), TState::Pending)
 {
     m_Limits.MaxFiles = std::max<size_t>(1, m_Limits.MaxFiles);
-    for (size_t i = 0; i < m_Files.size(); ++i) {
-        try {
-            m_Slots[i].size = m_Vorn.GetSize(m_Files[i]);
-        } catch (const std::exception &) {
-            m_Slots[i].size = 0; // the decoding reports the damage
-        }
-    }
+    // A file in flight is one the taker has not passed and that lies within
+    // MaxFiles of it, so this many slots serve every index.
+    m_Ring.resize(std::clamp<size_t>(m_Files.size(), 1, m_Limits.MaxFiles));
     if (m_Files.empty())
         return;
     const unsigned threads = std::min<size_t>(m_Limits.Threads, m_Files.size());
@@ -46,17 +44,32 @@ TDecodePrefetcher::~TDecodePrefetcher()
 ptrdiff_t TDecodePrefetcher::ClaimNext()
 {
     m_NextClaim = std::max(m_NextClaim, m_Consumed);
-    while (m_NextClaim < m_Slots.size() && m_Slots[m_NextClaim].state != TState::Pending)
+    while (m_NextClaim < m_States.size() && m_States[m_NextClaim] != TState::Pending)
         ++m_NextClaim;
-    if (m_NextClaim >= m_Slots.size() || m_NextClaim >= m_Consumed + m_Limits.MaxFiles)
+    if (m_NextClaim >= m_States.size() || m_NextClaim >= m_Consumed + m_Ring.size())
         return -1;
-    const uint64_t size = m_Slots[m_NextClaim].size;
     // A file larger than the whole bound may still start when nothing else is held.
-    if (m_BytesAhead != 0 && m_BytesAhead + size > m_Limits.MaxBytes)
+    if (m_BytesAhead != 0 && m_BytesAhead + ExpectedSize(m_Files[m_NextClaim]) > m_Limits.MaxBytes)
         return -1;
-    m_BytesAhead += size;
-    m_Slots[m_NextClaim].state = TState::Decoding;
+    Start(m_NextClaim);
     return ptrdiff_t(m_NextClaim++);
+}
+
+uint64_t TDecodePrefetcher::ExpectedSize(TEntryOffset entry) const
+{
+    try {
+        return m_Vorn.GetSize(entry);
+    } catch (const std::exception &) {
+        return 0; // the decoding reports the damage
+    }
+}
+
+void TDecodePrefetcher::Start(size_t index)
+{
+    TSlot &slot = SlotOf(index);
+    slot.size = ExpectedSize(m_Files[index]);
+    m_BytesAhead += slot.size;
+    m_States[index] = TState::Decoding;
 }
 
 void TDecodePrefetcher::Decode(size_t index, std::unique_lock<std::mutex> &lock)
@@ -71,12 +84,12 @@ void TDecodePrefetcher::Decode(size_t index, std::unique_lock<std::mutex> &lock)
         error = std::current_exception();
     }
     lock.lock();
-    TSlot &slot = m_Slots[index];
-    if (slot.state == TState::Gone)
-        return; // passed while it was decoded; the file is dropped here
+    if (m_States[index] == TState::Gone)
+        return; // passed while it was decoded (its slot may serve another file now); dropped here
+    TSlot &slot = SlotOf(index);
     slot.file = std::move(file);
     slot.error = std::move(error);
-    slot.state = TState::Done;
+    m_States[index] = TState::Done;
     m_SlotDone.notify_all();
 }
 
@@ -99,8 +112,11 @@ TPreparedFile TDecodePrefetcher::Prepare(size_t index, TEntryOffset entry)
         // Chunk by chunk from the archive to the disk: memory holds a chunk,
         // never the file. Without staging the taker writes it the same way.
         TFileStream stream = [this, entry](const TPieceSink &sink) { m_Vorn.ReadFilePieces(entry, sink); };
-        if (m_Staging)
-            file.Staged = m_Staging->StageStream(index, stream, m_Vorn.GetFileTime(entry));
+        if (m_Staging) {
+            // Decoded on a thread of its own while this one writes it.
+            const TFileStream piped = [&stream](const TPieceSink &sink) { PipeStream(stream, sink); };
+            file.Staged = m_Staging->StageStream(index, piped, m_Vorn.GetFileTime(entry));
+        }
         if (!file.Staged)
             file.Stream = std::move(stream);
         return file;
@@ -129,12 +145,11 @@ void TDecodePrefetcher::WorkerLoop()
 
 void TDecodePrefetcher::Consume(size_t index)
 {
-    TSlot &slot = m_Slots[index];
-    if (slot.state != TState::Pending)
+    TSlot &slot = SlotOf(index);
+    if (m_States[index] != TState::Pending)
         m_BytesAhead -= slot.size;
-    slot.state = TState::Gone;
-    slot.file = TPreparedFile();
-    slot.error = nullptr;
+    m_States[index] = TState::Gone;
+    slot = TSlot();
     m_Consumed = index + 1;
     m_WorkAvailable.notify_all();
 }
@@ -142,20 +157,19 @@ void TDecodePrefetcher::Consume(size_t index)
 TPreparedFile TDecodePrefetcher::Take(size_t index)
 {
     std::unique_lock lock(m_Mutex);
-    if (index < m_Consumed || index >= m_Slots.size())
+    if (index < m_Consumed || index >= m_States.size())
         throw std::logic_error("TDecodePrefetcher: file taken out of order");
     while (m_Consumed < index)
         Consume(m_Consumed);
     for (;;) {
-        TSlot &slot = m_Slots[index];
-        if (slot.state == TState::Pending) {
+        if (m_States[index] == TState::Pending) {
             // Not started yet: decode it here rather than wait.
-            m_BytesAhead += slot.size;
-            slot.state = TState::Decoding;
+            Start(index);
             Decode(index, lock);
             continue;
         }
-        if (slot.state == TState::Done) {
+        if (m_States[index] == TState::Done) {
+            TSlot &slot = SlotOf(index);
             TPreparedFile file = std::move(slot.file);
             const std::exception_ptr error = slot.error;
             Consume(index);

@@ -48,14 +48,18 @@ public:
     // File number `index`, decoded and perhaps staged; raises the error of
     // its decoding. Files are taken or passed in increasing order.
     TPreparedFile Take(size_t index);
+    // The entry of file number `index`.
+    TEntryOffset Entry(size_t index) const { return m_Files[index]; }
     // File number `index` is not needed (or was taken already); a staged
     // copy is dropped.
     void Pass(size_t index);
 
 private:
     enum class TState : uint8_t { Pending, Decoding, Done, Gone };
+    // What a file holds while it is in flight. Only files within MaxFiles of
+    // the taker are, so their slots form a ring: a run of a million files
+    // keeps a byte of state per file, not a slot.
     struct TSlot {
-        TState state = TState::Pending;
         uint64_t size = 0; // expected decoded size, for the memory bound
         TPreparedFile file;
         std::exception_ptr error;
@@ -68,13 +72,18 @@ private:
     TPreparedFile Prepare(size_t index, TEntryOffset entry);
     // Whether the file is big and comes in pieces, so it is streamed.
     bool Streamed(TEntryOffset entry) const;
+    uint64_t ExpectedSize(TEntryOffset entry) const;
     void Consume(size_t index);
+    TSlot &SlotOf(size_t index) { return m_Ring[index % m_Ring.size()]; }
+    // Under the lock: file `index` starts decoding.
+    void Start(size_t index);
 
     const TVornFile &m_Vorn;
     std::vector<TEntryOffset> m_Files;
     TPrefetchLimits m_Limits;
     TStagingFolder *m_Staging;
-    std::vector<TSlot> m_Slots;
+    std::vector<TState> m_States; // per file
+    std::vector<TSlot> m_Ring;
     std::mutex m_Mutex;
     std::condition_variable m_WorkAvailable;
     std::condition_variable m_SlotDone;

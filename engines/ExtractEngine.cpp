@@ -59,19 +59,14 @@ TExtractResult TExtractEngine::ExtractEntry(const std::string &Dir, TEntryOffset
 
 TExtractResult TExtractEngine::Execute(const TExtractPlan &plan, TExtractOptions &Options, const std::string &root)
 {
-    // Files whose names are usable are prepared ahead, in the order they are written.
+    // Files whose names are usable are prepared ahead, in the order they are
+    // written: each known by its entry and its folder's number, nothing more.
     std::vector<TEntryOffset> files;
-    std::vector<std::string> folders; // where each of them goes
-    std::vector<ptrdiff_t> jobs(plan.Steps().size(), -1);
-    for (size_t i = 0; i < plan.Steps().size(); ++i) {
-        const TPlanStep &step = plan.Steps()[i];
-        if (step.kind != TPlanStep::File)
-            continue;
-        const TPlanFolder &folder = plan.Folders()[step.FolderIndex];
-        if (step.Error.empty() && folder.Error.empty()) {
-            jobs[i] = ptrdiff_t(files.size());
+    std::vector<uint32_t> folderOfFile;
+    for (const TPlanStep &step : plan.Steps()) {
+        if (step.kind == TPlanStep::File && Usable(plan, step, plan.File(m_Vorn, step))) {
             files.push_back(step.Entry);
-            folders.push_back(folder.Path);
+            folderOfFile.push_back(step.FolderIndex);
         }
     }
     // Worker threads decode the files and write them as unnamed files below
@@ -79,12 +74,14 @@ TExtractResult TExtractEngine::Execute(const TExtractPlan &plan, TExtractOptions
     // workers each file is decoded and written when its turn comes. A staged
     // file that is never placed vanishes when it is closed, whatever ends
     // the run.
-    TStagingFolder staging(WithSeparator(root), std::move(folders));
+    TStagingFolder staging(WithSeparator(root), [&plan, &folderOfFile](size_t file) -> const std::string & {
+        return plan.Folders()[folderOfFile[file]].Path;
+    });
     TDecodePrefetcher prefetcher(m_Vorn, std::move(files), m_Limits, m_Limits.Threads > 0 ? &staging : nullptr);
     TRun run{plan, Options, prefetcher, TTargetWriter(WithSeparator(root)), {}};
     SetJobTotals(plan);
-    for (size_t i = 0; i < plan.Steps().size(); ++i) {
-        const TPlanStep &step = plan.Steps()[i];
+    size_t nextJob = 0; // the prefetcher's number of the next usable file
+    for (const TPlanStep &step : plan.Steps()) {
         if (m_BeforeEntry)
             m_BeforeEntry();
         if (m_Job->Cancelled()) {
@@ -96,14 +93,21 @@ TExtractResult TExtractEngine::Execute(const TExtractPlan &plan, TExtractOptions
             if (plan.Folders()[step.FolderIndex].Error.empty())
                 run.writer.CreateFolders(plan.Folders()[step.FolderIndex].Path);
             break;
-        case TPlanStep::File:
-            ExtractFile(run, step, jobs[i]);
+        case TPlanStep::File: {
+            const TPlanFile file = plan.File(m_Vorn, step);
+            ExtractFile(run, step, file, Usable(plan, step, file) ? ptrdiff_t(nextJob++) : -1);
             break;
+        }
         case TPlanStep::Abort:
             std::rethrow_exception(plan.AbortError());
         }
     }
     return run.result;
+}
+
+bool TExtractEngine::Usable(const TExtractPlan &plan, const TPlanStep &step, const TPlanFile &file)
+{
+    return file.Error.empty() && plan.Folders()[step.FolderIndex].Error.empty();
 }
 
 void TExtractEngine::SetJobTotals(const TExtractPlan &plan)
@@ -128,41 +132,41 @@ uint64_t TExtractEngine::EntrySize(TEntryOffset entry) const
     }
 }
 
-void TExtractEngine::ExtractFile(TRun &run, const TPlanStep &step, ptrdiff_t job)
+void TExtractEngine::ExtractFile(TRun &run, const TPlanStep &step, const TPlanFile &file, ptrdiff_t job)
 {
-    m_Job->SetCurrent(step.Name);
-    ExtractFileOrReport(run, step, job);
+    m_Job->SetCurrent(file.Name);
+    ExtractFileOrReport(run, step, file, job);
     m_Job->EntryDone(EntrySize(step.Entry));
 }
 
-void TExtractEngine::ExtractFileOrReport(TRun &run, const TPlanStep &step, ptrdiff_t job)
+void TExtractEngine::ExtractFileOrReport(TRun &run, const TPlanStep &step, const TPlanFile &file, ptrdiff_t job)
 {
     const TPlanFolder &folder = run.plan.Folders()[step.FolderIndex];
     try {
         if (!folder.Error.empty())
             throw Exception(folder.Error);
-        if (!step.Error.empty())
-            throw Exception(step.Error);
-        if (m_Converter && m_Converter->Claims(step.Name)) {
-            ExtractConverted(run, step, job, folder.Path);
+        if (!file.Error.empty())
+            throw Exception(file.Error);
+        if (m_Converter && m_Converter->Claims(file.Name)) {
+            ExtractConverted(run, step, file.Name, job, folder.Path);
             return;
         }
-        if (SettleOverwrite(run, folder.Path, step.Name, step.Entry) == TDecision::Skip) {
+        if (SettleOverwrite(run, folder.Path, file.Name, step.Entry) == TDecision::Skip) {
             run.prefetcher.Pass(size_t(job));
             ++run.result.Skipped;
             return;
         }
         run.writer.CreateFolders(folder.Path);
         if (m_Status)
-            m_Status("Extracting " + step.Name);
-        const TPreparedFile file = run.prefetcher.Take(size_t(job));
-        run.writer.PlaceFile(folder.Path, step.Name, file, m_Vorn.GetFileTime(step.Entry));
+            m_Status("Extracting " + file.Name);
+        const TPreparedFile prepared = run.prefetcher.Take(size_t(job));
+        run.writer.PlaceFile(folder.Path, file.Name, prepared, m_Vorn.GetFileTime(step.Entry));
         ++run.result.Written;
     } catch (const std::exception &error) {
         if (job >= 0)
             run.prefetcher.Pass(size_t(job));
         ++run.result.Failed;
-        const TExtractFailure failure{folder.Path + step.Name, error.what()};
+        const TExtractFailure failure{folder.Path + file.Name, error.what()};
         m_Job->AddFailure({failure.Path, failure.Message});
         m_Report.ReportFailure(failure);
     }
@@ -190,14 +194,15 @@ static TFileBuffer WholeFile(TPreparedFile &file, uint32_t size)
     return bytes;
 }
 
-void TExtractEngine::ExtractConverted(TRun &run, const TPlanStep &step, ptrdiff_t job, const std::string &folder)
+void TExtractEngine::ExtractConverted(TRun &run, const TPlanStep &step, const std::string &stepName, ptrdiff_t job,
+                                      const std::string &folder)
 {
     // The name on disk depends on whether the data converts, so the file is
     // decoded before the overwrite question.
     TPreparedFile file = run.prefetcher.Take(size_t(job));
     const TFileBuffer bytes = WholeFile(file, m_Vorn.GetSize(step.Entry));
-    const std::optional<TFileBuffer> converted = m_Converter->Convert(step.Name, bytes);
-    const std::string name = converted ? m_Converter->ConvertedName(step.Name) : step.Name;
+    const std::optional<TFileBuffer> converted = m_Converter->Convert(stepName, bytes);
+    const std::string name = converted ? m_Converter->ConvertedName(stepName) : stepName;
     if (SettleOverwrite(run, folder, name, step.Entry) == TDecision::Skip) {
         ++run.result.Skipped;
         return;

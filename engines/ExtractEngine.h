@@ -22,6 +22,7 @@
 
 class TExtractPlan;
 class TTargetWriter;
+struct TPlanFile;
 struct TPlanStep;
 
 struct TExtractSelection {
@@ -77,11 +78,14 @@ private:
     TExtractResult Execute(const TExtractPlan &plan, TExtractOptions &Options, const std::string &root);
     void SetJobTotals(const TExtractPlan &plan);
     uint64_t EntrySize(TEntryOffset entry) const;
-    void ExtractFile(TRun &run, const TPlanStep &step, ptrdiff_t job);
-    void ExtractFileOrReport(TRun &run, const TPlanStep &step, ptrdiff_t job);
+    // A file whose name or folder can't be used gets no prefetch job (-1).
+    static bool Usable(const TExtractPlan &plan, const TPlanStep &step, const TPlanFile &file);
+    void ExtractFile(TRun &run, const TPlanStep &step, const TPlanFile &file, ptrdiff_t job);
+    void ExtractFileOrReport(TRun &run, const TPlanStep &step, const TPlanFile &file, ptrdiff_t job);
     // A file the converter claims: decoded first, then written converted
     // (or unchanged when it can't be) under the name that results.
-    void ExtractConverted(TRun &run, const TPlanStep &step, ptrdiff_t job, const std::string &folder);
+    void ExtractConverted(TRun &run, const TPlanStep &step, const std::string &stepName, ptrdiff_t job,
+                          const std::string &folder);
     TDecision SettleOverwrite(TRun &run, const std::string &folder, const std::string &name, TEntryOffset entry);
     bool ExistingIsAsNew(TRun &run, const std::string &folder, const std::string &name, TEntryOffset entry);
 

@@ -85,19 +85,19 @@ uint32_t TExtractPlan::FolderOf(const TVornFile &vorn, uint32_t dir, TEntryOffse
     return AddFolder(std::move(folder));
 }
 
-void TExtractPlan::AddFile(const TVornFile &vorn, uint32_t dir, TEntryOffset file)
+TPlanFile TExtractPlan::File(const TVornFile &vorn, const TPlanStep &step) const
 {
-    TPlanStep step{TPlanStep::File, dir, file};
+    TPlanFile file;
     try {
-        const std::string name = vorn.GetName(file);
-        step.Error = UnsafeNameReason(name);
-        step.Name = AnsiToUtf8(name);
-        if (step.Error.empty() && m_Folders[dir].Path.size() + step.Name.size() > MaxPathLength)
-            step.Error = PathTooLongMessage;
+        const std::string name = vorn.GetName(step.Entry);
+        file.Error = UnsafeNameReason(name);
+        file.Name = AnsiToUtf8(name);
+        if (file.Error.empty() && m_Folders[step.FolderIndex].Path.size() + file.Name.size() > MaxPathLength)
+            file.Error = PathTooLongMessage;
     } catch (const std::exception &error) {
-        step.Error = error.what();
+        file.Error = error.what();
     }
-    m_Steps.push_back(std::move(step));
+    return file;
 }
 
 void TExtractPlan::AddSubtree(const TVornFile &vorn, uint32_t dir, TEntryOffset Entry, TFolderMode FolderMode)
@@ -113,7 +113,7 @@ void TExtractPlan::AddSubtree(const TVornFile &vorn, uint32_t dir, TEntryOffset 
     std::vector<Frame> stack;
     const auto visit = [&](uint32_t parent, TEntryOffset entry) {
         if (!vorn.IsDirectory(entry)) {
-            AddFile(vorn, parent, entry);
+            m_Steps.push_back({TPlanStep::File, parent, entry});
             return;
         }
         const uint32_t folder = FolderOf(vorn, parent, entry, FolderMode);

@@ -18,13 +18,19 @@ struct TPlanFolder {
     std::string Error; // not empty: an unsafe name or a path too long; nothing goes there
 };
 
+// One step of a run: twelve bytes, so a million files cost little. A file's
+// name is read from the index when its turn comes (TExtractPlan::File).
 struct TPlanStep {
     enum Kind : uint8_t { Folder, File, Abort };
     Kind kind = Folder;
     uint32_t FolderIndex = 0; // Folder: the folder to create; File: the folder it goes to
     TEntryOffset Entry = 0;
-    std::string Name;  // File: UTF-8 name on disk
-    std::string Error; // File: why the name can't be used
+};
+
+// A file step's name on disk and whether it can be used.
+struct TPlanFile {
+    std::string Name;  // UTF-8
+    std::string Error; // why the name can't be used; empty when it can
 };
 
 class TExtractPlan {
@@ -39,6 +45,8 @@ public:
 
     const std::vector<TPlanFolder> &Folders() const { return m_Folders; }
     const std::vector<TPlanStep> &Steps() const { return m_Steps; }
+    // The name and verdict of a File step of this plan, read from the archive it was planned from.
+    TPlanFile File(const TVornFile &vorn, const TPlanStep &step) const;
     // The error an Abort step raises.
     const std::exception_ptr &AbortError() const { return m_AbortError; }
     bool Aborted() const { return bool(m_AbortError); }
@@ -52,7 +60,6 @@ private:
     // The folder that `directory` maps to below folder `dir`: a new one, or
     // `dir` itself when the directory adds nothing to the path.
     uint32_t FolderOf(const TVornFile &vorn, uint32_t dir, TEntryOffset directory, TFolderMode FolderMode);
-    void AddFile(const TVornFile &vorn, uint32_t dir, TEntryOffset file);
 
     std::vector<TPlanFolder> m_Folders;
     std::vector<TPlanStep> m_Steps;

@@ -7,8 +7,8 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-TStagingFolder::TStagingFolder(std::string root, std::vector<std::string> folders)
-    : m_Root(std::move(root)), m_Folders(std::move(folders))
+TStagingFolder::TStagingFolder(std::string root, TFolderOf folderOf)
+    : m_Root(std::move(root)), m_FolderOf(std::move(folderOf))
 {
 }
 
@@ -28,7 +28,7 @@ int TStagingFolder::RootHandle()
 
 std::string TStagingFolder::Subfolder(size_t file) const
 {
-    const std::string &folder = m_Folders[file];
+    const std::string &folder = m_FolderOf(file);
     if (folder.size() <= m_Root.size() || folder.compare(0, m_Root.size(), m_Root) != 0)
         return ".";
     return folder.substr(m_Root.size());

@@ -17,6 +17,7 @@
 #include "archive/vmVornFileDef.h"
 #include "engines/StagedFile.h"
 
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -24,9 +25,12 @@
 
 class TStagingFolder {
 public:
-    // `root`: the run's target folder, with a trailing "/"; `folders`: for
-    // each file of the run, the folder it goes to (below `root`).
-    TStagingFolder(std::string root, std::vector<std::string> folders);
+    // The folder (below the target folder) that file number `file` goes to;
+    // called from several threads at once.
+    using TFolderOf = std::function<const std::string &(size_t file)>;
+
+    // `root`: the run's target folder, with a trailing "/".
+    TStagingFolder(std::string root, TFolderOf folderOf);
     ~TStagingFolder();
     TStagingFolder(const TStagingFolder &) = delete;
     TStagingFolder &operator=(const TStagingFolder &) = delete;
@@ -47,7 +51,7 @@ private:
     std::string Subfolder(size_t file) const;
 
     std::string m_Root;
-    std::vector<std::string> m_Folders;
+    TFolderOf m_FolderOf;
     std::mutex m_Mutex;
     int m_RootHandle = -1;
 };

@@ -2,6 +2,7 @@
 
 #include "archive/Exceptions.h"
 #include "engines/FolderBelow.h"
+#include "engines/PipedStream.h"
 #include "engines/TempFile.h"
 
 #include <algorithm>
@@ -182,8 +183,8 @@ void TTargetWriter::PlaceFile(const std::string &folder, const std::string &name
 {
     if (file.Staged)
         PlaceStaged(folder, name, *file.Staged, time);
-    else if (file.Stream)
-        WriteStream(folder, name, file.Stream, time);
+    else if (file.Stream) // decoded on a thread of its own while this one writes it
+        WriteStream(folder, name, [&](const TPieceSink &sink) { PipeStream(file.Stream, sink); }, time);
     else
         WriteFile(folder, name, file.Data, time);
 }

@@ -10,6 +10,7 @@
 #include "engines/Job.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,7 +50,10 @@ private:
         TDamagedEntry Damage;
     };
 
-    TVerifyResult Check(const std::vector<TEntryOffset> &files, const std::vector<std::string> &paths,
+    // The path of file number `file`, made when it is needed.
+    using TPathOf = std::function<std::string(size_t file, TEntryOffset entry)>;
+
+    TVerifyResult Check(std::vector<TEntryOffset> files, const TPathOf &pathOf,
                         const std::vector<TIndexDamage> &indexDamage);
 
     const TVornFile &m_Vorn;

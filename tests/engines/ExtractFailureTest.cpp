@@ -113,7 +113,7 @@ TEST(ExtractFailure, PathsTooLongFailPerFileInMemoryLinearInDepth)
     std::vector<std::string> errors;
     for (const TPlanStep &step : plan.Steps()) {
         if (step.kind == TPlanStep::File)
-            errors.push_back(step.Error);
+            errors.push_back(plan.File(*flatVorn, step).Error);
     }
     EXPECT_EQ(errors, (std::vector<std::string>{"", PathTooLongMessage}));
 }
@@ -168,7 +168,8 @@ TEST(ExtractFailure, BigFilesStreamInBoundedMemoryAndADamagedOneLeavesNothing)
         ResetPeakHeldBytes();
         const size_t before = HeldBytes();
         RunEngine(*vorn, recorder, target.string(), {fnFullPath, owReplaceAll, esAll}, {}, limits);
-        EXPECT_LT(PeakHeldBytes() - before, size_t(8) << 20); // the whole file would be 40 MB
+        // A few chunks per stream (decoded, waiting, being written); the whole file would be 40 MB.
+        EXPECT_LT(PeakHeldBytes() - before, size_t(14) << 20);
         ASSERT_EQ(recorder.failures.size(), 1u);
         EXPECT_EQ(recorder.failures[0].Message, "CRC-32 differs from header");
         const Files written = FilesBelow(target);

@@ -4,6 +4,7 @@
 #include "tests/engines/ExtractTestSupport.h"
 
 #include "engines/DecodePrefetcher.h"
+#include "engines/PipedStream.h"
 
 #include <gtest/gtest.h>
 
@@ -114,6 +115,50 @@ TEST(Prefetch, AnEarlyEndLeavesNoThreadBehind)
         TDecodePrefetcher prefetcher(*vorn, files, {3, 16, 1ull << 20});
         (void)prefetcher.Take(0);
     }
+}
+
+// A stream of 200 pieces of varying sizes; it fails after `failAfter` of them.
+TFileStream CountingStream(size_t &produced, size_t failAfter = SIZE_MAX)
+{
+    return [&produced, failAfter](const TPieceSink &sink) {
+        for (size_t i = 0; i < 200; ++i) {
+            if (i == failAfter)
+                throw Exception("CRC-32 differs from header");
+            const std::vector<uint8_t> piece(1 + i * 37 % 1000, uint8_t(i));
+            ++produced;
+            sink(piece.data(), piece.size());
+        }
+    };
+}
+
+TEST(PipeStream, PiecesArriveInOrderAndAnErrorOnEitherSideEndsTheStream)
+{
+    size_t produced = 0;
+    std::vector<uint8_t> direct, piped;
+    CountingStream(produced)([&](const uint8_t *data, size_t size) { direct.insert(direct.end(), data, data + size); });
+    PipeStream(CountingStream(produced), [&](const uint8_t *data, size_t size) { piped.insert(piped.end(), data, data + size); }, 2);
+    EXPECT_EQ(piped, direct);
+
+    // A decoding error comes after the pieces before it.
+    size_t received = 0;
+    try {
+        PipeStream(CountingStream(produced, 10), [&](const uint8_t *, size_t) { ++received; });
+        ADD_FAILURE() << "the decoding error was lost";
+    } catch (const Exception &error) {
+        EXPECT_STREQ(error.what(), "CRC-32 differs from header");
+    }
+    EXPECT_EQ(received, 10u);
+
+    // A write error stops the decoding within the queue's depth.
+    produced = 0;
+    received = 0;
+    const auto failingWrite = [&](const uint8_t *, size_t) {
+        if (++received == 5)
+            throw Exception("Disk full");
+    };
+    EXPECT_THROW(PipeStream(CountingStream(produced), failingWrite, 3), Exception);
+    EXPECT_EQ(received, 5u);
+    EXPECT_LE(produced, 5u + 3u + 1u);
 }
 
 } // namespace

@@ -40,7 +40,8 @@ TEST(StagingFolder, StagesNothingBeforeTheTargetExistsAndLeavesNoNameBehind)
     TScratchFolder scratch;
     const fs::path root = scratch.path() / "out";
     const std::string rootText = root.string() + "/";
-    TStagingFolder staging(rootText, {rootText + "sub/", rootText});
+    const std::vector<std::string> folders{rootText + "sub/", rootText};
+    TStagingFolder staging(rootText, [&](size_t file) -> const std::string & { return folders[file]; });
     const TFileTime time = MakeFileTime(2011, 3, 4, 5, 6, 8);
     EXPECT_FALSE(staging.Stage(0, Buffer("early"), time)) << "the target folder must not be made by staging";
     EXPECT_FALSE(fs::exists(root));
@@ -74,7 +75,7 @@ TEST(StagingFolder, AStagedFileOnAnotherFileSystemIsWrittenTheOrdinaryWay)
     std::string shmRoot = "/dev/shm/vv-staging-XXXXXX";
     ASSERT_TRUE(::mkdtemp(shmRoot.data()));
     shmRoot += "/";
-    TStagingFolder staging(shmRoot, {shmRoot});
+    TStagingFolder staging(shmRoot, [&](size_t) -> const std::string & { return shmRoot; });
     TPreparedFile file;
     file.Staged = staging.Stage(0, Buffer("across"), MakeFileTime(2010, 1, 1));
     ASSERT_TRUE(file.Staged);
