@@ -67,6 +67,8 @@ public:
     void ReadFilePieces(TEntryOffset file, const TPieceSink &sink) const;
 
 private:
+    friend class TPieceReader; // reads a file piece by piece at any position
+
     struct TChunk {
         uint32_t m_UncompressedSize;
         uint32_t m_CompressedSize;
