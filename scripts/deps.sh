@@ -11,6 +11,7 @@ packages=(
   weston qt6-wayland qtwayland5 wl-clipboard
   tzdata
   librsvg2-bin dpkg-dev appstream libxml2-utils lintian x11-utils groff-base bash-completion
+  python3-dev python3-pybind11 python3-pytest
 )
 if [ "${1:-}" = "--bench" ]; then
   packages+=(unzip libarchive-tools p7zip-full zip)
