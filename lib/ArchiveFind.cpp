@@ -45,11 +45,6 @@ TFindCriteria CriteriaOf(const FindQuery &query)
     return criteria;
 }
 
-std::string ItemPath(const TNameIndex &index, uint32_t i)
-{
-    return index.FolderPath(index.Item(i).Folder) + std::string(index.Name(i));
-}
-
 class TFoundTargets : public IContentSearchSink {
 public:
     explicit TFoundTargets(size_t count) : Matched(count, false) {}
@@ -65,7 +60,7 @@ std::vector<uint32_t> WithContent(const TNameIndex &index, const std::vector<uin
     const TContentPattern pattern(criteria.ContentMode, criteria.Content, criteria.IgnoreCase);
     std::vector<TContentTarget> targets;
     for (const uint32_t i : items)
-        targets.push_back({&index.Vorn(), index.Item(i).Entry, AnsiToUtf8(ItemPath(index, i))});
+        targets.push_back({&index.Vorn(), index.Item(i).Entry, AnsiToUtf8(index.ItemPath(i))});
     TFoundTargets found(targets.size());
     TJob job;
     TContentSearch(pattern).Run(targets, found, job);
@@ -85,7 +80,7 @@ std::vector<uint32_t> Damaged(const TNameIndex &index, const std::vector<uint32_
     std::vector<std::string> paths;
     for (const uint32_t i : items) {
         files.push_back(index.Item(i).Entry);
-        paths.push_back(AnsiToUtf8(ItemPath(index, i)));
+        paths.push_back(AnsiToUtf8(index.ItemPath(i)));
     }
     TJob job;
     const TVerifyResult verified = TVerifyEngine(index.Vorn(), job).Run(files, paths);
@@ -120,7 +115,7 @@ std::vector<Entry> Archive::find(const FindQuery &query) const
         std::vector<Entry> entries;
         entries.reserve(items.size());
         for (const uint32_t i : items)
-            entries.push_back(MakeEntry(d->Vorn, index.Item(i).Entry, ItemPath(index, i)));
+            entries.push_back(MakeEntry(d->Vorn, index.Item(i).Entry, index.ItemPath(i)));
         return entries;
     });
 }

@@ -34,10 +34,11 @@ std::vector<Difference> compare(const Archive &a, const Archive &b, bool include
     const TCompareResult compared = Translated<OpenError>(
         [&] { return TArchiveCompare(ArchiveAccess::Of(a)->Vorn, ArchiveAccess::Of(b)->Vorn).Run(); });
     std::vector<Difference> differences;
-    for (const TCompareItem &item : compared.Items) {
+    for (size_t i = 0; i < compared.Items.size(); ++i) {
+        const TCompareItem &item = compared.Items[i];
         if (item.State == TCompareState::Same && !includeSame)
             continue;
-        differences.push_back({AnsiToUtf8(item.Path), item.IsFolder, ChangeOf(item.State), item.SizeA, item.SizeB,
+        differences.push_back({AnsiToUtf8(CompareItemPath(compared.Items, i)), item.IsFolder, ChangeOf(item.State), item.SizeA, item.SizeB,
                                item.Crc32A, item.Crc32B});
     }
     return differences;
