@@ -62,6 +62,32 @@ PATH=$usr/bin:$PATH bash -c "source /usr/share/bash-completion/bash_completion
     COMP_WORDS=(vorntool cat '$demo' scripts/q); COMP_CWORD=3; _vorntool
     [ \"\${COMPREPLY[*]}\" = scripts/quest.lua ]" || fail "completion"
 
+echo "-- the library from a program outside the tree (pkg-config, CMake) and the Python module"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+libdir=$(dirname "$(find "$usr/lib" -name libvorn.so.1 -print -quit)")
+[ -f "$libdir/libvorn.so.1" ] || fail "libvorn.so.1 not installed"
+[ -f "$usr/include/vorn/vorn.h" ] || fail "the library's headers are not installed"
+consumer=$(realpath "$(dirname "$0")/consumer")
+export PKG_CONFIG_PATH=$libdir/pkgconfig
+[ "$(pkg-config --modversion vorn)" = "$version" ] || fail "pkg-config does not know vorn $version"
+# shellcheck disable=SC2046  # the flags are words
+c++ -std=c++17 -o "$work/consumer-pc" "$consumer/main.cpp" $(pkg-config --cflags --libs vorn)
+LD_LIBRARY_PATH=$libdir "$work/consumer-pc" "$demo" > "$work/consumer-pc.out" || fail "the pkg-config consumer"
+LD_LIBRARY_PATH=$libdir ldd "$work/consumer-pc" | grep -q "libvorn.so.1 => $libdir/" || fail "consumer not linked to the installed library"
+cmake -S "$consumer" -B "$work/consumer-cmake" -DCMAKE_PREFIX_PATH="$usr" >/dev/null
+cmake --build "$work/consumer-cmake" >/dev/null
+LD_LIBRARY_PATH=$libdir "$work/consumer-cmake/vorn-consumer" "$demo" > "$work/consumer-cmake.out" || fail "the CMake consumer"
+cat "$work/consumer-pc.out"
+grep -q "^entries=[1-9][0-9]* files=[1-9].* differences=0 version=$version\$" "$work/consumer-pc.out" || fail "consumer output"
+cmp -s "$work/consumer-pc.out" "$work/consumer-cmake.out" || fail "the two consumers differ"
+pymodule=$(find "$usr/lib" -path '*/vorn/__init__.py' -print -quit)
+[ -n "$pymodule" ] || fail "the Python module is not installed"
+PYTHONPATH=$(dirname "$(dirname "$pymodule")") LD_LIBRARY_PATH=$libdir /usr/bin/python3 -c '
+import sys, vorn
+archive = vorn.open(sys.argv[1])
+assert archive.test().ok and len(archive.walk()) > 0, "the demo archive"
+print("python:", vorn.__file__, len(archive.walk()), "entries")' "$demo" || fail "the installed Python module"
+
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 xvfb_pid=$!
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
@@ -92,6 +118,11 @@ for f in usr/bin/vornviewer usr/bin/vorntool usr/lib/vornviewer/plugins/wavinfo.
          usr/share/metainfo/io.github.vornviewer.VornViewer.metainfo.xml usr/share/man/man1/vornviewer.1.gz \
          usr/share/icons/hicolor/scalable/apps/vornviewer.svg usr/share/doc/vornviewer/copyright; do
   grep -q " \./$f\$" "$work/contents" || fail "package lacks $f"
+done
+for f in 'usr/lib/.*libvorn\.so\.1' 'usr/include/vorn/vorn\.h' 'usr/lib/.*pkgconfig/vorn\.pc' \
+         'usr/lib/.*cmake/vorn/vornConfig\.cmake' 'usr/lib/python3/dist-packages/vorn/_vorn\..*\.so' \
+         'usr/lib/python3/dist-packages/vorn/__init__\.pyi'; do
+  grep -Eq " \./$f( -> .*)?\$" "$work/contents" || fail "package lacks $f"
 done
 grep '^ Depends:' "$work/info"
 echo "-- lintian $(basename "$deb")"
