@@ -188,11 +188,16 @@ uint64_t TVornFile::AfterNamePosition(TEntryOffset entry) const
 
 std::string TVornFile::GetName(TEntryOffset entry) const
 {
+    return std::string(GetNameView(entry));
+}
+
+std::string_view TVornFile::GetNameView(TEntryOffset entry) const
+{
     const uint64_t namePosition = uint64_t(entry) + NameFieldPosition(entry);
     const uint16_t length = IndexU16(namePosition);
     CheckIndexRange(namePosition + 2, length);
     const char *chars = reinterpret_cast<const char *>(&m_Index[namePosition + 2]);
-    return std::string(chars, strnlen(chars, length));
+    return std::string_view(chars, strnlen(chars, length));
 }
 
 TEntryOffset TVornFile::GetParent(TEntryOffset entry) const

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Receives a file's decoded bytes piece by piece, in order.
@@ -36,6 +37,8 @@ public:
     TEntryOffset GetRootOffset() const;
     bool IsDirectory(TEntryOffset entry) const;
     std::string GetName(TEntryOffset entry) const;
+    // The same name without a copy, valid while the archive is open.
+    std::string_view GetNameView(TEntryOffset entry) const;
     TEntryOffset GetParent(TEntryOffset entry) const;
     uint32_t GetChildCount(TEntryOffset directory) const;
     // Child number `ChildIndex` of the directory; `ChildIndex` becomes the

@@ -1,0 +1,211 @@
+#include "engines/MergedView.h"
+
+#include "archive/Exceptions.h"
+#include "engines/MergeBuilder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+
+namespace {
+
+std::string_view BaseName(const std::string &path)
+{
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string_view(path) : std::string_view(path).substr(slash + 1);
+}
+
+} // namespace
+
+int ComparePriority(uint32_t a, uint32_t b)
+{
+    const uint32_t classA = (a & 0xF000) >> 12, classB = (b & 0xF000) >> 12;
+    if (classA != classB)
+        return classA < classB ? -1 : 1;
+    const uint32_t numberA = a >> 16, numberB = b >> 16;
+    if (numberA != numberB)
+        return numberA < numberB ? -1 : 1;
+    return 0;
+}
+
+const char *VersionStateText(TVersionState state)
+{
+    switch (state) {
+    case TVersionState::Winner: return "winner";
+    case TVersionState::Same: return "same";
+    case TVersionState::Different: return "different";
+    case TVersionState::Unsettled: return "unsettled";
+    case TVersionState::OtherKind: return "other kind";
+    case TVersionState::Folder: return "folder";
+    }
+    return "?";
+}
+
+TMergedView::TMergedView(std::vector<const TVornFile *> archives) : m_Archives(std::move(archives))
+{
+    if (m_Archives.size() > UINT16_MAX)
+        throw Exception(FormatStr("Too many archives to merge (%zu; at most %u)", m_Archives.size(), UINT16_MAX));
+    const std::vector<uint32_t> order = PriorityOrder();
+    TMergeBuilder builder(m_Archives);
+    // From the top down, so that the first version of every path is the one
+    // the game sees.
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
+        try {
+            builder.AddBelow(uint16_t(*it));
+            m_Layers.push_back(*it);
+        } catch (const Exception &e) {
+            m_Failures.push_back({*it, e.message()});
+        }
+    }
+    std::reverse(m_Layers.begin(), m_Layers.end());
+    std::reverse(m_Failures.begin(), m_Failures.end());
+    CollectTies();
+    m_Tree = builder.Finish();
+}
+
+std::vector<uint32_t> TMergedView::PriorityOrder() const
+{
+    std::vector<uint32_t> order(m_Archives.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::stable_sort(order.begin(), order.end(), [this](uint32_t a, uint32_t b) {
+        const TVornFile &x = *m_Archives[a];
+        const TVornFile &y = *m_Archives[b];
+        if (const int c = ComparePriority(x.Header().m_Priority, y.Header().m_Priority); c != 0)
+            return c < 0;
+        if (const int c = BaseName(x.FileName()).compare(BaseName(y.FileName())); c != 0)
+            return c < 0;
+        return x.FileName() < y.FileName();
+    });
+    return order;
+}
+
+void TMergedView::CollectTies()
+{
+    for (size_t i = 0; i < m_Layers.size();) {
+        size_t j = i + 1;
+        const uint32_t priority = m_Archives[m_Layers[i]]->Header().m_Priority;
+        while (j < m_Layers.size() && ComparePriority(priority, m_Archives[m_Layers[j]]->Header().m_Priority) == 0)
+            ++j;
+        if (j - i > 1)
+            m_Ties.emplace_back(m_Layers.begin() + ptrdiff_t(i), m_Layers.begin() + ptrdiff_t(j));
+        i = j;
+    }
+}
+
+std::span<const TMergeNodeId> TMergedView::Children(TMergeNodeId node) const
+{
+    const TMergeNode &n = m_Tree.Nodes[node];
+    return {m_Tree.Children.data() + n.FirstChild, n.ChildCount};
+}
+
+std::span<const TMergeVersion> TMergedView::Versions(TMergeNodeId node) const
+{
+    const TMergeNode &n = m_Tree.Nodes[node];
+    return {m_Tree.Versions.data() + n.FirstVersion, n.VersionCount};
+}
+
+uint32_t TMergedView::HiddenCount(TMergeNodeId node) const
+{
+    const uint32_t count = m_Tree.Nodes[node].VersionCount;
+    return count > 0 ? count - 1 : 0;
+}
+
+bool TMergedView::IsFolder(TMergeNodeId node) const
+{
+    return node == MergeRoot || Winner(node).IsFolder;
+}
+
+bool TMergedView::HasKindConflict(TMergeNodeId node) const
+{
+    for (const TMergeVersion &version : Versions(node))
+        if (version.State == TVersionState::OtherKind)
+            return true;
+    return false;
+}
+
+bool TMergedView::InConflict(TMergeNodeId node) const
+{
+    if (node == MergeRoot)
+        return false;
+    return IsFolder(node) ? HasKindConflict(node) : HiddenCount(node) > 0;
+}
+
+std::string TMergedView::Name(TMergeNodeId node) const
+{
+    if (node == MergeRoot)
+        return {};
+    const TMergeVersion &winner = Winner(node);
+    return std::string(m_Archives[winner.Archive]->GetNameView(winner.Entry));
+}
+
+std::string TMergedView::Path(TMergeNodeId node) const
+{
+    std::vector<TMergeNodeId> chain;
+    for (TMergeNodeId n = node; n != MergeRoot; n = Parent(n))
+        chain.push_back(n);
+    std::string path;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        if (!path.empty())
+            path += '/';
+        const TMergeVersion &winner = Winner(*it);
+        path += m_Archives[winner.Archive]->GetNameView(winner.Entry);
+    }
+    return path;
+}
+
+TMergeNodeId TMergedView::Find(std::string_view path) const
+{
+    TMergeNodeId node = MergeRoot;
+    while (!path.empty()) {
+        const size_t slash = path.find('/');
+        const std::string_view name = path.substr(0, slash);
+        path = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
+        TMergeNodeId found = NoMergeNode;
+        for (const TMergeNodeId child : Children(node)) {
+            const TMergeVersion &winner = Winner(child);
+            if (SameFoldedName(m_Archives[winner.Archive]->GetNameView(winner.Entry), name)) {
+                found = child;
+                break;
+            }
+        }
+        if (found == NoMergeNode)
+            return NoMergeNode;
+        node = found;
+    }
+    return node;
+}
+
+void TMergedView::SettleVersions(TMergeNodeId node)
+{
+    const TMergeNode &n = m_Tree.Nodes[node];
+    TMergeVersion *versions = m_Tree.Versions.data() + n.FirstVersion;
+    TFileBuffer winnerBytes;
+    bool winnerRead = false, winnerReadable = false;
+    for (uint32_t i = 1; i < n.VersionCount; ++i) {
+        TMergeVersion &version = versions[i];
+        if (version.State != TVersionState::Unsettled)
+            continue;
+        version.State = TVersionState::Different;
+        try {
+            if (!winnerRead) {
+                winnerRead = true;
+                winnerBytes = m_Archives[versions[0].Archive]->ReadFile(versions[0].Entry);
+                winnerReadable = true;
+            }
+            if (!winnerReadable)
+                continue;
+            const TFileBuffer bytes = m_Archives[version.Archive]->ReadFile(version.Entry);
+            if (bytes.size() == winnerBytes.size() && std::memcmp(bytes.data(), winnerBytes.data(), bytes.size()) == 0)
+                version.State = TVersionState::Same;
+        } catch (const Exception &) {
+            // left as different
+        }
+    }
+}
+
+size_t TMergedView::MemoryBytes() const
+{
+    return m_Tree.Nodes.capacity() * sizeof(TMergeNode) + m_Tree.Children.capacity() * sizeof(TMergeNodeId)
+           + m_Tree.Versions.capacity() * sizeof(TMergeVersion) + m_Archives.capacity() * sizeof(void *)
+           + m_Layers.capacity() * sizeof(uint32_t);
+}
