@@ -3,13 +3,13 @@
 #include "archive/Exceptions.h"
 #include "engines/AnsiFold.h"
 
-#include <unordered_set>
+#include <algorithm>
+#include <bit>
 #include <utility>
 
-uint32_t MergeNameHash(TMergeNodeId parent, std::string_view name)
+uint32_t FoldedNameHash(std::string_view name)
 {
-    // FNV-1a over the folded bytes, started from the parent's number.
-    uint64_t hash = 0xcbf29ce484222325ull ^ (uint64_t(parent) * 0x9e3779b97f4a7c15ull);
+    uint64_t hash = 0xcbf29ce484222325ull; // FNV-1a
     for (const char c : name) {
         hash ^= FoldAnsi(uint8_t(c));
         hash *= 0x100000001b3ull;
@@ -27,154 +27,139 @@ bool SameFoldedName(std::string_view a, std::string_view b)
     return true;
 }
 
-TMergeBuilder::TMergeBuilder(std::vector<const TVornFile *> archives) : m_Archives(std::move(archives))
+TMergeBuilder::TMergeBuilder(std::vector<const TVornFile *> archives, std::vector<uint16_t> topDown)
+    : m_Archives(std::move(archives)), m_TopDown(std::move(topDown))
 {
-    m_Nodes.push_back({}); // the root, never in the table: it has no parent
-    m_Slots.resize(1024);
 }
 
-void TMergeBuilder::AddBelow(uint16_t archive)
+TMergedTree TMergeBuilder::Build()
 {
-    const size_t nodes = m_Nodes.size();
-    const size_t versions = m_Pending.size();
-    try {
-        Walk(archive);
-    } catch (...) {
-        RollBack(nodes, versions);
-        throw;
+    m_Tree = {};
+    m_Entered.clear();
+    m_Tree.Nodes.push_back({});
+    for (const uint16_t archive : m_TopDown) {
+        try {
+            m_Tree.Versions.push_back({archive, TVersionState::Winner, true, m_Archives[archive]->GetRootOffset()});
+        } catch (const Exception &e) {
+            throw TDamagedMember{archive, e.message()};
+        }
     }
+    m_Tree.Nodes[MergeRoot].VersionCount = uint32_t(m_TopDown.size());
+    for (uint32_t i = 1; i < m_TopDown.size(); ++i)
+        m_Tree.Versions[i].State = TVersionState::Folder;
+    std::vector<TMergeNodeId> open{MergeRoot};
+    while (!open.empty()) {
+        const TMergeNodeId node = open.back();
+        open.pop_back();
+        MergeFolder(node);
+        const TMergeNode &merged = m_Tree.Nodes[node];
+        for (TMergeNodeId child = merged.FirstChild; child < merged.FirstChild + merged.ChildCount; ++child)
+            if (m_Tree.Versions[m_Tree.Nodes[child].FirstVersion].IsFolder)
+                open.push_back(child);
+    }
+    m_Items = {};
+    m_Slots = {};
+    m_Counts = {};
+    return std::move(m_Tree);
 }
 
-void TMergeBuilder::Walk(uint16_t archive)
+void TMergeBuilder::MergeFolder(TMergeNodeId node)
+{
+    m_Items.clear();
+    const TMergeNode merged = m_Tree.Nodes[node];
+    // Only folders have children to merge: below a winning file a folder's
+    // contents stay hidden, and a file below a winning folder adds nothing.
+    for (uint32_t i = 0; i < merged.VersionCount; ++i) {
+        const TMergeVersion version = m_Tree.Versions[merged.FirstVersion + i];
+        if (version.IsFolder)
+            GatherChildren(version.Archive, version.Entry);
+    }
+    const uint32_t childCount = GroupByName();
+    if (m_Tree.Nodes.size() + childCount >= NoMergeNode)
+        throw Exception("Too many paths to merge");
+    const TMergeNodeId firstChild = TMergeNodeId(m_Tree.Nodes.size());
+    m_Tree.Nodes[node].FirstChild = firstChild;
+    m_Tree.Nodes[node].ChildCount = childCount;
+    m_Tree.Nodes.resize(m_Tree.Nodes.size() + childCount, TMergeNode{node, 0, 0, 0, 0});
+    PlaceVersions(firstChild, childCount);
+}
+
+void TMergeBuilder::GatherChildren(uint16_t archive, TEntryOffset folder)
 {
     const TVornFile &vorn = *m_Archives[archive];
-    const TEntryOffset root = vorn.GetRootOffset();
-    if (m_Nodes[MergeRoot].WinnerEntry == 0)
-        m_Nodes[MergeRoot] = {NoMergeNode, root, archive, true};
-    m_Pending.push_back({MergeRoot, {archive, TVersionState::Winner, true, root}});
-    // Each folder is entered once: a damaged index can list a folder inside
-    // itself, and walking it again would never end.
-    std::unordered_set<TEntryOffset> entered;
-    std::vector<std::pair<TEntryOffset, TMergeNodeId>> open{{root, MergeRoot}};
-    while (!open.empty()) {
-        const auto [folder, node] = open.back();
-        open.pop_back();
-        if (!entered.insert(folder).second)
+    try {
+        // A damaged index can list a folder inside itself; entering it again
+        // would never end.
+        if (!m_Entered.insert(uint64_t(archive) << 32 | folder).second)
             throw Exception(FormatStr("Damaged index: folder %u is listed more than once", folder));
         for (const TEntryOffset child : vorn.GetChildren(folder)) {
             if (child == 0) // the parent of the root, never an entry
                 throw Exception(FormatStr("Damaged index: folder %u lists entry 0", folder));
-            const bool isFolder = vorn.IsDirectory(child);
-            const TMergeNodeId id = FindOrAdd(node, vorn.GetNameView(child), archive, child, isFolder);
-            m_Pending.push_back({id, {archive, TVersionState::Winner, isFolder, child}});
-            // Below a winning file a folder's contents stay hidden.
-            if (isFolder && m_Nodes[id].IsFolder)
-                open.emplace_back(child, id);
+            TItem item;
+            item.Name = vorn.GetNameView(child);
+            item.Entry = child;
+            item.Hash = FoldedNameHash(item.Name);
+            item.Archive = archive;
+            item.IsFolder = vorn.IsDirectory(child);
+            m_Items.push_back(item);
+        }
+    } catch (const Exception &e) {
+        throw TDamagedMember{archive, e.message()};
+    }
+}
+
+uint32_t TMergeBuilder::GroupByName()
+{
+    constexpr uint32_t empty = UINT32_MAX;
+    const size_t size = std::bit_ceil(std::max<size_t>(16, m_Items.size() * 2));
+    m_Slots.assign(size, empty);
+    const size_t mask = size - 1;
+    uint32_t groups = 0;
+    for (uint32_t i = 0; i < m_Items.size(); ++i) {
+        TItem &item = m_Items[i];
+        for (size_t slot = item.Hash & mask;; slot = (slot + 1) & mask) {
+            const uint32_t first = m_Slots[slot];
+            if (first == empty) {
+                m_Slots[slot] = i;
+                item.Child = groups++;
+                break;
+            }
+            if (m_Items[first].Hash == item.Hash && SameFoldedName(m_Items[first].Name, item.Name)) {
+                item.Child = m_Items[first].Child;
+                break;
+            }
         }
     }
+    return groups;
 }
 
-TMergeNodeId TMergeBuilder::FindOrAdd(TMergeNodeId parent, std::string_view name, uint16_t archive,
-                                      TEntryOffset entry, bool isFolder)
+void TMergeBuilder::PlaceVersions(TMergeNodeId firstChild, uint32_t childCount)
 {
-    const uint32_t hash = MergeNameHash(parent, name);
-    const size_t mask = m_Slots.size() - 1;
-    for (size_t i = hash & mask;; i = (i + 1) & mask) {
-        const TSlot &slot = m_Slots[i];
-        if (slot.Node == NoMergeNode)
-            break;
-        if (slot.Hash == hash && m_Nodes[slot.Node].Parent == parent && SameFoldedName(WinnerName(slot.Node), name))
-            return slot.Node;
+    // A counting sort by group that keeps the gathered order: highest
+    // priority first, and within one archive the stored order.
+    m_Counts.assign(childCount + 1, 0);
+    for (const TItem &item : m_Items)
+        ++m_Counts[item.Child + 1];
+    const uint32_t base = uint32_t(m_Tree.Versions.size());
+    for (uint32_t child = 0; child < childCount; ++child) {
+        TMergeNode &node = m_Tree.Nodes[firstChild + child];
+        node.FirstVersion = base + m_Counts[child];
+        node.VersionCount = m_Counts[child + 1];
+        m_Counts[child + 1] += m_Counts[child];
     }
-    if (m_Nodes.size() >= NoMergeNode - 1)
-        throw Exception("Too many paths to merge");
-    const TMergeNodeId node = TMergeNodeId(m_Nodes.size());
-    m_Nodes.push_back({parent, entry, archive, isFolder});
-    if (2 * (m_Used + 1) > m_Slots.size())
-        Grow();
-    Insert(node, hash);
-    return node;
-}
-
-std::string_view TMergeBuilder::WinnerName(TMergeNodeId node) const
-{
-    const TGrowingNode &n = m_Nodes[node];
-    return m_Archives[n.WinnerArchive]->GetNameView(n.WinnerEntry);
-}
-
-void TMergeBuilder::Insert(TMergeNodeId node, uint32_t hash)
-{
-    const size_t mask = m_Slots.size() - 1;
-    size_t i = hash & mask;
-    while (m_Slots[i].Node != NoMergeNode)
-        i = (i + 1) & mask;
-    m_Slots[i] = {node, hash};
-    ++m_Used;
-}
-
-void TMergeBuilder::Grow()
-{
-    std::vector<TSlot> old(m_Slots.size() * 2);
-    old.swap(m_Slots);
-    m_Used = 0;
-    for (const TSlot &slot : old)
-        if (slot.Node != NoMergeNode)
-            Insert(slot.Node, slot.Hash);
-}
-
-void TMergeBuilder::RollBack(size_t nodes, size_t versions)
-{
-    m_Nodes.resize(nodes);
-    m_Pending.resize(versions);
-    if (versions == 0)
-        m_Nodes[MergeRoot] = {};
-    // Open addressing can't simply drop entries; the table is made again
-    // from the nodes that stay (names are read, not stored).
-    std::fill(m_Slots.begin(), m_Slots.end(), TSlot{});
-    m_Used = 0;
-    for (TMergeNodeId node = 1; node < nodes; ++node)
-        Insert(node, MergeNameHash(m_Nodes[node].Parent, WinnerName(node)));
-}
-
-TMergedTree TMergeBuilder::Finish()
-{
-    TMergedTree tree;
-    const size_t count = m_Nodes.size();
-    tree.Nodes.resize(count);
-    // Versions and children are each grouped by node with a counting sort
-    // that keeps their order: versions stay highest priority first, children
-    // in the order they were met.
-    for (const TPendingVersion &pending : m_Pending)
-        ++tree.Nodes[pending.Node].VersionCount;
-    for (TMergeNodeId node = 1; node < count; ++node)
-        ++tree.Nodes[m_Nodes[node].Parent].ChildCount;
-    uint32_t versionStart = 0, childStart = 0;
-    for (TMergeNode &node : tree.Nodes) {
-        node.FirstVersion = versionStart;
-        node.FirstChild = childStart;
-        versionStart += node.VersionCount;
-        childStart += node.ChildCount;
-        node.VersionCount = node.ChildCount = 0;
-    }
-    tree.Versions.resize(m_Pending.size());
-    for (const TPendingVersion &pending : m_Pending) {
-        TMergeNode &node = tree.Nodes[pending.Node];
-        tree.Versions[node.FirstVersion + node.VersionCount++] = pending.Version;
-    }
-    tree.Children.resize(count > 0 ? count - 1 : 0);
-    for (TMergeNodeId id = 1; id < count; ++id) {
-        TMergeNode &parent = tree.Nodes[m_Nodes[id].Parent];
-        tree.Children[parent.FirstChild + parent.ChildCount++] = id;
-        tree.Nodes[id].Parent = m_Nodes[id].Parent;
-    }
-    for (const TMergeNode &node : tree.Nodes)
+    m_Tree.Versions.resize(base + m_Items.size());
+    for (uint32_t child = 0; child < childCount; ++child)
+        m_Counts[child] = m_Tree.Nodes[firstChild + child].FirstVersion;
+    for (const TItem &item : m_Items)
+        m_Tree.Versions[m_Counts[item.Child]++] = {item.Archive, TVersionState::Winner, item.IsFolder, item.Entry};
+    for (uint32_t child = 0; child < childCount; ++child) {
+        const TMergeNode &node = m_Tree.Nodes[firstChild + child];
+        const TMergeVersion &winner = m_Tree.Versions[node.FirstVersion];
         for (uint32_t i = 1; i < node.VersionCount; ++i) {
-            TMergeVersion &version = tree.Versions[node.FirstVersion + i];
-            version.State = StateAgainst(tree.Versions[node.FirstVersion], version);
+            TMergeVersion &version = m_Tree.Versions[node.FirstVersion + i];
+            version.State = StateAgainst(winner, version);
         }
-    m_Pending = {};
-    m_Slots = {};
-    return tree;
+    }
 }
 
 TVersionState TMergeBuilder::StateAgainst(const TMergeVersion &winner, const TMergeVersion &version) const

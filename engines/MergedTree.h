@@ -1,7 +1,7 @@
 #pragma once
-// The plain data of a merged tree (see TMergedView): nodes that refer to
-// their children and versions by position in two flat arrays, and versions
-// that refer to archive entries by offset.
+// The plain data of a merged tree (see TMergedView): the children of a node
+// are consecutive nodes, its versions consecutive elements of one flat
+// array, and versions refer to archive entries by offset.
 
 #include "archive/vmVornFileDef.h"
 
@@ -34,7 +34,7 @@ struct TMergeVersion {
 
 struct TMergeNode {
     TMergeNodeId Parent = NoMergeNode;
-    uint32_t FirstChild = 0; // into Children
+    TMergeNodeId FirstChild = 0;
     uint32_t ChildCount = 0;
     uint32_t FirstVersion = 0; // into Versions
     uint32_t VersionCount = 0;
@@ -42,6 +42,5 @@ struct TMergeNode {
 
 struct TMergedTree {
     std::vector<TMergeNode> Nodes; // node 0 is the root
-    std::vector<TMergeNodeId> Children;
     std::vector<TMergeVersion> Versions;
 };

@@ -46,21 +46,22 @@ TMergedView::TMergedView(std::vector<const TVornFile *> archives) : m_Archives(s
     if (m_Archives.size() > UINT16_MAX)
         throw Exception(FormatStr("Too many archives to merge (%zu; at most %u)", m_Archives.size(), UINT16_MAX));
     const std::vector<uint32_t> order = PriorityOrder();
-    TMergeBuilder builder(m_Archives);
-    // From the top down, so that the first version of every path is the one
-    // the game sees.
-    for (auto it = order.rbegin(); it != order.rend(); ++it) {
+    std::vector<uint16_t> topDown(order.rbegin(), order.rend());
+    // A damaged member is found while merging; it is left out and the rest
+    // merged again, which costs nothing while every archive is sound.
+    for (;;) {
         try {
-            builder.AddBelow(uint16_t(*it));
-            m_Layers.push_back(*it);
-        } catch (const Exception &e) {
-            m_Failures.push_back({*it, e.message()});
+            m_Tree = TMergeBuilder(m_Archives, topDown).Build();
+            break;
+        } catch (const TDamagedMember &damaged) {
+            m_Failures.push_back({damaged.Archive, damaged.Message});
+            std::erase(topDown, damaged.Archive);
         }
     }
-    std::reverse(m_Layers.begin(), m_Layers.end());
-    std::reverse(m_Failures.begin(), m_Failures.end());
+    m_Layers.assign(topDown.rbegin(), topDown.rend());
+    std::sort(m_Failures.begin(), m_Failures.end(),
+              [](const TFailure &a, const TFailure &b) { return a.Archive < b.Archive; });
     CollectTies();
-    m_Tree = builder.Finish();
 }
 
 std::vector<uint32_t> TMergedView::PriorityOrder() const
@@ -92,10 +93,10 @@ void TMergedView::CollectTies()
     }
 }
 
-std::span<const TMergeNodeId> TMergedView::Children(TMergeNodeId node) const
+TMergeNodeRange TMergedView::Children(TMergeNodeId node) const
 {
     const TMergeNode &n = m_Tree.Nodes[node];
-    return {m_Tree.Children.data() + n.FirstChild, n.ChildCount};
+    return std::views::iota(n.FirstChild, n.FirstChild + n.ChildCount);
 }
 
 std::span<const TMergeVersion> TMergedView::Versions(TMergeNodeId node) const
@@ -205,7 +206,6 @@ void TMergedView::SettleVersions(TMergeNodeId node)
 
 size_t TMergedView::MemoryBytes() const
 {
-    return m_Tree.Nodes.capacity() * sizeof(TMergeNode) + m_Tree.Children.capacity() * sizeof(TMergeNodeId)
-           + m_Tree.Versions.capacity() * sizeof(TMergeVersion) + m_Archives.capacity() * sizeof(void *)
+    return m_Tree.Nodes.capacity() * sizeof(TMergeNode) + m_Tree.Versions.capacity() * sizeof(TMergeVersion) + m_Archives.capacity() * sizeof(void *)
            + m_Layers.capacity() * sizeof(uint32_t);
 }

@@ -17,16 +17,19 @@
 // a conflict of kinds.
 //
 // The view refers to entries by offset and reads names from the archives'
-// indexes; it copies no names: 24 bytes per merged path plus 8 per version.
+// indexes; it copies no names: 20 bytes per merged path plus 8 per version.
 // The archives must stay open while the view is used.
 
 #include "archive/vmVornFile.h"
 #include "engines/MergedTree.h"
 
+#include <ranges>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+using TMergeNodeRange = std::ranges::iota_view<TMergeNodeId, TMergeNodeId>;
 
 class TMergedView {
 public:
@@ -55,7 +58,9 @@ public:
     // roots (none when no archive could be merged).
     size_t NodeCount() const { return m_Tree.Nodes.size(); }
     TMergeNodeId Parent(TMergeNodeId node) const { return m_Tree.Nodes[node].Parent; }
-    std::span<const TMergeNodeId> Children(TMergeNodeId node) const;
+    // The children, in the order first met: the winner's stored order, then
+    // what lower archives add.
+    TMergeNodeRange Children(TMergeNodeId node) const;
     // The winner first, then the hidden versions, highest priority first.
     std::span<const TMergeVersion> Versions(TMergeNodeId node) const;
     const TMergeVersion &Winner(TMergeNodeId node) const { return m_Tree.Versions[m_Tree.Nodes[node].FirstVersion]; }
@@ -81,7 +86,8 @@ public:
     size_t MemoryBytes() const;
 
 private:
-    // m_Layers and m_Ties from the archives' priorities and file names.
+    // The archives from the lowest priority to the highest; equal ones by
+    // file name.
     std::vector<uint32_t> PriorityOrder() const;
     void CollectTies();
 
