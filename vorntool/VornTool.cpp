@@ -1,5 +1,5 @@
 // vorntool: the archive core on the command line.
-//   vorntool info | ls | cat | test | x | find | diff (see the usage text)
+//   vorntool info | ls | cat | test | x | find | diff | merged (see the usage text)
 
 #include "vorntool/VornToolCommands.h"
 
@@ -22,6 +22,7 @@ const std::vector<TToolCommand> &ToolCommands()
         ExtractCommand(),
         FindCommand(),
         DiffCommand(),
+        MergedCommand(),
     };
     return commands;
 }
@@ -51,7 +52,7 @@ int Usage()
 {
     std::fputs("usage: vorntool COMMAND ARGUMENTS\n\ncommands:\n", stderr);
     for (const TToolCommand &command : ToolCommands())
-        std::fprintf(stderr, "  %-5s %-13s %s\n", command.name, command.arguments, command.summary);
+        std::fprintf(stderr, "  %-6s %-13s %s\n", command.name, command.arguments, command.summary);
     return 2;
 }
 

@@ -26,6 +26,7 @@ TToolCommand TestCommand();    // VornToolTest.cpp
 TToolCommand ExtractCommand(); // VornToolExtract.cpp ("x")
 TToolCommand FindCommand();    // VornToolFind.cpp
 TToolCommand DiffCommand();    // VornToolDiff.cpp
+TToolCommand MergedCommand();  // VornToolMerged.cpp
 
 // Every command, in the order the usage text lists them.
 const std::vector<TToolCommand> &ToolCommands();

@@ -1,4 +1,5 @@
 // vorntool x ARCHIVE [-o DIR] [--flat] [-y | -n | --older] [--png] [PATH ...]
+// vorntool x --merged ARCHIVE|FOLDER... [-o DIR] [-y | -n | --older]
 // Writes the whole archive, or the named files and folders ("/"-separated
 // paths), below DIR (default: the current folder), rebuilding the archive's
 // folders unless --flat is given. Existing files: -y replaces them all, -n
@@ -6,7 +7,9 @@
 // asked about on the terminal and skipped when there is none. Each failed
 // file is reported on stderr and the run goes on; the exit code is 1 when
 // any failed. --png writes bitmaps and textures as name.png instead of the
-// original (only in the build with Qt).
+// original (only in the build with Qt). With --merged the archives and the
+// archives found in the folders are merged by priority and what the game
+// sees is written: the winner of every path.
 
 #include "vorntool/VornToolExtract.h"
 
@@ -14,8 +17,10 @@
 #include "archive/TreeWalk.h"
 #include "archive/vmFunctions.h"
 #include "engines/ExtractEngine.h"
+#include "engines/MergedExtract.h"
 #include "vorntool/TerminalProgress.h"
 #include "vorntool/VornToolCommands.h"
+#include "vorntool/VornToolMergeSet.h"
 #ifdef VV_WITH_PNG
 #include "viewers/PngConversion.h"
 #endif
@@ -29,6 +34,8 @@ namespace {
 
 struct TExtractArguments {
     std::string archive;
+    bool merged = false;
+    std::vector<std::string> sources; // --merged: the archives and folders
     std::string target = ".";
     TExtractOptions options{fnFullPath, owAsk, esAll};
     std::vector<std::string> paths;
@@ -45,16 +52,20 @@ void SetOverwriteMode(TExtractArguments &parsed, TOverwriteMode mode, bool &mode
 
 TExtractArguments ParseArguments(const std::vector<std::string> &arguments)
 {
-    if (arguments.empty())
-        throw Exception("usage: vorntool x ARCHIVE [-o DIR] [--flat] [-y | -n | --older] [--png] [PATH ...]");
     TExtractArguments parsed;
-    parsed.archive = arguments[0];
+    parsed.merged = !arguments.empty() && arguments[0] == "--merged";
+    if (arguments.size() < (parsed.merged ? 2u : 1u))
+        throw Exception("usage: vorntool x ARCHIVE [-o DIR] [--flat] [-y | -n | --older] [--png] [PATH ...]\n"
+                        "       vorntool x --merged ARCHIVE|FOLDER... [-o DIR] [-y | -n | --older]");
+    parsed.archive = arguments[parsed.merged ? 1 : 0];
+    if (parsed.merged)
+        parsed.sources.push_back(parsed.archive);
     bool modeGiven = false;
     bool optionsEnded = false;
-    for (size_t i = 1; i < arguments.size(); ++i) {
+    for (size_t i = parsed.merged ? 2 : 1; i < arguments.size(); ++i) {
         const std::string &word = arguments[i];
         if (optionsEnded || word.empty() || word[0] != '-') {
-            parsed.paths.push_back(word);
+            (parsed.merged ? parsed.sources : parsed.paths).push_back(word);
         } else if (word == "--") {
             optionsEnded = true;
         } else if (word == "-o") {
@@ -75,6 +86,8 @@ TExtractArguments ParseArguments(const std::vector<std::string> &arguments)
             throw Exception(FormatStr("Unknown option %s", word.c_str()));
         }
     }
+    if (parsed.merged && (parsed.png || parsed.options.FolderMode == fnNone))
+        throw Exception("--merged writes the merged tree as it is: no --png or --flat");
     if (!parsed.paths.empty())
         parsed.options.FileSelection = esSelected;
     return parsed;
@@ -119,6 +132,20 @@ private:
     IOverwriteQuestion &m_Question;
     TTerminalProgress &m_Progress;
 };
+
+// What the game sees, written below the target: the winner of every merged
+// path, in the folders of the merged tree.
+int RunMergedExtract(const TExtractArguments &parsed)
+{
+    TToolMergeSet set(parsed.sources);
+    TJob job;
+    TTerminalProgress progress(job, stderr, false);
+    TTerminalQuestion terminal(std::cin, std::cerr, ::isatty(STDIN_FILENO) == 1);
+    TStderrReport report(progress);
+    TMergedExtract extract(set.View(), terminal, report);
+    const TExtractResult result = extract.Extract(parsed.target, {MergeRoot}, parsed.options);
+    return result.Failed > 0 || set.LeftOut() ? 1 : 0;
+}
 
 int RunExtract(const std::vector<std::string> &arguments)
 {
@@ -170,6 +197,8 @@ int RunExtractCommand(const std::vector<std::string> &arguments)
     if (parsed.png)
         throw Exception("--png is not available in this build");
 #endif
+    if (parsed.merged)
+        return RunMergedExtract(parsed);
     const TVornFile vorn(parsed.archive);
     bool missing = false;
     TExtractSelection selection;
@@ -203,6 +232,6 @@ int RunExtractCommand(const std::vector<std::string> &arguments)
 // The dispatcher passes any number of words: this command checks them itself.
 TToolCommand ExtractCommand()
 {
-    return {"x", "ARCHIVE [-o DIR] [--flat] [-y|-n|--older] [--png] [PATH ...]",
-            "extract the archive or the named entries", SIZE_MAX, RunExtract};
+    return {"x", "ARCHIVE [-o DIR] [--flat] [-y|-n|--older] [--png] [PATH ...] | --merged ARCHIVE|FOLDER...",
+            "extract the archive or the named entries, or what the game sees", SIZE_MAX, RunExtract};
 }

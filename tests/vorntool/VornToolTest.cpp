@@ -102,6 +102,11 @@ std::string AsString(const Bytes &bytes)
     return std::string(bytes.begin(), bytes.end());
 }
 
+std::string JsonQuoted(const std::string &text)
+{
+    return "\"" + text + "\"";
+}
+
 const std::string Demo = DEMO_ARCHIVE_PATH;
 
 TEST(VornToolTest, DemoArchiveTestsClean)
@@ -457,6 +462,57 @@ TEST(VornToolTest, FindAndDiffWalkADeepChainInLittleMemory)
     EXPECT_EQ(listed.out, "Same\t" + nearPath + "near.txt\n");
     EXPECT_EQ(Lines(listed.err).size(), 1u);
     EXPECT_TRUE(listed.err.ends_with("...: The path is longer than the system allows\n")) << listed.err.substr(0, 200);
+}
+
+TEST(VornToolTest, MergedListsAndExtractsWhatTheGameSees)
+{
+    TempDir dir;
+    std::filesystem::create_directories(dir.file("game/data"));
+    VornWriter base, patch, tie;
+    base.header.m_Priority = 0x0000;
+    const auto art = base.addDir(0, "Art");
+    base.addFile(art, {.name = "a.txt", .data = TextBytes("base a")});
+    base.addFile(art, {.name = "b.txt", .data = TextBytes("base b")});
+    patch.header.m_Priority = 0x13000; // Patch + 1
+    patch.addFile(patch.addDir(0, "art"), {.name = "A.TXT", .data = TextBytes("patched")});
+    tie.header.m_Priority = 0x13000;
+    tie.addFile(0, {.name = "tie.txt", .data = TextBytes("t")});
+    base.write(dir.file("game/data/base.vmres"));
+    patch.write(dir.file("game/patch.vmres"));
+    tie.write(dir.file("game/data/z.vmmap"));
+    WriteBytes(dir.file("game/data/save.vmsave"), TextBytes("not looked at"));
+    WriteBytes(dir.file("game/data/broken.vmres"), TextBytes("damaged"));
+    const std::string basePath = dir.file("game/data/base.vmres"), patchPath = dir.file("game/patch.vmres");
+
+    const ToolRun list = Vorntool({"merged", dir.file("game")});
+    EXPECT_EQ(list.exitCode, 1); // an archive was left out
+    EXPECT_EQ(list.out, "art/\t" + patchPath + "\t1\nart/A.TXT\t" + patchPath + "\t1\nart/b.txt\t" + basePath
+                            + "\t0\ntie.txt\t" + dir.file("game/data/z.vmmap") + "\t0\n");
+    EXPECT_EQ(list.err, dir.file("game/data/broken.vmres") + ": Cannot open file: size < sizeof(TVornHeader)\n"
+                            "Equal priority (Patch + 1), ordered by file name: " + patchPath + ", "
+                            + dir.file("game/data/z.vmmap") + "; " + dir.file("game/data/z.vmmap") + " wins\n");
+
+    const ToolRun conflicts = Vorntool({"merged", basePath, patchPath, "--conflicts"});
+    EXPECT_EQ(conflicts.exitCode, 0);
+    EXPECT_EQ(conflicts.out, "art/A.TXT\t" + patchPath + "\t1\n\twinner\t" + patchPath + "\tPatch + 1\t7\t"
+                                 + Crc(TextBytes("patched")) + "\n\tdifferent\t" + basePath + "\tFactory\t6\t"
+                                 + Crc(TextBytes("base a")) + "\n");
+    const ToolRun json = Vorntool({"merged", basePath, patchPath, "--conflicts", "--json"});
+    EXPECT_NE(json.out.find("{\"path\":\"art/A.TXT\",\"kind\":\"f\",\"archive\":" + JsonQuoted(patchPath)
+                            + ",\"hidden\":1,\"versions\":[{\"state\":\"winner\""),
+              std::string::npos);
+
+    const ToolRun extract = Vorntool({"x", "--merged", basePath, patchPath, "-o", dir.file("out")});
+    EXPECT_EQ(extract.exitCode, 0);
+    EXPECT_EQ(ReadAll(dir.file("out/art/A.TXT")), "patched");
+    EXPECT_EQ(ReadAll(dir.file("out/art/b.txt")), "base b"); // one folder for both spellings
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out/Art")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out/art/a.txt")));
+
+    const ToolRun empty = Vorntool({"merged", dir.file("out")});
+    EXPECT_EQ(empty.exitCode, 1);
+    EXPECT_EQ(empty.err, dir.file("out") + ": No archives (.vmres, .vmmap) in this folder or below it\n"
+                         "No archives to merge\n");
 }
 
 } // namespace

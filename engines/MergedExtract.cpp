@@ -1,0 +1,94 @@
+#include "engines/MergedExtract.h"
+
+#include "archive/Exceptions.h"
+#include "archive/vmFunctions.h"
+#include "engines/ExtractPlan.h"
+#include "engines/SafeName.h"
+#include "engines/TargetWriter.h"
+
+struct TMergedExtract::TRun {
+    TExtractOptions &Options;
+    TTargetWriter writer;
+    TExtractResult result;
+};
+
+TMergedExtract::TMergedExtract(const TMergedView &view, IOverwriteQuestion &question, IExtractReport &report)
+    : m_View(view), m_Question(question), m_Report(report), m_Engines(view.ArchiveCount())
+{
+}
+
+TMergedExtract::~TMergedExtract() = default;
+
+TExtractResult TMergedExtract::Extract(const std::string &TargetDir, const std::vector<TMergeNodeId> &nodes,
+                                       TExtractOptions Options)
+{
+    // An empty target would put the files at the top of the file system.
+    if (TargetDir.empty())
+        throw Exception("No folder to extract to");
+    const std::string root = WithSeparator(TargetDir);
+    TRun run{Options, TTargetWriter(root), {}};
+    for (const TMergeNodeId node : nodes) {
+        std::string dir = root;
+        if (Options.FolderMode == fnFullPath) {
+            std::vector<TMergeNodeId> ancestors;
+            for (TMergeNodeId n = m_View.Parent(node); n != MergeRoot && n != NoMergeNode; n = m_View.Parent(n))
+                ancestors.push_back(n);
+            for (auto it = ancestors.rbegin(); it != ancestors.rend() && !dir.empty(); ++it)
+                dir = FolderFor(run, *it, dir);
+        }
+        if (!dir.empty())
+            ExtractNode(run, node, dir);
+    }
+    return run.result;
+}
+
+void TMergedExtract::ExtractNode(TRun &run, TMergeNodeId node, const std::string &dir)
+{
+    if (!m_View.IsFolder(node)) {
+        const TMergeVersion &winner = m_View.Winner(node);
+        const TExtractResult one = EngineOf(winner.Archive).ExtractEntry(dir, winner.Entry, &run.Options);
+        run.result.Written += one.Written;
+        run.result.Skipped += one.Skipped;
+        run.result.Failed += one.Failed;
+        return;
+    }
+    std::string inside = dir;
+    if (node != MergeRoot && run.Options.FolderMode != fnNone) {
+        inside = FolderFor(run, node, dir);
+        if (inside.empty())
+            return;
+        run.writer.CreateFolders(inside);
+    }
+    for (const TMergeNodeId child : m_View.Children(node))
+        ExtractNode(run, child, inside);
+}
+
+std::string TMergedExtract::FolderFor(TRun &run, TMergeNodeId folder, const std::string &dir)
+{
+    const std::string name = m_View.Name(folder);
+    std::string path = dir + AnsiToUtf8(name);
+    std::string reason = UnsafeNameReason(name);
+    if (reason.empty() && path.size() + 1 > MaxPathLength)
+        reason = PathTooLongMessage;
+    if (!reason.empty()) {
+        Fail(run, path, reason);
+        return {};
+    }
+    return path + "/";
+}
+
+void TMergedExtract::Fail(TRun &run, const std::string &path, const std::string &message)
+{
+    ++run.result.Failed;
+    m_Report.ReportFailure({path, message});
+}
+
+TExtractEngine &TMergedExtract::EngineOf(uint16_t archive)
+{
+    std::unique_ptr<TExtractEngine> &engine = m_Engines[archive];
+    if (!engine) {
+        engine = std::make_unique<TExtractEngine>(m_View.Archive(archive), TExtractSelection{}, m_Question, m_Report);
+        engine->SetPrefetchLimits({0, 1, 1}); // one file at a time: nothing to decode ahead
+    }
+    return *engine;
+}

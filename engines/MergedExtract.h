@@ -1,0 +1,43 @@
+#pragma once
+// TMergedExtract: writes what the game sees -- the winning version of every
+// merged path -- to disk. Folders get the names of the merged tree (the
+// winner's spelling), so folders that differ only in letter case between
+// archives become one folder. Each file is written by the extraction engine
+// of its winner's archive, so the overwrite question, the per-file reports,
+// the safe names and the staged writing are those of every extraction.
+
+#include "engines/ExtractEngine.h"
+#include "engines/MergedView.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class TMergedExtract {
+public:
+    // The view and its archives stay as they are while the object is used.
+    TMergedExtract(const TMergedView &view, IOverwriteQuestion &question, IExtractReport &report);
+    ~TMergedExtract();
+
+    // Writes the nodes, folders with everything below them, into TargetDir:
+    // with fnFullPath below the merged path of each one's parent, with
+    // fnRelative below TargetDir itself, with fnNone every file straight
+    // into TargetDir. Options.FileSelection is not used.
+    TExtractResult Extract(const std::string &TargetDir, const std::vector<TMergeNodeId> &nodes,
+                           TExtractOptions Options);
+
+private:
+    struct TRun;
+
+    void ExtractNode(TRun &run, TMergeNodeId node, const std::string &dir);
+    // The folder below `dir` that a merged folder maps to; "" when its name
+    // can't be used (the failure is reported).
+    std::string FolderFor(TRun &run, TMergeNodeId folder, const std::string &dir);
+    TExtractEngine &EngineOf(uint16_t archive);
+    void Fail(TRun &run, const std::string &path, const std::string &message);
+
+    const TMergedView &m_View;
+    IOverwriteQuestion &m_Question;
+    IExtractReport &m_Report;
+    std::vector<std::unique_ptr<TExtractEngine>> m_Engines; // by archive, made when first needed
+};
