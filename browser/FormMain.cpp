@@ -1,5 +1,8 @@
 #include "browser/FormMain.h"
 
+#include "browser/merged/MergedGameNode.h"
+#include "browser/merged/MergedListModel.h"
+
 #include "archive/Exceptions.h"
 #include "archive/vmVornFile.h"
 #include "browser/BrowserSession.h"
@@ -143,6 +146,7 @@ void TfrmMain::FormCreate(const QStringList &arguments)
     LayOutWindow();
     CreateStatusBar();
     m_Find = new TFindController(*this);
+    PlaceMergedNode();
     new TPreviewDock(this);
     lblVornPath->setText(NoVornOpenText);
     ConnectIdleUpdate();
@@ -210,7 +214,7 @@ void TfrmMain::CreateActions()
 
 void TfrmMain::CreateMenus()
 {
-    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    QMenu *file = mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
     mniOpenVorn = MakeAction(this, QStringLiteral("&Open"), QStringLiteral("Open an existing vorn file."), QKeySequence(Qt::CTRL | Qt::Key_O));
     mniOpenVorn->setIcon(ToolbarPicture(TToolbarPicture::Open));
     connect(mniOpenVorn, &QAction::triggered, this, [this] { RunCommand([this] { mniOpenVornClick(); }); });
@@ -231,7 +235,7 @@ void TfrmMain::CreateMenus()
     connect(mniExit, &QAction::triggered, this, &QWidget::close);
     file->addAction(mniExit);
 
-    QMenu *actions = menuBar()->addMenu(QStringLiteral("Actions"));
+    QMenu *actions = mnuActions = menuBar()->addMenu(QStringLiteral("Actions"));
     actions->addAction(actExtract);
     actions->addAction(actView);
     actions->addAction(m_TestArchive->actTestArchive);
@@ -542,9 +546,10 @@ void TfrmMain::RunCommand(const std::function<void()> &command)
 
 std::vector<TEntryOffset> TfrmMain::SelectedEntries() const
 {
-    // Search results can come from several archives: they are not entries
-    // of the active archive (the find controller answers for them).
-    if (m_Find->ShowingResults())
+    // Search results and the merged game view can come from several
+    // archives: they are not entries of the active archive (the find
+    // controller and the game view answer for them).
+    if (m_Find->ShowingResults() || m_Merged->Showing())
         return {};
     QModelIndexList rows = lsvMain->selectionModel()->selectedRows();
     std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
@@ -564,6 +569,8 @@ int TfrmMain::SelectedCount() const
 
 std::pair<const TVornFile *, TEntryOffset> TfrmMain::SelectedSingleFile() const
 {
+    if (m_Merged->Showing())
+        return m_Merged->SingleSelectedFile();
     auto selected = m_Find->ShowingResults() ? m_Find->SingleSelected() : std::pair<const TVornFile *, TEntryOffset>();
     if (!m_Find->ShowingResults() && m_Session->ActiveVorn() && SelectedCount() == 1)
         selected = {m_Session->ActiveVorn(), SelectedEntries().front()};
@@ -658,7 +665,7 @@ void TfrmMain::AddVornToTree(TVornFile &vorn, const QString &path)
         // selection change before the new node is the selected one; it is
         // selected just below.
         const QSignalBlocker quiet(trvFolders);
-        trvFolders->insertTopLevelItem(0, node);
+        trvFolders->insertTopLevelItem(m_Merged->TopNode() ? 1 : 0, node); // the game view stays on top
     }
     m_ActiveRootNode = node;
     SelectNode(node); // lists the root folder
@@ -699,7 +706,7 @@ void TfrmMain::CloseActiveVorn()
         ShowNothingOpen();
         return;
     }
-    ActivateVornOfNode(trvFolders->topLevelItem(0));
+    ActivateVornOfNode(TopNodeOfVorn(m_Session->OpenVorns().back().get()));
     SelectFolderNode(m_Session->ActiveVorn()->GetRootOffset(), m_ActiveRootNode);
 }
 
@@ -801,6 +808,13 @@ void TfrmMain::trvFoldersChange(QTreeWidgetItem *node)
 {
     if (!node || !node->isSelected())
         return;
+    if (m_Merged->Owns(node)) {
+        m_Merged->ShowNode(node);
+        lblVornPath->setText(m_Merged->PathText());
+        return;
+    }
+    if (m_Merged->Showing())
+        ShowListModel(m_Model); // back from the game view to an archive's folder
     QTreeWidgetItem *top = node;
     while (top->parent())
         top = top->parent();
@@ -880,6 +894,10 @@ void TfrmMain::FillFileList(TEntryOffset directory)
 
 void TfrmMain::lsvMainColumnClick(int column)
 {
+    if (m_Merged->Showing()) {
+        m_Merged->Model().SortByColumn(column);
+        return;
+    }
     if (m_Find->ShowingResults()) {
         m_Find->SortResults(column);
         return;
@@ -891,6 +909,12 @@ void TfrmMain::lsvMainColumnClick(int column)
 
 void TfrmMain::lsvMainDblClick()
 {
+    if (m_Merged->Showing()) {
+        const auto [vorn, entry] = m_Merged->OpenSelected();
+        if (vorn)
+            ViewFileOf(*vorn, entry);
+        return;
+    }
     if (m_Find->ShowingResults()) {
         m_Find->OpenSelectedResult();
         return;
@@ -909,6 +933,10 @@ bool TfrmMain::lsvMainKeyPress(int character)
 {
     if (character == 8 && m_Find->ShowingResults()) {
         m_Find->LeaveResults();
+        return true;
+    }
+    if (character == 8 && m_Merged->Showing()) {
+        RunCommand([this] { m_Merged->GoUp(); });
         return true;
     }
     if (character == 8) {
@@ -930,9 +958,13 @@ bool TfrmMain::lsvMainKeyPress(int character)
 
 void TfrmMain::ViewEntry(TEntryOffset entry)
 {
-    const TVornFile *vorn = m_Session->ActiveVorn();
-    if (!vorn)
-        return;
+    if (const TVornFile *vorn = m_Session->ActiveVorn())
+        ViewFileOf(*vorn, entry);
+}
+
+void TfrmMain::ViewFileOf(const TVornFile &archive, TEntryOffset entry)
+{
+    const TVornFile *vorn = &archive;
     TFileBuffer buffer = vorn->ReadFile(entry);
     const QString name = AnsiToQString(vorn->GetName(entry));
     try {
@@ -975,6 +1007,18 @@ int TfrmMain::ViewStyle() const
 
 void TfrmMain::mnuPopupMainPopup()
 {
+    m_Merged->UpdateActions();
+    m_Merged->actCompareOverridden->setVisible(m_Merged->Showing());
+    if (m_Merged->Showing()) {
+        const int count = SelectedCount();
+        popmniView->setEnabled(count == 1);
+        popmniExtract->setEnabled(count > 0);
+        popmniProperties->setEnabled(count == 1);
+        popmniCopy->setEnabled(count > 0);
+        popmniOpenWith->setEnabled(SelectedSingleFile().first != nullptr);
+        popmniSavePng->setVisible(false);
+        return;
+    }
     const bool one = SelectedCount() == 1;
     popmniView->setEnabled(one);
     popmniExtract->setEnabled(lsvMain->DetailsView()->model()->rowCount() > 0);
@@ -1146,6 +1190,12 @@ void TfrmMain::mniSaveVVCClick()
 
 void TfrmMain::tbnExtractClick()
 {
+    if (m_Merged->Showing()) {
+        // The winners of the selection, one run per archive as for search results.
+        if (frmExtractDialog)
+            ExtractGroups(GroupOutgoingRows(MergedSelectionRows()).Groups);
+        return;
+    }
     if (m_Find->ShowingResults()) {
         if (frmExtractDialog)
             m_Find->ExtractSelected(*frmExtractDialog, ExtractHooks());
@@ -1186,6 +1236,10 @@ void TfrmMain::ornInfo1Click()
 
 void TfrmMain::popmniPropertiesClick()
 {
+    if (m_Merged->Showing()) {
+        m_Merged->ShowStack();
+        return;
+    }
     if (m_Find->ShowingResults()) {
         const auto [vorn, entry] = m_Find->SingleSelected();
         if (vorn)
@@ -1196,8 +1250,56 @@ void TfrmMain::popmniPropertiesClick()
         frmProperties->ShowProperties(*m_Session->ActiveVorn(), SelectedEntries().front());
 }
 
+std::vector<TOutgoingRow> TfrmMain::MergedSelectionRows() const
+{
+    // Each winner is taken below its own folder, as a folder listing does.
+    std::vector<TOutgoingRow> rows;
+    for (const auto &[vorn, entry] : m_Merged->SelectedWinners())
+        rows.push_back({vorn, vorn->GetParent(entry), entry, AnsiToQString(vorn->GetName(entry))});
+    return rows;
+}
+
+void TfrmMain::ExtractGroups(const std::vector<TEntryGroup> &groups)
+{
+    // One run per archive; the target dialog is shown for the first only and
+    // the others go to the same place with the same choices.
+    TExtractHooks hooks = ExtractHooks();
+    for (size_t g = 0; g < groups.size(); ++g) {
+        if (!RunExtraction(this, *frmExtractDialog, *groups[g].Vorn, groups[g].Folder, groups[g].Entries, hooks))
+            return;
+        const QString target = frmExtractDialog->Path();
+        hooks.GetExtractDir = [target] { return target; };
+        hooks.ShowDialog = [](TfrmExtractDialog &) { return true; };
+    }
+}
+
+void TfrmMain::PlaceMergedNode()
+{
+    TMergedGameNode::THooks hooks;
+    hooks.ShowListModel = [this](QAbstractItemModel *model) { ShowListModel(model); };
+    hooks.OpenArchive = [this](const QString &path) { OpenFile(path); };
+    hooks.AskFolder = [this](const QString &start) {
+        return m_Seam->askFolder(this, QStringLiteral("Open Game Folder"), start);
+    };
+    hooks.GameFolder = [this] { return m_frmOptions ? m_frmOptions->GameFolder() : QString(); };
+    m_Merged = new TMergedGameNode(*m_Session, *trvFolders, *lsvMain, *m_Seam, std::move(hooks), this);
+    connect(m_Merged->actOpenGameFolder, &QAction::triggered, this,
+            [this] { RunCommand([this] { m_Merged->OpenGameFolder(); }); });
+    connect(m_Merged->actChooseArchives, &QAction::triggered, this,
+            [this] { RunCommand([this] { m_Merged->ChooseArchives(); }); });
+    connect(m_Merged->actCompareOverridden, &QAction::triggered, this,
+            [this] { RunCommand([this] { m_Merged->CompareWithOverridden(); }); });
+    mnuFile->insertAction(mniReopen->menuAction(), m_Merged->actOpenGameFolder);
+    mnuActions->addSeparator();
+    mnuActions->addAction(m_Merged->actOnlyConflicts);
+    mnuActions->addAction(m_Merged->actChooseArchives);
+    mnuPopupMain->insertAction(popmniProperties, m_Merged->actCompareOverridden);
+}
+
 TOutgoingFiles TfrmMain::SelectedFiles() const
 {
+    if (m_Merged->Showing())
+        return GroupOutgoingRows(MergedSelectionRows());
     if (m_Find->ShowingResults())
         return m_Find->SelectedFiles();
     const TVornFile *vorn = m_Session->ActiveVorn();

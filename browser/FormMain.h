@@ -34,6 +34,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class TBrowserSession;
 class TFileListModel;
+class TMergedGameNode;
 class TFindController;
 class TClipboardCopy;
 class TOpenWithDefault;
@@ -82,6 +83,8 @@ public:
     TfrmOptions *Options() const { return m_frmOptions; }
     // Find: the find bar, the Find dialog and the result view.
     TFindController *Find() const { return m_Find; }
+    // The merged game view's node at the top of the tree and its commands.
+    TMergedGameNode *MergedGame() const { return m_Merged; }
     // Shows the list (the folder listing or search results) through this model.
     void ShowListModel(QAbstractItemModel *model);
     // Actions > "Test Archive" and "Select Damaged" with the damaged marks.
@@ -99,6 +102,8 @@ public:
     void CloseAllVorns();
     // Reads a file of the active archive and shows it; a read error raises.
     void ViewEntry(TEntryOffset entry);
+    // Reads a file of an open archive and shows it; a read error raises.
+    void ViewFileOf(const TVornFile &vorn, TEntryOffset entry);
     // Opens files dropped on the window, last to first; failures are reported
     // one by one and do not stop the others.
     void DropFiles(const QStringList &paths);
@@ -246,6 +251,12 @@ private:
     void CreateFileList();
     void CreatePopupMenu();
     void CreateStatusBar();
+    // The merged game view's node, its commands and menu items.
+    void PlaceMergedNode();
+    // The winners of the selected rows of the game view as outgoing rows.
+    std::vector<TOutgoingRow> MergedSelectionRows() const;
+    // Extracts entry groups of several archives, asking for the target once.
+    void ExtractGroups(const std::vector<TEntryGroup> &groups);
     void LayOutWindow();
     void ConnectIdleUpdate();
 
@@ -272,6 +283,9 @@ private:
     TfrmProperties *frmProperties = nullptr;
     TFileListModel *m_Model = nullptr;
     TFindController *m_Find = nullptr;
+    TMergedGameNode *m_Merged = nullptr;
+    QMenu *mnuFile = nullptr;
+    QMenu *mnuActions = nullptr;
     TTestArchiveActions *m_TestArchive = nullptr;
     TOpenProgress *m_OpenProgress = nullptr;
 

@@ -40,6 +40,11 @@ QString TDialogUiSeam::askSaveFileName(QWidget *parent, const QString &filter, c
     return dialog.selectedFiles().constFirst();
 }
 
+QString TUiSeam::askFolder(QWidget *parent, const QString &caption, const QString &start)
+{
+    return QFileDialog::getExistingDirectory(parent, caption, start);
+}
+
 bool TUiSeam::execDialog(QDialog &dialog)
 {
     return dialog.exec() == QDialog::Accepted;

@@ -29,6 +29,8 @@ public:
     // The save dialog for a PNG file, offering suggestedName; empty when
     // cancelled. By default the plain save dialog.
     virtual QString askSavePngName(QWidget *parent, const QString &suggestedName);
+    // The folder dialog, starting at `start`; empty when cancelled.
+    virtual QString askFolder(QWidget *parent, const QString &caption, const QString &start);
     // Shows a modal dialog; true when it was accepted.
     virtual bool execDialog(QDialog &dialog);
     // Hands a local file to the desktop's default application for its

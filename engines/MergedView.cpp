@@ -131,6 +131,19 @@ bool TMergedView::InConflict(TMergeNodeId node) const
     return IsFolder(node) ? HasKindConflict(node) : HiddenCount(node) > 0;
 }
 
+bool TMergedView::HasConflictBelow(TMergeNodeId node) const
+{
+    if (m_ConflictBelow.empty()) {
+        // A child always comes after its parent, so one pass from the end
+        // settles every folder before its parent is reached.
+        m_ConflictBelow.assign(m_Tree.Nodes.size(), false);
+        for (TMergeNodeId n = TMergeNodeId(m_Tree.Nodes.size()); n-- > 1;)
+            if (m_ConflictBelow[n] || InConflict(n))
+                m_ConflictBelow[Parent(n)] = true;
+    }
+    return m_ConflictBelow[node];
+}
+
 std::string TMergedView::Name(TMergeNodeId node) const
 {
     if (node == MergeRoot)

@@ -70,6 +70,9 @@ public:
     bool HasKindConflict(TMergeNodeId node) const;
     // A file that hides another version, or a path in a conflict of kinds.
     bool InConflict(TMergeNodeId node) const;
+    // True for a folder with a path in conflict somewhere below it (worked
+    // out for the whole tree the first time it is asked).
+    bool HasConflictBelow(TMergeNodeId node) const;
     // The winner's stored name (8-bit); "" for the root.
     std::string Name(TMergeNodeId node) const;
     // The names below the root joined with "/"; "" for the root.
@@ -96,6 +99,7 @@ private:
     std::vector<std::vector<uint32_t>> m_Ties;
     std::vector<TFailure> m_Failures;
     TMergedTree m_Tree;
+    mutable std::vector<bool> m_ConflictBelow; // empty until asked
 };
 
 // Priority order of two headers' m_Priority: the class (bits 12-15) first,

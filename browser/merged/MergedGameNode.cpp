@@ -1,0 +1,294 @@
+#include "browser/merged/MergedGameNode.h"
+
+#include "archive/Exceptions.h"
+#include "browser/BrowserSession.h"
+#include "browser/FileListView.h"
+#include "browser/GenFunctions.h"
+#include "browser/PictureLists.h"
+#include "browser/SortFunctions.h"
+#include "browser/UiSeam.h"
+#include "browser/merged/FormMergeChoose.h"
+#include "browser/merged/FormMergeStack.h"
+#include "browser/merged/MergedGame.h"
+#include "browser/merged/MergedListModel.h"
+#include "engines/MergeSources.h"
+#include "engines/MergedView.h"
+
+#include <QAction>
+#include <QItemSelectionModel>
+#include <QTreeView>
+#include <QTreeWidget>
+
+#include <algorithm>
+
+namespace {
+
+// The merged node a tree item stands for; items of the archives have none.
+constexpr int MergedNodeRole = Qt::UserRole + 40;
+// Set on an item whose folder nodes are not added yet.
+constexpr int UnfilledRole = Qt::UserRole + 41;
+
+} // namespace
+
+TMergedGameNode::TMergedGameNode(TBrowserSession &session, QTreeWidget &tree, TFileListView &list, TUiSeam &seam,
+                                 THooks hooks, QWidget *window)
+    : QObject(window), m_Session(session), m_Tree(tree), m_List(list), m_Seam(seam), m_Hooks(std::move(hooks)),
+      m_Window(window)
+{
+    m_Game = new TMergedGame(session, this);
+    m_Model = new TMergedListModel(this);
+    actOnlyConflicts = new QAction(QStringLiteral("Only files in conflict"), this);
+    actOnlyConflicts->setCheckable(true);
+    actCompareOverridden = new QAction(QStringLiteral("Compare with overridden version"), this);
+    actChooseArchives = new QAction(QStringLiteral("Merged Archives..."), this);
+    actOpenGameFolder = new QAction(QStringLiteral("Open Game Folder..."), this);
+    connect(actOnlyConflicts, &QAction::toggled, this, [this](bool only) { m_Model->SetOnlyConflicts(only); });
+    connect(m_Game, &TMergedGame::membersChanged, this, &TMergedGameNode::Rebuild);
+    connect(&m_Tree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *item) {
+        if (Owns(item))
+            FillFolderNodes(item);
+    });
+    Rebuild();
+}
+
+TMergedGameNode::~TMergedGameNode() = default;
+
+TMergedView *TMergedGameNode::View()
+{
+    return m_Game->View();
+}
+
+void TMergedGameNode::Rebuild()
+{
+    // The old view is gone: nothing may show its rows or nodes any more.
+    m_Model->SetView(nullptr);
+    const QSignalBlocker quiet(&m_Tree);
+    delete TopNode();
+    if (m_Game->Members().empty())
+        return;
+    auto *top = new QTreeWidgetItem;
+    top->setText(0, m_Game->Caption());
+    top->setIcon(0, ListPicture(Pictures::Archive));
+    top->setData(0, MergedNodeRole, uint(MergeRoot));
+    top->setData(0, UnfilledRole, true);
+    top->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    m_Tree.insertTopLevelItem(0, top);
+}
+
+QTreeWidgetItem *TMergedGameNode::TopNode() const
+{
+    // Looked up, not kept: the window may clear the whole tree.
+    for (int i = 0; i < m_Tree.topLevelItemCount(); ++i)
+        if (Owns(m_Tree.topLevelItem(i)))
+            return m_Tree.topLevelItem(i);
+    return nullptr;
+}
+
+bool TMergedGameNode::Owns(const QTreeWidgetItem *node) const
+{
+    return node && node->data(0, MergedNodeRole).isValid();
+}
+
+void TMergedGameNode::FillFolderNodes(QTreeWidgetItem *item)
+{
+    if (!item->data(0, UnfilledRole).toBool())
+        return;
+    item->setData(0, UnfilledRole, false);
+    TMergedView *view = View();
+    if (!view)
+        return;
+    const TMergeNodeId folder = TMergeNodeId(item->data(0, MergedNodeRole).toUInt());
+    std::vector<std::pair<std::string, TMergeNodeId>> folders;
+    for (const TMergeNodeId child : view->Children(folder))
+        if (view->IsFolder(child))
+            folders.emplace_back(view->Name(child), child);
+    std::sort(folders.begin(), folders.end(),
+              [](const auto &a, const auto &b) { return CompareText(a.first, b.first) < 0; });
+    for (const auto &[name, child] : folders)
+        AddFolderNode(item, child);
+    item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+}
+
+QTreeWidgetItem *TMergedGameNode::AddFolderNode(QTreeWidgetItem *parent, TMergeNodeId node)
+{
+    auto *item = new QTreeWidgetItem(parent);
+    item->setText(0, AnsiToQString(View()->Name(node)));
+    item->setIcon(0, FolderNodeIcon());
+    item->setData(0, MergedNodeRole, uint(node));
+    const bool hasFolders = std::ranges::any_of(View()->Children(node), [this](TMergeNodeId child) {
+        return View()->IsFolder(child);
+    });
+    item->setData(0, UnfilledRole, hasFolders);
+    if (hasFolders)
+        item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    return item;
+}
+
+void TMergedGameNode::ShowNode(QTreeWidgetItem *node)
+{
+    TMergedView *view = View();
+    if (!view || !Owns(node))
+        return;
+    if (m_Model->View() != view) {
+        m_Model->SetView(view);
+        if (!view->Failures().empty()) {
+            QString text = QStringLiteral("Left out of the game view:");
+            for (const TMergedView::TFailure &failure : view->Failures())
+                text += u'\n' + QString::fromStdString(view->Archive(failure.Archive).FileName()) + QStringLiteral(": ")
+                        + QString::fromStdString(failure.Message);
+            m_Seam.showErrorMessage(m_Window, text);
+        }
+    }
+    m_Model->ShowFolder(TMergeNodeId(node->data(0, MergedNodeRole).toUInt()));
+    m_Hooks.ShowListModel(m_Model);
+    UpdateActions();
+}
+
+bool TMergedGameNode::Showing() const
+{
+    return m_List.DetailsView()->model() == m_Model;
+}
+
+std::vector<TMergeNodeId> TMergedGameNode::SelectedNodes() const
+{
+    std::vector<TMergeNodeId> nodes;
+    if (!Showing())
+        return nodes;
+    QModelIndexList rows = m_List.selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
+    for (const QModelIndex &index : rows)
+        nodes.push_back(m_Model->NodeAt(index.row()));
+    return nodes;
+}
+
+void TMergedGameNode::ShowStack()
+{
+    const std::vector<TMergeNodeId> nodes = SelectedNodes();
+    if (nodes.size() != 1)
+        return;
+    TfrmMergeStack dialog(m_Window);
+    dialog.Fill(*View(), nodes.front());
+    m_Seam.execDialog(dialog);
+}
+
+void TMergedGameNode::CompareWithOverridden()
+{
+    const std::vector<TMergeNodeId> nodes = SelectedNodes();
+    if (nodes.size() != 1)
+        return;
+    const int version = FirstOverriddenFile(*View(), nodes.front());
+    if (version > 0)
+        ::CompareWithOverridden(m_Window, *View(), nodes.front(), version);
+}
+
+void TMergedGameNode::ChooseArchives()
+{
+    TfrmMergeChoose dialog(m_Window);
+    std::vector<const TVornFile *> open;
+    for (const auto &vorn : m_Session.OpenVorns())
+        open.push_back(vorn.get());
+    dialog.Fill(open, m_Game->Members());
+    if (m_Seam.execDialog(dialog))
+        m_Game->Choose(dialog.Chosen());
+}
+
+void TMergedGameNode::OpenGameFolder()
+{
+    const QString folder = m_Hooks.AskFolder(m_Hooks.GameFolder());
+    if (folder.isEmpty())
+        return;
+    const std::vector<std::string> archives = FindGameArchives(folder.toStdString());
+    if (archives.empty()) {
+        m_Seam.showErrorMessage(m_Window, QStringLiteral("No archives (.vmres, .vmmap) in %1 or below it.").arg(folder));
+        return;
+    }
+    QStringList failed;
+    for (const std::string &path : archives) {
+        try {
+            m_Hooks.OpenArchive(QString::fromStdString(path));
+        } catch (const std::exception &error) {
+            failed << QString::fromStdString(path) + QStringLiteral(": ") + QString::fromUtf8(error.what());
+        }
+    }
+    if (!failed.isEmpty())
+        m_Seam.showErrorMessage(m_Window, QStringLiteral("Left out of the game view:\n") + failed.join(u'\n'));
+    if (QTreeWidgetItem *top = TopNode())
+        m_Tree.setCurrentItem(top); // lists the merged root
+}
+
+void TMergedGameNode::UpdateActions()
+{
+    const std::vector<TMergeNodeId> nodes = SelectedNodes();
+    actCompareOverridden->setEnabled(nodes.size() == 1 && FirstOverriddenFile(*View(), nodes.front()) > 0);
+    actOnlyConflicts->setEnabled(Showing());
+}
+
+std::vector<std::pair<const TVornFile *, TEntryOffset>> TMergedGameNode::SelectedWinners() const
+{
+    std::vector<std::pair<const TVornFile *, TEntryOffset>> winners;
+    for (const TMergeNodeId node : SelectedNodes()) {
+        const TMergeVersion &winner = m_Model->View()->Winner(node);
+        winners.emplace_back(&m_Model->View()->Archive(winner.Archive), winner.Entry);
+    }
+    return winners;
+}
+
+std::pair<const TVornFile *, TEntryOffset> TMergedGameNode::SingleSelectedFile() const
+{
+    const std::vector<TMergeNodeId> nodes = SelectedNodes();
+    if (nodes.size() != 1 || m_Model->View()->IsFolder(nodes.front()))
+        return {nullptr, 0};
+    return SelectedWinners().front();
+}
+
+QString TMergedGameNode::PathText() const
+{
+    QString text = QStringLiteral("Game\\");
+    if (m_Model->View() && m_Model->CurrentFolder() != MergeRoot)
+        text += AnsiToQString(m_Model->View()->Path(m_Model->CurrentFolder())).replace(u'/', u'\\') + u'\\';
+    return text;
+}
+
+std::pair<const TVornFile *, TEntryOffset> TMergedGameNode::OpenSelected()
+{
+    const std::vector<TMergeNodeId> nodes = SelectedNodes();
+    if (nodes.size() != 1)
+        return {nullptr, 0};
+    if (m_Model->View()->IsFolder(nodes.front())) {
+        SelectFolder(nodes.front());
+        return {nullptr, 0};
+    }
+    return SelectedWinners().front();
+}
+
+void TMergedGameNode::GoUp()
+{
+    if (Showing() && m_Model->View() && m_Model->CurrentFolder() != MergeRoot)
+        SelectFolder(m_Model->View()->Parent(m_Model->CurrentFolder()));
+}
+
+void TMergedGameNode::SelectFolder(TMergeNodeId folder)
+{
+    const TMergedView *view = View();
+    if (!view)
+        return;
+    std::vector<TMergeNodeId> chain;
+    for (TMergeNodeId n = folder; n != MergeRoot; n = view->Parent(n))
+        chain.push_back(n);
+    QTreeWidgetItem *item = TopNode();
+    for (auto it = chain.rbegin(); item && it != chain.rend(); ++it) {
+        FillFolderNodes(item);
+        item->setExpanded(true);
+        QTreeWidgetItem *next = nullptr;
+        for (int i = 0; i < item->childCount() && !next; ++i)
+            if (item->child(i)->data(0, MergedNodeRole).toUInt() == *it)
+                next = item->child(i);
+        item = next;
+    }
+    if (!item)
+        return;
+    if (item->isSelected() && m_Tree.currentItem() == item)
+        ShowNode(item); // selecting it again reports no change
+    else
+        m_Tree.setCurrentItem(item);
+}

@@ -1,0 +1,222 @@
+// The merged game view in the window: the node on top of the tree, the
+// list of winners with their archive and overrides, the conflict filter,
+// the stack in Properties, the comparison with the overridden version, and
+// Open Game Folder.
+
+#include "tests/browser/BrowserFixture.h"
+
+#include "archive/vmVornFile.h"
+#include "browser/FileListView.h"
+#include "browser/FormMain.h"
+#include "browser/merged/FormMergeStack.h"
+#include "browser/merged/MergedGame.h"
+#include "browser/merged/MergedGameNode.h"
+#include "browser/merged/MergedListModel.h"
+#include "compare/FormCompareHex.h"
+#include "engines/MergedView.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QTableWidget>
+#include <QTreeView>
+#include <QTreeWidget>
+
+#include <memory>
+
+namespace {
+
+QStringList Texts(std::initializer_list<const char *> texts)
+{
+    QStringList list;
+    for (const char *text : texts)
+        list << QString::fromUtf8(text);
+    return list;
+}
+
+class TGameSeam : public TRecordingSeam {
+public:
+    QString folderAnswer;
+    QString folderStart;
+    std::function<void(QDialog &)> onDialog;
+    QString askFolder(QWidget *, const QString &, const QString &start) override
+    {
+        folderStart = start;
+        return folderAnswer;
+    }
+    bool execDialog(QDialog &dialog) override
+    {
+        if (onDialog)
+            onDialog(dialog);
+        return false;
+    }
+};
+
+class MergedGameTest : public BrowserTest {
+protected:
+    // factory.vmres (Factory) and patch.vmres (Patch + 1): the patch replaces
+    // art/a.txt with other bytes and art/same.txt with the same bytes.
+    void WriteGame(const QString &folder = QStringLiteral("."))
+    {
+        QDir().mkpath(Path(folder));
+        VornWriter factory, patch;
+        factory.header.m_Priority = 0x0000;
+        const auto art = factory.addDir(0, "Art");
+        factory.addFile(art, {.name = "a.txt", .data = TextBytes("factory a")});
+        factory.addFile(art, {.name = "same.txt", .data = TextBytes("same")});
+        factory.addFile(0, {.name = "only.txt", .data = TextBytes("only")});
+        patch.header.m_Priority = 0x13000;
+        const auto patchArt = patch.addDir(0, "art");
+        patch.addFile(patchArt, {.name = "A.TXT", .data = TextBytes("patched a!")});
+        patch.addFile(patchArt, {.name = "same.txt", .data = TextBytes("same")});
+        factory.write(Path(folder + QStringLiteral("/factory.vmres")).toStdString());
+        patch.write(Path(folder + QStringLiteral("/patch.vmres")).toStdString());
+    }
+    std::unique_ptr<TfrmMain> MakeWindow()
+    {
+        auto window = std::make_unique<TfrmMain>(QStringList(), &m_seam);
+        window->CreateLongLivedDialogs();
+        return window;
+    }
+    static QStringList Column(const QAbstractItemModel &model, int column)
+    {
+        QStringList texts;
+        for (int row = 0; row < model.rowCount(); ++row)
+            texts << model.data(model.index(row, column)).toString();
+        return texts;
+    }
+    static void SelectRow(TfrmMain &window, const QString &name)
+    {
+        const TMergedListModel &model = window.MergedGame()->Model();
+        const int row = int(Column(model, 0).indexOf(name));
+        ASSERT_GE(row, 0) << name.toStdString();
+        window.lsvMain->selectionModel()->select(model.index(row, 0),
+                                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+
+    TGameSeam m_seam;
+};
+
+TEST_F(MergedGameTest, TheGameNodeListsWinnersAndFiltersConflicts)
+{
+    WriteGame();
+    VornWriter save;
+    save.addFile(0, {.name = "s.txt", .data = TextBytes("s")});
+    Write(save, QStringLiteral("party.vmsave"));
+    auto window = MakeWindow();
+    for (const char *name : {"factory.vmres", "patch.vmres", "party.vmsave"})
+        window->OpenFile(Path(QString::fromLatin1(name)));
+    ASSERT_EQ(window->trvFolders->topLevelItemCount(), 4);
+    QTreeWidgetItem *game = window->trvFolders->topLevelItem(0);
+    EXPECT_EQ(game->text(0), QStringLiteral("Game (2 archives)")); // the saved game is left out
+    EXPECT_EQ(window->trvFolders->topLevelItem(1)->text(0), QStringLiteral("party.vmsave"));
+
+    window->trvFolders->setCurrentItem(game);
+    const TMergedListModel &model = window->MergedGame()->Model();
+    QAbstractItemModelTester tester(const_cast<TMergedListModel *>(&model));
+    ASSERT_EQ(window->lsvMain->DetailsView()->model(), &model);
+    EXPECT_EQ(model.headerData(TMergedListModel::ColArchive, Qt::Horizontal).toString(), QStringLiteral("Archive"));
+    EXPECT_EQ(window->lblVornPath->text(), QStringLiteral("Game\\"));
+    EXPECT_EQ(Column(model, 0), (QStringList{QStringLiteral("art"), QStringLiteral("only.txt")}));
+
+    // Enter on the folder opens it in the tree, below the game node.
+    SelectRow(*window, QStringLiteral("art"));
+    window->lsvMainKeyPress(13);
+    EXPECT_EQ(window->trvFolders->currentItem()->parent(), game);
+    EXPECT_EQ(window->lblVornPath->text(), QStringLiteral("Game\\art\\"));
+    EXPECT_EQ(Column(model, 0), (QStringList{QStringLiteral("A.TXT"), QStringLiteral("same.txt")}));
+    EXPECT_EQ(Column(model, TMergedListModel::ColArchive), Texts({"patch.vmres", "patch.vmres"}));
+    EXPECT_EQ(Column(model, TMergedListModel::ColOverrides), Texts({"1", "1"}));
+
+    // The filter keeps paths in conflict and the folders above them.
+    window->lsvMainKeyPress(8);
+    EXPECT_EQ(Column(model, 0).size(), 2);
+    window->MergedGame()->actOnlyConflicts->setChecked(true);
+    EXPECT_EQ(Column(model, 0), (QStringList{QStringLiteral("art")}));
+    window->MergedGame()->actOnlyConflicts->setChecked(false);
+
+    // Copy and drag-out hand out the winner, taken below its own folder.
+    SelectRow(*window, QStringLiteral("only.txt"));
+    const TOutgoingFiles files = window->SelectedFiles();
+    ASSERT_EQ(files.Groups.size(), 1u);
+    EXPECT_EQ(QString::fromStdString(files.Groups[0].Vorn->FileName()), Path(QStringLiteral("factory.vmres")));
+    EXPECT_TRUE(window->SelectedEntries().empty()); // no rows of the active archive
+
+    // An archive leaving the game takes its rows with it.
+    window->SelectIfOpen(Path(QStringLiteral("patch.vmres")));
+    window->CloseActiveVorn();
+    EXPECT_EQ(window->trvFolders->topLevelItem(0)->text(0), QStringLiteral("Game (1 archive)"));
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_NE(window->lsvMain->DetailsView()->model(), &model);
+    window->CloseAllVorns();
+    EXPECT_EQ(window->trvFolders->topLevelItemCount(), 0);
+}
+
+TEST_F(MergedGameTest, PropertiesShowTheStackAndCompareOpensTheOverriddenVersion)
+{
+    WriteGame();
+    auto window = MakeWindow();
+    window->OpenFile(Path(QStringLiteral("factory.vmres")));
+    window->OpenFile(Path(QStringLiteral("patch.vmres")));
+    window->MergedGame()->SelectFolder(window->MergedGame()->Game().View()->Find("art"));
+    SelectRow(*window, QStringLiteral("A.TXT"));
+    QStringList versions, archives;
+    int selected = -1;
+    m_seam.onDialog = [&](QDialog &dialog) {
+        auto &stack = dynamic_cast<TfrmMergeStack &>(dialog);
+        for (int row = 0; row < stack.grdVersions->rowCount(); ++row) {
+            versions << stack.grdVersions->item(row, TfrmMergeStack::ColVersion)->text();
+            archives << stack.grdVersions->item(row, TfrmMergeStack::ColArchive)->text() + u' '
+                            + stack.grdVersions->item(row, TfrmMergeStack::ColPriority)->text();
+        }
+        selected = stack.SelectedVersion();
+    };
+    window->popmniPropertiesClick();
+    EXPECT_EQ(versions, Texts({"Wins", "Different bytes"}));
+    EXPECT_EQ(archives, Texts({"patch.vmres Patch + 1", "factory.vmres Factory"}));
+    EXPECT_EQ(selected, 1);
+
+    window->mnuPopupMainPopup();
+    ASSERT_TRUE(window->MergedGame()->actCompareOverridden->isEnabled());
+    window->MergedGame()->actCompareOverridden->trigger();
+    TfrmCompareHex *compare = nullptr;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (auto *hex = qobject_cast<TfrmCompareHex *>(widget); hex && hex->isVisible())
+            compare = hex;
+    ASSERT_NE(compare, nullptr);
+    EXPECT_TRUE(compare->windowTitle().contains(QStringLiteral("art/A.TXT")));
+    EXPECT_TRUE(compare->NextDifference());
+    EXPECT_EQ(compare->SelectedOffset(), 0); // "patched a!" against "factory a"
+    compare->close();
+
+    SelectRow(*window, QStringLiteral("same.txt"));
+    versions.clear();
+    archives.clear();
+    window->popmniPropertiesClick();
+    EXPECT_EQ(versions, Texts({"Wins", "Same bytes"}));
+}
+
+TEST_F(MergedGameTest, OpenGameFolderOpensEveryArchiveBelowItAndShowsTheGame)
+{
+    WriteGame(QStringLiteral("game/data"));
+    QDir().mkpath(Path(QStringLiteral("empty")));
+    WriteJunk(QStringLiteral("game/broken.vmmap"));
+    auto window = MakeWindow();
+    m_seam.folderAnswer = Path(QStringLiteral("empty"));
+    window->MergedGame()->actOpenGameFolder->trigger();
+    ASSERT_EQ(m_seam.errorMessages.size(), 1);
+    EXPECT_TRUE(m_seam.errorMessages[0].startsWith(QStringLiteral("No archives (.vmres, .vmmap) in ")));
+    EXPECT_EQ(window->trvFolders->topLevelItemCount(), 0);
+
+    m_seam.errorMessages.clear();
+    m_seam.folderAnswer = Path(QStringLiteral("game"));
+    window->MergedGame()->actOpenGameFolder->trigger();
+    ASSERT_EQ(m_seam.errorMessages.size(), 1); // the broken archive, and only it
+    EXPECT_TRUE(m_seam.errorMessages[0].contains(QStringLiteral("broken.vmmap")));
+    EXPECT_EQ(window->trvFolders->topLevelItem(0)->text(0), QStringLiteral("Game (2 archives)"));
+    EXPECT_EQ(window->trvFolders->currentItem(), window->trvFolders->topLevelItem(0));
+    EXPECT_EQ(Column(window->MergedGame()->Model(), 0), (QStringList{QStringLiteral("art"), QStringLiteral("only.txt")}));
+}
+
+} // namespace
