@@ -1290,6 +1290,8 @@ void TfrmMain::PlaceMergedNode()
     connect(m_Merged->actCompareOverridden, &QAction::triggered, this,
             [this] { RunCommand([this] { m_Merged->CompareWithOverridden(); }); });
     mnuFile->insertAction(mniReopen->menuAction(), m_Merged->actOpenGameFolder);
+    mnuView->addSeparator();
+    mnuView->addAction(m_Merged->actGameView);
     mnuActions->addSeparator();
     mnuActions->addAction(m_Merged->actOnlyConflicts);
     mnuActions->addAction(m_Merged->actChooseArchives);

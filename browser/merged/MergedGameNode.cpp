@@ -37,6 +37,9 @@ TMergedGameNode::TMergedGameNode(TBrowserSession &session, QTreeWidget &tree, TF
 {
     m_Game = new TMergedGame(session, this);
     m_Model = new TMergedListModel(this);
+    actGameView = new QAction(QStringLiteral("Game View"), this);
+    actGameView->setCheckable(true);
+    actGameView->setStatusTip(QStringLiteral("Show the open archives merged as the game sees them"));
     actOnlyConflicts = new QAction(QStringLiteral("Only files in conflict"), this);
     actOnlyConflicts->setCheckable(true);
     actCompareOverridden = new QAction(QStringLiteral("Compare with overridden version"), this);
@@ -44,6 +47,7 @@ TMergedGameNode::TMergedGameNode(TBrowserSession &session, QTreeWidget &tree, TF
     actOpenGameFolder = new QAction(QStringLiteral("Open Game Folder..."), this);
     connect(actOnlyConflicts, &QAction::toggled, this, [this](bool only) { m_Model->SetOnlyConflicts(only); });
     connect(m_Game, &TMergedGame::membersChanged, this, &TMergedGameNode::Rebuild);
+    connect(actGameView, &QAction::toggled, this, &TMergedGameNode::Rebuild);
     connect(&m_Tree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *item) {
         if (Owns(item))
             FillFolderNodes(item);
@@ -64,7 +68,7 @@ void TMergedGameNode::Rebuild()
     m_Model->SetView(nullptr);
     const QSignalBlocker quiet(&m_Tree);
     delete TopNode();
-    if (m_Game->Members().empty())
+    if (m_Game->Members().empty() || !actGameView->isChecked())
         return;
     auto *top = new QTreeWidgetItem;
     top->setText(0, m_Game->Caption());
@@ -212,6 +216,7 @@ void TMergedGameNode::OpenGameFolder()
     }
     if (!failed.isEmpty())
         m_Seam.showErrorMessage(m_Window, QStringLiteral("Left out of the game view:\n") + failed.join(u'\n'));
+    actGameView->setChecked(true);
     if (QTreeWidgetItem *top = TopNode())
         m_Tree.setCurrentItem(top); // lists the merged root
 }

@@ -2,7 +2,9 @@
 // TMergedGameNode: the merged game view in the main window. A node at the
 // top of the folder tree, "Game (12 archives)", whose folders are the merged
 // tree (filled in as they are expanded); selecting one lists its merged
-// paths (TMergedListModel). It carries the commands of that list: the
+// paths (TMergedListModel). The node shows while View > "Game View" is on
+// (off at start, so the tree holds only archives as it always did);
+// "Open Game Folder..." turns it on. It carries the commands of that list: the
 // filter "Only files in conflict", the stack of a path ("Properties"),
 // "Compare with overridden version", the choice of the merged archives and
 // File > "Open Game Folder...".
@@ -83,6 +85,7 @@ public:
     // Selects the tree node of a merged folder, filling in the nodes above it.
     void SelectFolder(TMergeNodeId folder);
 
+    QAction *actGameView = nullptr; // checkable: the node is shown
     QAction *actOnlyConflicts = nullptr;
     QAction *actCompareOverridden = nullptr;
     QAction *actChooseArchives = nullptr;

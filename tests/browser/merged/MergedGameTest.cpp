@@ -77,6 +77,7 @@ protected:
     {
         auto window = std::make_unique<TfrmMain>(QStringList(), &m_seam);
         window->CreateLongLivedDialogs();
+        window->MergedGame()->actGameView->setChecked(true);
         return window;
     }
     static QStringList Column(const QAbstractItemModel &model, int column)
@@ -149,6 +150,8 @@ TEST_F(MergedGameTest, TheGameNodeListsWinnersAndFiltersConflicts)
     EXPECT_EQ(window->trvFolders->topLevelItem(0)->text(0), QStringLiteral("Game (1 archive)"));
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_NE(window->lsvMain->DetailsView()->model(), &model);
+    window->MergedGame()->actGameView->setChecked(false);
+    EXPECT_EQ(window->trvFolders->topLevelItem(0)->text(0), QStringLiteral("party.vmsave"));
     window->CloseAllVorns();
     EXPECT_EQ(window->trvFolders->topLevelItemCount(), 0);
 }
@@ -203,6 +206,7 @@ TEST_F(MergedGameTest, OpenGameFolderOpensEveryArchiveBelowItAndShowsTheGame)
     QDir().mkpath(Path(QStringLiteral("empty")));
     WriteJunk(QStringLiteral("game/broken.vmmap"));
     auto window = MakeWindow();
+    window->MergedGame()->actGameView->setChecked(false); // Open Game Folder turns it on
     m_seam.folderAnswer = Path(QStringLiteral("empty"));
     window->MergedGame()->actOpenGameFolder->trigger();
     ASSERT_EQ(m_seam.errorMessages.size(), 1);
