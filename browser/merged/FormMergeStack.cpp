@@ -5,6 +5,7 @@
 #include "browser/GenFunctions.h"
 #include "compare/FormCompareHex.h"
 #include "engines/MergedView.h"
+#include "viewers/WindowPlacement.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -42,8 +43,11 @@ TfrmMergeStack::TfrmMergeStack(QWidget *parent) : QDialog(parent)
     connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
     connect(grdVersions, &QTableWidget::itemSelectionChanged, this, &TfrmMergeStack::UpdateCompare);
     connect(btnCompare, &QPushButton::clicked, this, [this] {
-        if (m_View && SelectedVersion() > 0)
-            CompareWithOverridden(parentWidget(), *m_View, m_Node, SelectedVersion());
+        const int version = SelectedVersion();
+        if (!m_View || version <= 0)
+            return;
+        accept(); // the comparison is a window of its own, not held up by this dialog
+        CompareWithOverridden(parentWidget(), *m_View, m_Node, version);
     });
 }
 
@@ -121,12 +125,12 @@ QWidget *CompareWithOverridden(QWidget *parent, const TMergedView &view, TMergeN
     TFileBuffer bytesA = a.ReadFile(winner.Entry);
     TFileBuffer bytesB = b.ReadFile(hidden.Entry);
     auto *window = new TfrmCompareHex(parent);
-    window->setWindowFlag(Qt::Window);
-    window->setAttribute(Qt::WA_DeleteOnClose);
     const QString title = QString::fromStdString(AnsiToUtf8(view.Path(node))) + QStringLiteral(": ")
                           + QFileInfo(QString::fromStdString(a.FileName())).fileName() + QStringLiteral(" / ")
                           + QFileInfo(QString::fromStdString(b.FileName())).fileName();
     window->SetData(std::move(bytesA), std::move(bytesB), title);
+    if (parent)
+        CentreOver(window, parent);
     window->show();
     return window;
 }
