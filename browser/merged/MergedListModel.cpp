@@ -110,6 +110,7 @@ TMergedListModel::TRow TMergedListModel::MakeRow(TMergeNodeId node) const
 
 void TMergedListModel::SortRows()
 {
+    // Every order is worked out ascending and reversed as a whole.
     const bool descending = m_SortDescending;
     std::function<int(const TRow &, const TRow &)> compare;
     if (m_SortColumn == ColArchive || m_SortColumn == ColOverrides) {
@@ -123,7 +124,7 @@ void TMergedListModel::SortRows()
     } else {
         const TSortCompare byColumn = CompareForColumn(TFileListModel::ColumnCaption(m_SortColumn));
         const TSortCompare chosen = byColumn ? byColumn : CompareByName;
-        compare = [chosen, descending](const TRow &a, const TRow &b) { return chosen(a.Item, b.Item, descending); };
+        compare = [chosen](const TRow &a, const TRow &b) { return chosen(a.Item, b.Item, false); };
     }
     std::sort(m_Rows.begin(), m_Rows.end(), [&](const TRow &a, const TRow &b) {
         const int order = compare(a, b);

@@ -127,6 +127,9 @@ TEST_F(MergedView, NamesMatchWithCodePageLettersFolded)
     EXPECT_EQ(view.HiddenCount(view.Find("\x8A.txt")), 1u);
     EXPECT_EQ(view.HiddenCount(view.Find("a.txt")), 0u);
     EXPECT_EQ(view.Find("textures/missing.dds"), NoMergeNode);
+    EXPECT_TRUE(view.HasConflictBelow(MergeRoot)); // through "textures"
+    EXPECT_TRUE(view.HasConflictBelow(view.Find("textures")));
+    EXPECT_FALSE(view.HasConflictBelow(view.Find("a.txt")));
 }
 
 TEST_F(MergedView, FileAgainstFolderTheHigherWins)
@@ -145,6 +148,7 @@ TEST_F(MergedView, FileAgainstFolderTheHigherWins)
     EXPECT_EQ(StackOf(view, data), (std::vector<std::string>{"mod winner", "base other kind"}));
     EXPECT_NE(view.Find("data/y.txt"), NoMergeNode);
     EXPECT_FALSE(view.InConflict(view.Find("data2")));
+    EXPECT_FALSE(view.HasConflictBelow(view.Find("data2")));
 }
 
 TEST_F(MergedView, StacksThreeDeepCompareEachVersionWithTheWinner)

@@ -129,6 +129,10 @@ TEST_F(MergedGameTest, TheGameNodeListsWinnersAndFiltersConflicts)
     EXPECT_EQ(Column(model, 0), (QStringList{QStringLiteral("A.TXT"), QStringLiteral("same.txt")}));
     EXPECT_EQ(Column(model, TMergedListModel::ColArchive), Texts({"patch.vmres", "patch.vmres"}));
     EXPECT_EQ(Column(model, TMergedListModel::ColOverrides), Texts({"1", "1"}));
+    window->lsvMainColumnClick(TMergedListModel::ColSize); // "patched a!" is the bigger file
+    EXPECT_EQ(Column(model, 0), Texts({"same.txt", "A.TXT"}));
+    window->lsvMainColumnClick(TMergedListModel::ColSize);
+    EXPECT_EQ(Column(model, 0), Texts({"A.TXT", "same.txt"}));
 
     // The filter keeps paths in conflict and the folders above them.
     window->lsvMainKeyPress(8);
