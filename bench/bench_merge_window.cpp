@@ -68,16 +68,18 @@ int main(int argc, char **argv)
             5, [&] { window.trvFolders->setCurrentItem(top); },
             [&] { window.trvFolders->setCurrentItem(window.trvFolders->topLevelItem(1)); });
         const double rootAlone = Best(5, [&] { game.ShowNode(top); });
-        const double filterRoot = Best(5, [&] {
-            game.actOnlyConflicts->toggle();
-        });
+        const int rootRows = game.Model().rowCount();
+        // The first switch also finds the folders with conflicts below them.
+        const double firstFilter = Best(1, [&] { game.actOnlyConflicts->toggle(); });
+        const double filterRoot = Best(5, [&] { game.actOnlyConflicts->toggle(); });
         const TMergeNodeId sub = game.Game().View()->Find("f0_top5/Sub7");
         const double open = Best(5, [&] { game.SelectFolder(sub); });
         const double filterSub = Best(5, [&] { game.actOnlyConflicts->toggle(); });
         std::printf("merge (first view after a change): %.1f ms\n", merge);
-        std::printf("select the Game node (list of %d rows): %.1f ms; list it again: %.1f ms\n",
-                    game.Model().rowCount(), root, rootAlone);
-        std::printf("switch 'Only files in conflict' at the root: %.1f ms\n", filterRoot);
+        std::printf("select the Game node (list of %d rows): %.1f ms; list it again: %.1f ms\n", rootRows, root,
+                    rootAlone);
+        std::printf("switch 'Only files in conflict' at the root: first %.1f ms, then %.1f ms\n", firstFilter,
+                    filterRoot);
         std::printf("open a folder of 49 files: %.1f ms; switch the filter there: %.1f ms\n", open, filterSub);
     }
     if (own)
