@@ -167,6 +167,7 @@ TEST_F(MergedView, StacksThreeDeepCompareEachVersionWithTheWinner)
     // The patch spells the folder two ways: both are one folder.
     EXPECT_EQ(StackOf(view, view.Find("s")),
               (std::vector<std::string>{"patch winner", "patch folder", "expansion folder", "factory folder"}));
+    EXPECT_TRUE(view.HasConflictBelow(MergeRoot)); // only through "s"
     // Without a stored CRC-32 only the bytes can tell.
     const TMergeNodeId nocrc = view.Find("s/nocrc.txt");
     const TMergeNodeId nocrc2 = view.Find("s/nocrc2.txt");
