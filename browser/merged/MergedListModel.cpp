@@ -2,7 +2,6 @@
 
 #include "archive/Exceptions.h"
 #include "browser/FileListModel.h"
-#include "browser/FileTypeCache.h"
 #include "browser/GenFunctions.h"
 #include "browser/PictureLists.h"
 #include "browser/SortFunctions.h"
@@ -76,9 +75,8 @@ void TMergedListModel::Rebuild()
     endResetModel();
 }
 
-TMergedListModel::TRow TMergedListModel::MakeRow(TMergeNodeId node) const
+TMergedListModel::TRow TMergedListModel::MakeRow(TMergeNodeId node)
 {
-    static thread_local TFileTypeCache types;
     const TMergeVersion &winner = m_View->Winner(node);
     const TVornFile &vorn = m_View->Archive(winner.Archive);
     TRow row;
@@ -95,7 +93,7 @@ TMergedListModel::TRow TMergedListModel::MakeRow(TMergeNodeId node) const
         item.TypeName = QStringLiteral("Folder");
         return row;
     }
-    const TFileTypeCache::TTypeInfo &type = types.Lookup(item.Name);
+    const TFileTypeCache::TTypeInfo &type = m_Types.Lookup(item.Name);
     item.ImageIndex = type.ImageIndex;
     item.TypeName = type.Description;
     item.Size = vorn.GetSize(winner.Entry);

@@ -7,6 +7,7 @@
 // files against folders) and the folders with such paths below them.
 
 #include "browser/EntryListModel.h"
+#include "browser/FileTypeCache.h"
 #include "browser/VornChildItem.h"
 #include "engines/MergedTree.h"
 
@@ -58,7 +59,7 @@ protected:
 
 private:
     void Rebuild();
-    TRow MakeRow(TMergeNodeId node) const;
+    TRow MakeRow(TMergeNodeId node);
     void SortRows();
     QString ArchiveName(uint16_t archive) const;
 
@@ -68,4 +69,5 @@ private:
     std::vector<TRow> m_Rows;
     int m_SortColumn = ColName;
     bool m_SortDescending = false;
+    TFileTypeCache m_Types;
 };
