@@ -7,6 +7,7 @@
 #include <lzo/lzo1x.h>
 
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -20,7 +21,7 @@ libdeflate_decompressor *ThreadDecompressor()
     thread_local std::unique_ptr<libdeflate_decompressor, DecompressorDeleter> decompressor(
         libdeflate_alloc_decompressor());
     if (!decompressor)
-        throw EDecompressionError("error");
+        throw EDecompressionError("Not enough memory for the zlib decoder");
     return decompressor.get();
 }
 
@@ -29,14 +30,37 @@ libdeflate_decompressor *ThreadDecompressor()
 void CheckZlibHeader(const uint8_t *source, uint32_t sourceSize)
 {
     if (sourceSize < 2)
-        throw EDecompressionError("error");
+        throw EDecompressionError("ZLib error: the stream ends before its header");
     const unsigned cmf = source[0];
     const unsigned flg = source[1];
     const bool valid = ((cmf << 8) | flg) % 31 == 0 && (cmf & 0x0F) == 8 && (cmf >> 4) <= 7;
     if (!valid)
-        throw EDecompressionError("error");
+        throw EDecompressionError("ZLib error: the stream does not start with a zlib header");
     if (flg & 0x20)
         throw EZlibError("ZLib error: target buffer may be too small");
+}
+
+// Says what is wrong with a zlib stream libdeflate refused. Only on failure:
+// the deflate data is decoded once more without the zlib wrapper (which cuts
+// off the last four bytes as the trailer, even when the data needs them), so
+// a sound body tells a bad or missing Adler-32 trailer from damaged data.
+std::string FailureMessage(uint8_t *destination, uint32_t destinationSize, uint32_t sourceSize,
+                           const uint8_t *source)
+{
+    constexpr uint32_t HeaderSize = 2;
+    constexpr uint32_t TrailerSize = 4;
+    size_t consumed = 0;
+    size_t produced = 0;
+    const libdeflate_result body = libdeflate_deflate_decompress_ex(
+        ThreadDecompressor(), source + HeaderSize, sourceSize - HeaderSize, destination, destinationSize,
+        &consumed, &produced);
+    if (body == LIBDEFLATE_INSUFFICIENT_SPACE)
+        return FormatStr("ZLib error: the stream decodes to more than %u bytes", destinationSize);
+    if (body != LIBDEFLATE_SUCCESS)
+        return "ZLib error: the stream is damaged or ends early";
+    if (sourceSize - HeaderSize - consumed < TrailerSize)
+        return "ZLib error: the stream ends before its Adler-32 checksum";
+    return "ZLib error: the Adler-32 checksum of the stream differs";
 }
 
 uint32_t DecodeZlib(uint8_t *destination, uint32_t destinationSize, uint32_t sourceSize,
@@ -48,7 +72,7 @@ uint32_t DecodeZlib(uint8_t *destination, uint32_t destinationSize, uint32_t sou
     const libdeflate_result result = libdeflate_zlib_decompress_ex(
         ThreadDecompressor(), source, sourceSize, destination, destinationSize, &consumed, &produced);
     if (result != LIBDEFLATE_SUCCESS)
-        throw EDecompressionError("error");
+        throw EDecompressionError(FailureMessage(destination, destinationSize, sourceSize, source));
     // The count is what the stream really produced, so a short stream is
     // caught by the CRC and size checks instead of exposing stale memory.
     return uint32_t(produced);

@@ -5,8 +5,9 @@
 
 // Decodes `sourceSize` bytes at `source` into at most `destinationSize` bytes
 // at `destination` and returns the number of bytes the stream produced.
-// Raises "lzo decompression error", EDecompressionError("error"),
-// EZlibError(...) or, for DATAFORMAT_RAW, a generic Exception.
+// Raises "lzo decompression error", EDecompressionError (a damaged zlib
+// stream, its message says what is wrong with it), EZlibError (a preset
+// dictionary) or, for DATAFORMAT_RAW, a generic Exception.
 uint32_t DecodeBlock(uint16_t format, uint8_t *destination, uint32_t destinationSize,
                      uint32_t sourceSize, const uint8_t *source);
 

@@ -86,27 +86,35 @@ TEST(DecodeTest, ZlibFailures)
 {
     // Reserved deflate block type after a valid zlib header.
     Fixture corrupt({{.name = "z", .data = Small, .format = DATAFORMAT_ZLIB, .storedOverride = Bytes{0x78, 0x9C, 0x07, 0, 0, 0}}});
-    EXPECT_EQ(corrupt.readMessageOf<EDecompressionError>(), "error");
+    EXPECT_EQ(corrupt.readMessageOf<EDecompressionError>(), "ZLib error: the stream is damaged or ends early");
     Fixture badHeader({{.name = "z", .data = Small, .format = DATAFORMAT_ZLIB, .storedOverride = TextBytes("not zlib")}});
-    EXPECT_EQ(badHeader.readMessageOf<EDecompressionError>(), "error");
+    EXPECT_EQ(badHeader.readMessageOf<EDecompressionError>(),
+              "ZLib error: the stream does not start with a zlib header");
     Fixture empty({{.name = "z", .data = Small, .format = DATAFORMAT_ZLIB, .storedOverride = Bytes{}}});
-    EXPECT_EQ(empty.readMessageOf<EDecompressionError>(), "error");
+    EXPECT_EQ(empty.readMessageOf<EDecompressionError>(), "ZLib error: the stream ends before its header");
 
     // A stream cut short inside its deflate data.
     Bytes cut = CompressZlib(Text.data(), Text.size());
     cut.resize(cut.size() / 2);
     Fixture truncated({{.name = "z", .data = Text, .format = DATAFORMAT_ZLIB, .storedOverride = cut}});
-    EXPECT_EQ(truncated.readMessageOf<EDecompressionError>(), "error");
+    EXPECT_EQ(truncated.readMessageOf<EDecompressionError>(), "ZLib error: the stream is damaged or ends early");
+    // Sound deflate data whose Adler-32 trailer is cut off.
+    Bytes noTrailer = CompressZlib(Text.data(), Text.size());
+    noTrailer.resize(noTrailer.size() - 1);
+    Fixture shortTrailer({{.name = "z", .data = Text, .format = DATAFORMAT_ZLIB, .storedOverride = noTrailer}});
+    EXPECT_EQ(shortTrailer.readMessageOf<EDecompressionError>(),
+              "ZLib error: the stream ends before its Adler-32 checksum");
 
     // A broken Adler-32 trailer.
     Bytes trailer = CompressZlib(Text.data(), Text.size());
     trailer.back() ^= 1;
     Fixture adler({{.name = "z", .data = Text, .format = DATAFORMAT_ZLIB, .storedOverride = trailer}});
-    EXPECT_EQ(adler.readMessageOf<EDecompressionError>(), "error");
+    EXPECT_EQ(adler.readMessageOf<EDecompressionError>(), "ZLib error: the Adler-32 checksum of the stream differs");
 
     // A stream that decodes to more than the file's size.
     Fixture tooLong({{.name = "z", .data = Text, .format = DATAFORMAT_ZLIB, .sizeOverride = uint32_t(Text.size() - 1)}});
-    EXPECT_EQ(tooLong.readMessageOf<EDecompressionError>(), "error");
+    EXPECT_EQ(tooLong.readMessageOf<EDecompressionError>(),
+              "ZLib error: the stream decodes to more than " + std::to_string(Text.size() - 1) + " bytes");
 
     // A preset dictionary: the inflater stops and asks for it.
     Fixture dictionary({{.name = "z", .data = Small, .format = DATAFORMAT_ZLIB,
@@ -194,7 +202,7 @@ TEST(DecodeTest, DecodeBlockDirectly)
     EXPECT_EQ(DecodeBlock(DATAFORMAT_LZO, room, 64, uint32_t(l.size()), l.data()), hello.size());
     // Too little room: an inflate error, as zlib's finishing inflate reports it.
     EXPECT_EQ(MessageOf<EDecompressionError>([&] { DecodeBlock(DATAFORMAT_ZLIB, out, 16, uint32_t(z.size()), z.data()); }),
-              "error");
+              "ZLib error: the stream decodes to more than 16 bytes");
     EXPECT_EQ(MessageOf([&] { DecodeBlock(DATAFORMAT_LZO, out, 16, uint32_t(l.size()), l.data()); }),
               "lzo decompression error");
 }
