@@ -11,6 +11,7 @@
 #include "engines/PathLimit.h"
 
 #include <cstdio>
+#include <memory>
 #include <sstream>
 
 namespace {
@@ -68,13 +69,24 @@ TDiffArguments ParseArguments(const std::vector<std::string> &arguments)
     return parsed;
 }
 
+// Opens one side; an archive that won't open is named in the error, since
+// the reader's messages ("Unknown header!") don't say which one it was.
+std::unique_ptr<TVornFile> OpenSide(const std::string &path)
+{
+    try {
+        return std::make_unique<TVornFile>(path);
+    } catch (const Exception &e) {
+        throw Exception(path + ": " + e.message());
+    }
+}
+
 int RunDiff(const std::vector<std::string> &arguments)
 {
     try {
         const TDiffArguments parsed = ParseArguments(arguments);
-        const TVornFile a(parsed.Archives[0]);
-        const TVornFile b(parsed.Archives[1]);
-        const TCompareResult result = TArchiveCompare(a, b).Run();
+        const std::unique_ptr<TVornFile> a = OpenSide(parsed.Archives[0]);
+        const std::unique_ptr<TVornFile> b = OpenSide(parsed.Archives[1]);
+        const TCompareResult result = TArchiveCompare(*a, *b).Run();
         const TCompareReport report(result, parsed.Archives[0], parsed.Archives[1]);
         // Written as it goes; a path longer than the system allows is reported instead.
         bool tooLong = false;

@@ -409,8 +409,19 @@ TEST(VornToolTest, DiffListsDifferencesAndExitsByThem)
     EXPECT_EQ(same.exitCode, 0);
     EXPECT_EQ(same.out, "");
 
+    // Archives that won't open are named: which of the two is damaged?
+    const std::string junk = dir.file("junk.vmres");
+    std::ofstream(junk, std::ios::binary) << std::string(2000, 'j');
+    Bytes rootless = a.build();
+    PutU32(rootless, a.indexStart(), 0);
+    const std::string noRoot = dir.file("noroot.vmres");
+    std::ofstream(noRoot, std::ios::binary).write(reinterpret_cast<const char *>(rootless.data()),
+                                                   std::streamsize(rootless.size()));
     for (const auto &[arguments, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
-             {{"diff", pathA, dir.file("missing")}, "Cannot open file " + dir.file("missing") + "\n"},
+             {{"diff", pathA, dir.file("missing")},
+              dir.file("missing") + ": Cannot open file " + dir.file("missing") + "\n"},
+             {{"diff", junk, pathA}, junk + ": Unknown header!\n"},
+             {{"diff", pathA, noRoot}, noRoot + ": Vorn has no root!\n"},
              {{"diff", pathA}, "usage: vorntool diff A B [--json] [--only added,removed,changed,repacked,same]\n"},
              {{"diff", pathA, pathB, "--only"},
               "vorntool diff: --only needs a list of states (added, removed, changed, repacked, same)\n"},
