@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -50,7 +51,24 @@ QComboBox *TfrmCompareChoose::CreateSide(const QStringList &openArchives, const 
     side->setCurrentText(current);
     side->setMinimumContentsLength(40);
     connect(side, &QComboBox::currentTextChanged, this, [this] { UpdateOk(); });
+    side->installEventFilter(this);
     return side;
+}
+
+// An editable box keeps Enter for itself (it may take another item or add
+// the text to its list), so the dialog's default button never sees it.
+// Enter accepts the dialog with the two paths as shown.
+bool TfrmCompareChoose::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((watched == cmbA || watched == cmbB) && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (btnOk->isEnabled())
+                accept();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TfrmCompareChoose::Browse(QComboBox *side)

@@ -21,6 +21,9 @@ public:
     QComboBox *cmbB = nullptr;
     QPushButton *btnOk = nullptr;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     QComboBox *CreateSide(const QStringList &openArchives, const QString &current);
     void Browse(QComboBox *side);

@@ -17,7 +17,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeView>
 
 namespace {
@@ -275,6 +277,39 @@ TEST_F(CompareWindowTest, DamagedArchiveRaisesBeforeAnyWindowAndTheMainWindowOpe
     EXPECT_EQ(chooser.PathB(), pathB);
     chooser.cmbB->setCurrentText(QString());
     EXPECT_FALSE(chooser.btnOk->isEnabled());
+}
+
+// Enter in either archive's box accepts the dialog with the archives shown,
+// as the keyboard user expects after Tab.
+TEST(CompareChooser, EnterAcceptsTheChoiceShown)
+{
+    EnsureApplication();
+    const QString pathA = u"/archives/a.vmres"_qs, pathB = u"/archives/b.vmres"_qs;
+    for (const bool inB : {true, false}) {
+        TfrmCompareChoose chooser({pathA, pathB}, pathA);
+        chooser.show();
+        QApplication::setActiveWindow(&chooser);
+        chooser.cmbA->setFocus();
+        if (inB)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        ASSERT_EQ(QApplication::focusWidget(), inB ? chooser.cmbB : chooser.cmbA);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        EXPECT_EQ(chooser.result(), QDialog::Accepted) << "in B: " << inB;
+        EXPECT_FALSE(chooser.isVisible());
+        EXPECT_EQ(chooser.PathA(), pathA);
+        EXPECT_EQ(chooser.PathB(), pathB);
+    }
+    // A typed path is taken as typed, and Enter on the keypad works too.
+    TfrmCompareChoose chooser({pathA, pathB}, pathA);
+    chooser.show();
+    QApplication::setActiveWindow(&chooser);
+    chooser.cmbB->setFocus();
+    chooser.cmbB->lineEdit()->selectAll();
+    QTest::keyClicks(chooser.cmbB, u"/elsewhere/c.vmres"_qs);
+    QTest::keyClick(chooser.cmbB, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(chooser.result(), QDialog::Accepted);
+    EXPECT_EQ(chooser.PathA(), pathA);
+    EXPECT_EQ(chooser.PathB(), u"/elsewhere/c.vmres"_qs);
 }
 
 } // namespace
