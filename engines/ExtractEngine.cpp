@@ -40,7 +40,7 @@ TExtractResult TExtractEngine::ExtractEntries(const std::string &TargetDir, TExt
     if (Options.FileSelection == esSelected && !m_Selection.Selected.empty()) {
         // Each item's ancestors give its folder; for the items of the shown
         // folder that is the shown folder's own path.
-        for (const TEntryOffset entry : m_Selection.Selected)
+        for (const TEntryOffset entry : WithoutCoveredEntries(m_Vorn, m_Selection.Selected))
             plan.AddEntryWithAncestors(m_Vorn, TargetDir, entry, Options.FolderMode);
     } else if (Options.FileSelection == esCurrentDir) {
         plan.AddEntryWithAncestors(m_Vorn, TargetDir, current, Options.FolderMode);

@@ -12,6 +12,37 @@ std::string WithSeparator(const std::string &Dir)
     return !Dir.empty() && Dir.back() == '/' ? Dir : Dir + '/';
 }
 
+namespace {
+
+// True when a folder above `entry` is in `folders`. A damaged index may make
+// the folders above an entry loop or fail to read: the walk stops there, and
+// the entry's own extraction reports the damage.
+bool InsideOneOf(const TVornFile &vorn, TEntryOffset entry, const std::unordered_set<TEntryOffset> &folders)
+{
+    std::unordered_set<TEntryOffset> seen{entry};
+    try {
+        for (TEntryOffset parent = vorn.GetParent(entry); parent != 0 && seen.insert(parent).second;
+             parent = vorn.GetParent(parent))
+            if (folders.count(parent))
+                return true;
+    } catch (const std::exception &) {
+    }
+    return false;
+}
+
+} // namespace
+
+std::vector<TEntryOffset> WithoutCoveredEntries(const TVornFile &vorn, const std::vector<TEntryOffset> &selected)
+{
+    const std::unordered_set<TEntryOffset> chosen(selected.begin(), selected.end());
+    std::unordered_set<TEntryOffset> kept;
+    std::vector<TEntryOffset> entries;
+    for (const TEntryOffset entry : selected)
+        if (!InsideOneOf(vorn, entry, chosen) && kept.insert(entry).second)
+            entries.push_back(entry);
+    return entries;
+}
+
 void TExtractPlan::AddEntry(const TVornFile &vorn, const std::string &Dir, TEntryOffset Entry, TFolderMode FolderMode)
 {
     if (Aborted())

@@ -66,5 +66,11 @@ private:
     std::exception_ptr m_AbortError;
 };
 
+// The selected entries without those that another selected folder holds
+// (at any depth) and without repeats, in their order. A folder brings
+// everything below it, so a file selected together with its folder (search
+// results list both) is extracted once, where the folder puts it.
+std::vector<TEntryOffset> WithoutCoveredEntries(const TVornFile &vorn, const std::vector<TEntryOffset> &selected);
+
 // Dir with a trailing "/" when it has none.
 std::string WithSeparator(const std::string &Dir);

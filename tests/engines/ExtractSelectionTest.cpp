@@ -100,6 +100,22 @@ TEST_F(ExtractSelection, RelativeKeepsOnlyTheFoldersBelowTheItems)
     EXPECT_EQ(FoldersBelow(target), (std::vector<std::string>{"c", "e"}));
 }
 
+// Search results list a folder and the files below it side by side.
+TEST_F(ExtractSelection, AFileSelectedWithAFolderAboveItIsWrittenOnceWithoutAQuestion)
+{
+    for (const TFolderMode mode : {fnFullPath, fnNone, fnRelative}) {
+        TScratchFolder out;
+        const TExtractResult result = RunEngine(*vorn, recorder, out.str(), {mode, owAsk, esSelected},
+                                                {0, {xOffset, bOffset, cOffset, xOffset, bOffset}});
+        EXPECT_EQ(result.Written, 2u) << int(mode);
+        EXPECT_TRUE(recorder.questions.empty()) << int(mode);
+        const Files expected = mode == fnNone ? Files{{"x.txt", "b-x"}, {"y.txt", "c-y"}}
+                             : mode == fnRelative ? Files{{"b/x.txt", "b-x"}, {"b/c/y.txt", "c-y"}}
+                                                  : Files{{"a/b/x.txt", "b-x"}, {"a/b/c/y.txt", "c-y"}};
+        EXPECT_EQ(FilesBelow(out.path()), expected) << int(mode);
+    }
+}
+
 TEST_F(ExtractSelection, SelectedWithNothingSelectedExtractsTheWholeArchive)
 {
     Run(esSelected, fnFullPath, {bOffset, {}});

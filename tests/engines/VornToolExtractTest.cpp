@@ -75,8 +75,8 @@ TEST_F(VornToolExtract, NamedPathsKeepTheirArchivePath)
 {
     EXPECT_EQ(Run({"-o", out.string(), "a/b/x.txt", "A/B"}), 0);
     EXPECT_EQ(FilesBelow(out), (Files{{"a/b/x.txt", "x"}, {"a/b/y.txt", "y"}}));
-    // The folder was named after the file, so x.txt met the skip-by-default question.
-    EXPECT_NE(errors.find("Skipped existing file: " + (out / "a/b/x.txt").string()), std::string::npos);
+    // The folder holds the file named before it: x.txt is written once, no question.
+    EXPECT_EQ(errors.find("Skipped existing file"), std::string::npos) << errors;
 }
 
 TEST_F(VornToolExtract, AMissingPathFailsButTheOthersAreWritten)
