@@ -134,9 +134,36 @@ uint64_t TExtractEngine::EntrySize(TEntryOffset entry) const
 
 void TExtractEngine::ExtractFile(TRun &run, const TPlanStep &step, const TPlanFile &file, ptrdiff_t job)
 {
-    m_Job->SetCurrent(file.Name);
+    m_Job->SetCurrent(ArchivePath(step, file.Name));
     ExtractFileOrReport(run, step, file, job);
     m_Job->EntryDone(EntrySize(step.Entry));
+}
+
+std::string TExtractEngine::ArchivePath(const TPlanStep &step, const std::string &name) const
+{
+    // Names from the file up to the root (whose name is never part of a
+    // path), no more than a path the system could take: a deep, looping or
+    // damaged chain of folders costs no more than that.
+    std::vector<std::string> names{name};
+    uint64_t length = name.size();
+    bool cut = false;
+    try {
+        for (TEntryOffset folder = m_Vorn.GetParent(step.Entry); folder != 0 && m_Vorn.GetParent(folder) != 0;
+             folder = m_Vorn.GetParent(folder)) {
+            if (length > MaxPathLength) {
+                cut = true;
+                break;
+            }
+            names.push_back(AnsiToUtf8(m_Vorn.GetName(folder)));
+            length += names.back().size() + 1;
+        }
+    } catch (const std::exception &) {
+        cut = true; // a folder record that can't be read: the path below it
+    }
+    std::string path = cut ? ".../" : "";
+    for (auto each = names.rbegin(); each != names.rend(); ++each)
+        path += *each + (each + 1 == names.rend() ? "" : "/");
+    return path;
 }
 
 void TExtractEngine::ExtractFileOrReport(TRun &run, const TPlanStep &step, const TPlanFile &file, ptrdiff_t job)

@@ -81,6 +81,10 @@ private:
     // A file whose name or folder can't be used gets no prefetch job (-1).
     static bool Usable(const TExtractPlan &plan, const TPlanStep &step, const TPlanFile &file);
     void ExtractFile(TRun &run, const TPlanStep &step, const TPlanFile &file, ptrdiff_t job);
+    // The path in the archive of the file named `name` ("art/walls/brick.bmp"),
+    // shown as the job's current entry; its start is left out ("...") when it
+    // is longer than the system allows or a folder above can't be read.
+    std::string ArchivePath(const TPlanStep &step, const std::string &name) const;
     void ExtractFileOrReport(TRun &run, const TPlanStep &step, const TPlanFile &file, ptrdiff_t job);
     // A file the converter claims: decoded first, then written converted
     // (or unchanged when it can't be) under the name that results.

@@ -2,6 +2,7 @@
 // failures in the order they happened, cancel between entries, and the
 // verify engine's verdicts.
 
+#include "engines/PathLimit.h"
 #include "engines/VerifyEngine.h"
 #include "tests/engines/ExtractTestSupport.h"
 
@@ -42,7 +43,7 @@ TEST(Job, ExtractionCountsEveryFileAndCollectsFailuresInOrder)
     EXPECT_EQ(progress.EntriesDone, 4u);
     EXPECT_EQ(progress.BytesTotal, 4u + 16u + 2u + 2u);
     EXPECT_EQ(progress.BytesDone, progress.BytesTotal);
-    EXPECT_EQ(progress.Current, "c.txt");
+    EXPECT_EQ(progress.Current, "sub/c.txt"); // the path in the archive, as the progress window shows it
     const std::vector<TJobFailure> failures = job.Failures();
     ASSERT_EQ(failures.size(), 2u);
     EXPECT_EQ(failures[0].Path, out + "b.txt");
@@ -52,6 +53,27 @@ TEST(Job, ExtractionCountsEveryFileAndCollectsFailuresInOrder)
     EXPECT_EQ(progress.Failures, 2u);
     EXPECT_EQ(result.Written, 2u);
     EXPECT_FALSE(result.Cancelled);
+}
+
+TEST(Job, TheCurrentEntryOfADeepFileIsTheEndOfItsPath)
+{
+    TScratchFolder scratch;
+    VornWriter writer;
+    VornWriter::Handle folder = 0;
+    for (int level = 0; level < 20; ++level)
+        folder = writer.addDir(folder, std::string(250, char('a' + level)));
+    writer.addFile(folder, TextFile("deep.txt", "deep"));
+    const auto vorn = BuildArchive(writer, scratch.path() / "test.vmres");
+    TRecorder recorder;
+    TExtractEngine engine(*vorn, {}, recorder, recorder);
+    TJob job;
+    engine.SetJob(job);
+    engine.ExtractEntries(scratch.str(), {fnNone, owAsk, esAll});
+    const std::string current = job.Progress().Current;
+    EXPECT_EQ(current.substr(0, 4), ".../");
+    EXPECT_EQ(current.substr(current.size() - 9), "/deep.txt");
+    EXPECT_NE(current.find(std::string(250, 't') + "/deep.txt"), std::string::npos); // the nearest folders
+    EXPECT_LE(current.size(), MaxPathLength + 256 + 4);
 }
 
 TEST(Job, CancelStopsBetweenEntriesAndLeavesOnlyWholeFiles)
