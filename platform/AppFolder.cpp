@@ -41,9 +41,21 @@ QString GetAppFolder()
     return WithTrailingSlash(QCoreApplication::applicationDirPath());
 }
 
+bool IsInstalledProgramFolder(const QString &appFolder)
+{
+    const QDir folder(QDir::cleanPath(appFolder));
+    if (folder.dirName() != QStringLiteral("bin"))
+        return false;
+    const QString prefix = QDir::cleanPath(folder.absoluteFilePath(QStringLiteral("..")));
+    for (const char *systemPrefix : {"/", "/usr", "/usr/local"})
+        if (prefix == QLatin1String(systemPrefix))
+            return true;
+    return QFileInfo(prefix + QStringLiteral("/lib/vornviewer")).isDir();
+}
+
 QString SettingsFileNameFor(const QString &appFolder, const QString &configFolder)
 {
-    if (IsWritableFolder(appFolder))
+    if (!IsInstalledProgramFolder(appFolder) && IsWritableFolder(appFolder))
         return WithTrailingSlash(appFolder) + SettingsBaseName();
     return WithTrailingSlash(configFolder) + SettingsBaseName();
 }
