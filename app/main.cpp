@@ -7,7 +7,10 @@
 #include "browser/FormMain.h"
 #include "browser/GenFunctions.h"
 
+#include "app/OrderlyQuit.h"
 #include "archive/OpenFileLimit.h"
+#include "extract/StaleFolders.h"
+#include "platform/TerminationSignals.h"
 #include "viewers/ImageFormat.h"
 
 #include <QApplication>
@@ -25,6 +28,12 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("vornviewer")));
     InstallDateTimeFormatter();
     RegisterBuiltInFormats();
+    // Ended by the system (shutdown, logout, Ctrl+C in a terminal), the
+    // program closes as if its user did, and what it leaves in the
+    // temporary folder goes; at start, what killed runs left there goes.
+    TTerminationSignals termination;
+    QObject::connect(&termination, &TTerminationSignals::received, &application, [] { QuitInOrder(); });
+    RemoveFoldersOfEndedProcesses(PrivateTempFolder());
 
     TfrmMain frmMain(QApplication::arguments().mid(1));
     frmMain.CreateLongLivedDialogs();

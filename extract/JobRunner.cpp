@@ -10,8 +10,21 @@
 
 #include <exception>
 #include <thread>
+#include <utility>
+
+namespace {
+
+TJob *g_RunningJob = nullptr; // while Run waits for its worker
+
+} // namespace
 
 int TJobRunner::ProgressDelay = 400;
+
+void TJobRunner::CancelRunningJob()
+{
+    if (g_RunningJob)
+        g_RunningJob->Cancel();
+}
 
 TJobGuard::TJobGuard(TBusyFlag &busy) : m_Busy(busy)
 {
@@ -51,7 +64,9 @@ void TJobRunner::Run(const std::function<void()> &work, QEventLoop::ProcessEvent
     appear.setSingleShot(true);
     connect(&appear, &QTimer::timeout, this, &TJobRunner::ShowProgress);
     appear.start(ProgressDelay);
+    TJob *const outer = std::exchange(g_RunningJob, &m_Job);
     loop.exec(events);
+    g_RunningJob = outer;
     worker.join();
     if (m_Progress)
         m_Progress->hide();

@@ -29,6 +29,9 @@ public:
     // jobs don't flash one (tests use 0).
     static int ProgressDelay;
 
+    // Cancels the job that runs now, if any (the program is asked to end).
+    static void CancelRunningJob();
+
     // Runs `work` on a worker thread and returns once it has ended, raising
     // the error it raised. Meanwhile pending events of the given kinds run.
     void Run(const std::function<void()> &work, QEventLoop::ProcessEventsFlags events = QEventLoop::AllEvents);

@@ -10,6 +10,7 @@
 #include "extract/FormExtractDialog.h"
 #include "extract/FormOverwriteDlg.h"
 #include "extract/GuiExtractFeedback.h"
+#include "extract/JobRunner.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -26,6 +27,9 @@
 #include <QTreeView>
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -277,6 +281,26 @@ TEST_F(ExtractCommand, AnErrorThatEndsTheRunStillClearsBusy)
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(lastExtractDir.isEmpty());
     EXPECT_FALSE(busy.Busy());
+}
+
+// Asked to end (a signal), the program cancels the job that runs; one that
+// has ended is no longer reachable.
+TEST(JobRunner, CancelRunningJobReachesOnlyTheJobThatRuns)
+{
+    TJob job;
+    TJobRunner runner(nullptr, job, QStringLiteral("Test"));
+    QTimer::singleShot(20, [] { TJobRunner::CancelRunningJob(); });
+    runner.Run([&] {
+        while (!job.Cancelled())
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    });
+    EXPECT_TRUE(job.Cancelled());
+
+    TJob next;
+    TJobRunner nextRunner(nullptr, next, QStringLiteral("Test"));
+    nextRunner.Run([] {});
+    TJobRunner::CancelRunningJob();
+    EXPECT_FALSE(next.Cancelled());
 }
 
 TEST_F(ExtractCommand, DragOutWritesTheItemsWithTheirSubfoldersAndReplacesSilently)
