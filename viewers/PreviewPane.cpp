@@ -8,6 +8,7 @@
 #include <QBoxLayout>
 #include <QEvent>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QPlainTextEdit>
@@ -60,6 +61,7 @@ void TPreviewPane::CreateControls()
 
     m_text = new QPlainTextEdit(m_pages);
     m_text->setReadOnly(true);
+    m_text->installEventFilter(this);
     m_text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_pages->addWidget(m_text);
@@ -209,6 +211,9 @@ void TPreviewPane::ShowHex(const QString &fileName, const std::shared_ptr<TFileB
         auto *scroll = new QScrollArea(m_pages);
         scroll->setWidgetResizable(true);
         scroll->setFrameShape(QFrame::NoFrame);
+        // The viewer's width must not widen the pane (and squeeze the list
+        // beside it): the pane keeps its width and the rows scroll.
+        scroll->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         m_hex = new TfrmViewerHex;
         m_hex->setWindowFlags(Qt::Widget);
         m_hex->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -273,7 +278,22 @@ bool TPreviewPane::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_picture && event->type() == QEvent::Resize)
         FitPicture();
+    if (watched == m_text && IsSelectAll(event)) {
+        // A read-only text leaves Ctrl+A to the window, whose Select All
+        // selects the list's rows; in the text it selects the text.
+        event->accept();
+        if (event->type() == QEvent::KeyPress)
+            m_text->selectAll();
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
+}
+
+bool TPreviewPane::IsSelectAll(QEvent *event)
+{
+    if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress)
+        return false;
+    return static_cast<QKeyEvent *>(event)->matches(QKeySequence::SelectAll);
 }
 
 QWidget *TPreviewPane::CurrentPage() const

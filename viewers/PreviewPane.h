@@ -59,7 +59,7 @@ signals:
     void shown(TPreviewKind kind);
 
 protected:
-    // Refits the picture when its room changes.
+    // Refits the picture when its room changes; Ctrl+A in the text selects it.
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -80,6 +80,7 @@ private:
     void ShowPage(QWidget *page, TPreviewKind kind, const QString &info);
     void FitPicture();
     static TPreviewRoute RouteOf(const QString &fileName);
+    static bool IsSelectAll(QEvent *event);
 
     QLabel *m_info = nullptr;
     QStackedWidget *m_pages = nullptr;

@@ -10,9 +10,18 @@
 #include "viewers/ImageFormat.h"
 #include "viewers/PreviewPane.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QDockWidget>
 #include <QLibrary>
+#include <QMainWindow>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QTest>
 #include <atomic>
 #include <future>
 
@@ -75,6 +84,43 @@ TEST_F(PreviewPaneTest, EachKindOfFileGetsTheViewThatViewWouldChoose)
     EXPECT_EQ(Show(QStringLiteral("x.raw"), "not a texture"), TPreviewKind::Text);
     EXPECT_EQ(Show(QStringLiteral("x.bmp"), "not a bitmap"), TPreviewKind::Error);
     EXPECT_EQ(OpenViewerCount(), 0); // everything stayed inside the pane
+}
+
+// Beside the file list: a binary file's hex rows scroll inside the pane
+// instead of widening it, and Ctrl+A in a text selects the text, not the
+// list's rows (the window's own Select All).
+TEST_F(PreviewPaneTest, BesideTheListThePaneKeepsItsWidthAndCtrlASelectsItsText)
+{
+    QMainWindow window;
+    int listSelections = 0;
+    auto *selectAll = window.addAction(QStringLiteral("Select All"));
+    selectAll->setShortcut(QKeySequence::SelectAll);
+    QObject::connect(selectAll, &QAction::triggered, [&] { ++listSelections; });
+    auto *dock = new QDockWidget(&window);
+    window.setCentralWidget(new QWidget(&window));
+    TPreviewPane *docked = pane.get();
+    dock->setWidget(docked);
+    const auto undock = qScopeGuard([docked] { docked->setParent(nullptr); }); // the fixture deletes it
+    window.addDockWidget(Qt::RightDockWidgetArea, dock);
+    window.resize(900, 500);
+    window.show();
+
+    const QSize hint = docked->sizeHint(), least = docked->minimumSizeHint();
+    EXPECT_EQ(Show(QStringLiteral("data.bin"), QByteArray(4096, '\x01')), TPreviewKind::Hex);
+    EXPECT_EQ(docked->sizeHint().width(), hint.width());
+    EXPECT_EQ(docked->minimumSizeHint().width(), least.width());
+    const auto *scroll = qobject_cast<QScrollArea *>(docked->HexPage());
+    ASSERT_NE(scroll, nullptr);
+    EXPECT_GT(scroll->horizontalScrollBar()->maximum(), 0); // narrower than a row: it scrolls
+
+    EXPECT_EQ(Show(QStringLiteral("notes.txt"), "first line\nsecond line"), TPreviewKind::Text);
+    auto *text = qobject_cast<QPlainTextEdit *>(docked->CurrentPage());
+    ASSERT_NE(text, nullptr);
+    QApplication::setActiveWindow(&window);
+    text->setFocus();
+    QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(text->textCursor().selectedText(), QStringLiteral("first line\u2029second line"));
+    EXPECT_EQ(listSelections, 0);
 }
 
 TEST_F(PreviewPaneTest, ADamagedEntryShowsItsErrorInThePane)
