@@ -310,6 +310,13 @@ TEST(CompareChooser, EnterAcceptsTheChoiceShown)
     EXPECT_EQ(chooser.result(), QDialog::Accepted);
     EXPECT_EQ(chooser.PathA(), pathA);
     EXPECT_EQ(chooser.PathB(), u"/elsewhere/c.vmres"_qs);
+
+    // With a box empty there is nothing to compare: Enter waits.
+    TfrmCompareChoose empty({pathA, pathB}, pathA);
+    empty.show();
+    empty.cmbB->setCurrentText(QString());
+    QTest::keyClick(empty.cmbB, Qt::Key_Return);
+    EXPECT_TRUE(empty.isVisible());
 }
 
 } // namespace
