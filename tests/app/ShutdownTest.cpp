@@ -131,7 +131,7 @@ TEST_F(Shutdown, TermAndHangUpEndTheProgramWithItsCleanupAndStartUpClearsEndedRu
     for (const std::string &name : stale)
         Make(name);
     // Not of this kind: other names, and a link (never followed, never removed).
-    const std::vector<std::string> foreign = {"copy-" + ended, "pictures-" + ended + "-1", "same-name-" + ended};
+    const std::vector<std::string> foreign = {"copy-" + ended, "old-copy-" + ended + "-1", "same-name-" + ended};
     for (const std::string &name : foreign)
         Make(name);
     fs::create_directories(scratch / "elsewhere");
