@@ -285,7 +285,7 @@ TEST(CompareChooser, EnterAcceptsTheChoiceShown)
 {
     EnsureApplication();
     const QString pathA = u"/archives/a.vmres"_qs, pathB = u"/archives/b.vmres"_qs;
-    for (const bool inB : {true, false}) {
+    for (const auto &[inB, key] : {std::pair{true, Qt::Key_Return}, {true, Qt::Key_Enter}, {false, Qt::Key_Return}}) {
         TfrmCompareChoose chooser({pathA, pathB}, pathA);
         chooser.show();
         QApplication::setActiveWindow(&chooser);
@@ -293,20 +293,20 @@ TEST(CompareChooser, EnterAcceptsTheChoiceShown)
         if (inB)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         ASSERT_EQ(QApplication::focusWidget(), inB ? chooser.cmbB : chooser.cmbA);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        EXPECT_EQ(chooser.result(), QDialog::Accepted) << "in B: " << inB;
+        QTest::keyClick(QApplication::focusWidget(), key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        EXPECT_EQ(chooser.result(), QDialog::Accepted) << "in B: " << inB << ", key " << key;
         EXPECT_FALSE(chooser.isVisible());
         EXPECT_EQ(chooser.PathA(), pathA);
         EXPECT_EQ(chooser.PathB(), pathB);
     }
-    // A typed path is taken as typed, and Enter on the keypad works too.
+    // A typed path is taken as typed.
     TfrmCompareChoose chooser({pathA, pathB}, pathA);
     chooser.show();
     QApplication::setActiveWindow(&chooser);
     chooser.cmbB->setFocus();
     chooser.cmbB->lineEdit()->selectAll();
     QTest::keyClicks(chooser.cmbB, u"/elsewhere/c.vmres"_qs);
-    QTest::keyClick(chooser.cmbB, Qt::Key_Enter, Qt::KeypadModifier);
+    QTest::keyClick(chooser.cmbB, Qt::Key_Return);
     EXPECT_EQ(chooser.result(), QDialog::Accepted);
     EXPECT_EQ(chooser.PathA(), pathA);
     EXPECT_EQ(chooser.PathB(), u"/elsewhere/c.vmres"_qs);
