@@ -20,7 +20,7 @@ protected:
         b = writer.addDir(a, "b");
         x = writer.addFile(b, TextFile("x.txt", "b-x", 0, DATAFORMAT_LZO));
         c = writer.addDir(b, "c");
-        writer.addFile(c, TextFile("y.txt", "c-y"));
+        y = writer.addFile(c, TextFile("y.txt", "c-y"));
         e = writer.addDir(b, "e");
         const auto d = writer.addDir(0, "d");
         writer.addFile(d, TextFile("x.txt", "d-x"));
@@ -29,6 +29,7 @@ protected:
         xOffset = writer.entryOffset(x);
         cOffset = writer.entryOffset(c);
         eOffset = writer.entryOffset(e);
+        yOffset = writer.entryOffset(y);
         target = scratch.path() / "out";
     }
 
@@ -39,8 +40,8 @@ protected:
 
     TScratchFolder scratch;
     std::unique_ptr<TVornFile> vorn;
-    VornWriter::Handle b = 0, x = 0, c = 0, e = 0;
-    TEntryOffset bOffset = 0, xOffset = 0, cOffset = 0, eOffset = 0;
+    VornWriter::Handle b = 0, x = 0, c = 0, e = 0, y = 0;
+    TEntryOffset bOffset = 0, xOffset = 0, cOffset = 0, eOffset = 0, yOffset = 0;
     fs::path target;
     TRecorder recorder;
 };
@@ -106,7 +107,7 @@ TEST_F(ExtractSelection, AFileSelectedWithAFolderAboveItIsWrittenOnceWithoutAQue
     for (const TFolderMode mode : {fnFullPath, fnNone, fnRelative}) {
         TScratchFolder out;
         const TExtractResult result = RunEngine(*vorn, recorder, out.str(), {mode, owAsk, esSelected},
-                                                {0, {xOffset, bOffset, cOffset, xOffset, bOffset}});
+                                                {0, {xOffset, bOffset, yOffset, xOffset, bOffset}});
         EXPECT_EQ(result.Written, 2u) << int(mode);
         EXPECT_TRUE(recorder.questions.empty()) << int(mode);
         const Files expected = mode == fnNone ? Files{{"x.txt", "b-x"}, {"y.txt", "c-y"}}
