@@ -102,8 +102,16 @@ for _ in $(seq 100); do
 done
 [ -n "$title" ] || fail "the installed viewer showed no open archive"
 grep -q "file=$usr/lib/vornviewer/plugins/wavinfo.so" "$work/viewer.log" || fail "the installed plug-in was not loaded"
-kill "$viewer_pid"; viewer_pid=
-echo "viewer: ${title#\"}; plug-in loaded from $usr/lib/vornviewer/plugins"
+# Ended as a session ends it, the viewer closes the ordinary way: it saves
+# its settings, and an installed program saves them in the user's folder.
+kill -TERM "$viewer_pid"
+for _ in $(seq 100); do kill -0 "$viewer_pid" 2>/dev/null || break; sleep 0.1; done
+! kill -0 "$viewer_pid" 2>/dev/null || fail "the viewer did not end on SIGTERM"
+wait "$viewer_pid" || fail "the viewer did not end cleanly on SIGTERM"
+viewer_pid=
+[ -f "$XDG_CONFIG_HOME/VornViewer/VornViewer.ini" ] || fail "no settings in $XDG_CONFIG_HOME/VornViewer"
+[ ! -e "$usr/bin/VornViewer.ini" ] || fail "the installed program wrote its settings into its bin folder"
+echo "viewer: ${title#\"}; plug-in loaded from $usr/lib/vornviewer/plugins; settings in ~/.config/VornViewer"
 
 echo "-- Debian package"
 (cd "$build" && cpack -G DEB >/dev/null)
