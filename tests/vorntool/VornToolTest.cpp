@@ -60,12 +60,19 @@ std::string Quote(const std::string &text)
     return quoted;
 }
 
-// With `addressSpaceKb`, the run may map no more than that much memory.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool AddressSpaceCanBeLimited = false; // the sanitizer maps terabytes of shadow memory
+#else
+constexpr bool AddressSpaceCanBeLimited = true;
+#endif
+
+// With `addressSpaceKb`, the run may map no more than that much memory
+// (not under AddressSanitizer, which needs far more address space itself).
 ToolRun Vorntool(const std::vector<std::string> &arguments, unsigned addressSpaceKb = 0)
 {
     TempDir dir;
     std::string command = Quote(VORNTOOL_PATH);
-    if (addressSpaceKb != 0)
+    if (addressSpaceKb != 0 && AddressSpaceCanBeLimited)
         command = "ulimit -v " + std::to_string(addressSpaceKb) + " && exec " + command;
     for (const std::string &argument : arguments)
         command.append(" ").append(Quote(argument));
