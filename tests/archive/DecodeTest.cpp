@@ -163,6 +163,12 @@ TEST(DecodeTest, ShortStreamsFailTheChecks)
     const uint32_t record = chunk.w.chunkRecordPosition(chunk.handles[0], 3); // the last, short chunk
     PutU32(chunk.bytes, record, ReadU32LE(&chunk.bytes[record]) + 1);
     EXPECT_EQ(chunk.readMessage(), "Size missmatch.");
+    // The same with an entry size that agrees with the records: only the stream is short.
+    Fixture agreeing({{.name = "c", .data = Text, .format = DATAFORMAT_ZLIB, .chunkSize = 16384, .crcOverride = 0,
+                       .sizeOverride = uint32_t(Text.size() + 1)}});
+    const uint32_t last = agreeing.w.chunkRecordPosition(agreeing.handles[0], 3);
+    PutU32(agreeing.bytes, last, ReadU32LE(&agreeing.bytes[last]) + 1);
+    EXPECT_EQ(agreeing.readMessage(), "Size missmatch.");
 }
 
 TEST(DecodeTest, CrcAndSizeChecks)

@@ -160,4 +160,22 @@ TEST(Job, VerifyReportsExactlyTheDamagedFilesInTreeOrder)
     EXPECT_EQ(inOrder.Damaged[1].Path, "after");
 }
 
+TEST(Job, VerifyReportsAnUnreadableFolderAfterTheLastFile)
+{
+    TScratchFolder scratch;
+    VornWriter writer;
+    writer.addFile(0, TextFile("first.txt", "first"));
+    const auto last = writer.addDir(0, "last");
+    writer.addFile(last, TextFile("in.txt", "in"));
+    Bytes bytes = writer.build();
+    PutU32(bytes, writer.indexStart() + writer.entryOffset(last) + 4, 0x40000000);
+    WriteBytes((scratch.path() / "broken.vmres").string(), bytes);
+    const TVornFile vorn((scratch.path() / "broken.vmres").string());
+    TJob job;
+    const TVerifyResult result = TVerifyEngine(vorn, job).Run();
+    ASSERT_EQ(result.Damaged.size(), 1u);
+    EXPECT_EQ(result.Damaged[0].Path, "last/");
+    EXPECT_EQ(result.Passed, 1u);
+}
+
 } // namespace

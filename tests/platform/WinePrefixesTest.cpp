@@ -92,4 +92,16 @@ TEST_F(WinePrefixesTest, OlderSteamAndQuotedLutrisFormats)
     EXPECT_EQ(LutrisGamePrefix(home(u"none.yml"_qs)), QString());
 }
 
+TEST_F(WinePrefixesTest, KeysInAnyCaseAndOnlyFoldersAsPrefixes)
+{
+    write(u"upper.vdf"_qs, "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"Path\"\t\t\"/mnt/Upper\"\n\t}\n}\n");
+    EXPECT_EQ(SteamLibraryFolders(home(u"upper.vdf"_qs)), (QStringList{u"/mnt/Upper"_qs}));
+    // The Lutris game's "~/Games/velmire", and another game's prefix that names a file.
+    write(u"not-a-folder"_qs, "x");
+    write(u".config/lutris/games/other.yml"_qs, "game:\n  prefix: ~/not-a-folder\n");
+    const QStringList candidates = WinePrefixCandidates(m_Home.path(), QString());
+    EXPECT_TRUE(candidates.contains(home(u"Games/velmire"_qs)));
+    EXPECT_FALSE(candidates.contains(home(u"not-a-folder"_qs)));
+}
+
 }  // namespace

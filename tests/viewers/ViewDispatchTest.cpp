@@ -95,6 +95,9 @@ TEST_F(ViewDispatch, OnlyTheFirst1024BytesDecideText)
     QByteArray early = Repeated('a', 2000);
     early[1023] = '\x0C';
     EXPECT_FALSE(IsTextData(reinterpret_cast<const uint8_t *>(early.constData()), early.size()));
+    early[1023] = 'a';
+    early[1024] = '\x0C'; // the first byte past the window
+    EXPECT_TRUE(IsTextData(reinterpret_cast<const uint8_t *>(early.constData()), early.size()));
     const QByteArray allowed("\t\n\r \x7F\x80\xFF", 7);
     EXPECT_TRUE(IsTextData(reinterpret_cast<const uint8_t *>(allowed.constData()), allowed.size()));
     EXPECT_FALSE(IsTextData(reinterpret_cast<const uint8_t *>(allowed.constData()), 0));
