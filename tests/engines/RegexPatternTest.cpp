@@ -36,6 +36,9 @@ TEST(RegexPattern, ClassesEscapesAndCountsAtTheirEdges)
     EXPECT_TRUE(Matches("^a{1000}$", std::string(1000, 'a')));
     EXPECT_FALSE(Matches("^a{1000}$", std::string(999, 'a')));
     EXPECT_THROW(TRegexPattern(Utf8ToAnsiChars("a{1001}"), false), Exception);
+    // 200 groups deep is allowed; an expression of a million states is not.
+    EXPECT_TRUE(Matches(std::string(200, '(') + "a" + std::string(200, ')'), "a"));
+    EXPECT_THROW(TRegexPattern(Utf8ToAnsiChars("(?:a{1000}){1000}"), false), Exception);
 }
 
 TEST(RegexPattern, AnswersStayRightWhenTheStateCacheStartsAgain)
