@@ -35,7 +35,7 @@ TEST(TargetWriter, AWriteThatFailsLeavesNoFileStagedOrNamed)
 {
     TScratchFolder scratch;
     const std::string root = scratch.str() + "/";
-    TStagingFolder staging(root, {root});
+    TStagingFolder staging(root, [&](size_t) -> const std::string & { return root; });
     TTargetWriter writer(root);
     const TFileBuffer data = Filled(64 * 1024);
 
