@@ -5,6 +5,7 @@
 #include "tests/archive/AllocationProbe.h"
 #include "tests/archive/ArchiveTestUtil.h"
 
+#include "archive/Decode.h"
 #include "archive/TreeWalk.h"
 
 #include <gtest/gtest.h>
@@ -182,6 +183,34 @@ TEST(DamagedIndexTest, HugeSizesFailBeforeAllocating)
         EXPECT_TRUE(StartsWith(MessageOf([&] { vorn.ReadFile(w.entryOffset(handle)); }), expected));
         EXPECT_LT(LargestAllocation(), 1u << 20);
     }
+}
+
+TEST(DamagedIndexTest, DecodedSizesOnBothSidesOfWhatTheStoredBytesCanMake)
+{
+    TempDir dir;
+    const Bytes text = TextLikeBytes(8192, 9);
+    const uint32_t stored = uint32_t(CompressZlib(text.data(), text.size()).size());
+    const uint32_t limit = uint32_t(MaxDecodedSize(stored));
+    VornWriter w;
+    const auto atLimit = w.addFile(0, {.name = "at", .data = text, .format = DATAFORMAT_ZLIB, .sizeOverride = limit});
+    const auto beyond = w.addFile(0, {.name = "beyond", .data = text, .format = DATAFORMAT_ZLIB, .sizeOverride = limit + 1});
+    const auto chunkAtLimit = w.addFile(0, {.name = "chunk-at", .data = text, .format = DATAFORMAT_ZLIB, .chunkSize = 4096});
+    const auto chunkBeyond = w.addFile(0, {.name = "chunk-beyond", .data = text, .format = DATAFORMAT_ZLIB, .chunkSize = 4096});
+    Bytes bytes = w.build();
+    // The first chunk claims as much as its stream could make, or one byte more.
+    for (const auto &[file, more] : {std::pair{chunkAtLimit, 0u}, std::pair{chunkBeyond, 1u}}) {
+        const uint32_t record = w.chunkRecordPosition(file, 0);
+        PutU32(bytes, record, uint32_t(MaxDecodedSize(ReadU32LE(&bytes[record + 4]))) + more);
+    }
+    const TVornFile vorn(dir.write("sizes.vmres", bytes));
+    ASSERT_EQ(vorn.GetCompressedSize(w.entryOffset(beyond)), stored);
+
+    EXPECT_EQ(MessageOf([&] { vorn.ReadFile(w.entryOffset(atLimit)); }), "Size missmatch.");
+    EXPECT_EQ(MessageOf([&] { vorn.ReadFile(w.entryOffset(beyond)); }),
+              FormatStr("Damaged index: %u stored bytes can't decode to %u bytes", stored, limit + 1));
+    EXPECT_EQ(MessageOf([&] { vorn.ReadFile(w.entryOffset(chunkAtLimit)); }), "Size missmatch.");
+    EXPECT_EQ(MessageOf([&] { vorn.ReadFile(w.entryOffset(chunkBeyond)); }),
+              FormatStr("Damaged index: chunk 0 of entry %u has impossible sizes", w.entryOffset(chunkBeyond)));
 }
 
 TEST(DamagedIndexTest, OverlappingChunksCannotClaimMoreThanTheFile)
