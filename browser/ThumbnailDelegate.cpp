@@ -28,12 +28,8 @@ QSize TThumbnailDelegate::sizeHint(const QStyleOptionViewItem &option, const QMo
 
 void TThumbnailDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
-    const QWidget *widget = option.widget;
-    QStyle *style = widget ? widget->style() : QApplication::style();
-    // The panel behind the whole item: selection and hover as the style draws them.
-    QStyleOptionViewItem background = option;
-    initStyleOption(&background, index);
-    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &background, painter, widget);
+    const bool selected = option.state & QStyle::State_Selected;
+    PaintBackground(painter, option, index);
 
     const int side = m_cache.Side();
     const QRect pictureArea(option.rect.left() + (option.rect.width() - side) / 2, option.rect.top() + kMargin,
@@ -58,8 +54,38 @@ void TThumbnailDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
 
     const QRect textArea(option.rect.left() + kMargin, pictureArea.bottom() + kMargin,
                          option.rect.width() - 2 * kMargin, option.fontMetrics.height());
-    const bool selected = option.state & QStyle::State_Selected;
-    painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+    painter->setPen(option.palette.color(ColorGroup(option), selected ? QPalette::HighlightedText : QPalette::Text));
     painter->drawText(textArea, Qt::AlignHCenter | Qt::AlignTop,
                       option.fontMetrics.elidedText(name, Qt::ElideMiddle, textArea.width()));
+}
+
+void TThumbnailDelegate::PaintBackground(QPainter *painter, const QStyleOptionViewItem &option,
+                                         const QModelIndex &index) const
+{
+    const QWidget *widget = option.widget;
+    QStyle *style = widget ? widget->style() : QApplication::style();
+    QStyleOptionViewItem background = option;
+    initStyleOption(&background, index);
+    // A selected item is highlighted whole, picture, name and margins, as a
+    // file manager marks it; the style's own panel marks only the text area
+    // of an item laid out its way, which here lies between picture and name.
+    if (option.state & QStyle::State_Selected)
+        painter->fillRect(option.rect, option.palette.brush(ColorGroup(option), QPalette::Highlight));
+    else
+        style->drawPrimitive(QStyle::PE_PanelItemViewItem, &background, painter, widget); // hover
+    if (option.state & QStyle::State_HasFocus) {
+        QStyleOptionFocusRect focus;
+        focus.QStyleOption::operator=(option);
+        focus.backgroundColor = option.palette.color(ColorGroup(option), (option.state & QStyle::State_Selected)
+                                                                               ? QPalette::Highlight
+                                                                               : QPalette::Base);
+        style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, widget);
+    }
+}
+
+QPalette::ColorGroup TThumbnailDelegate::ColorGroup(const QStyleOptionViewItem &option)
+{
+    if (!(option.state & QStyle::State_Enabled))
+        return QPalette::Disabled;
+    return (option.state & QStyle::State_Active) ? QPalette::Active : QPalette::Inactive;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // TThumbnailDelegate: draws one item of the "Thumbnails" view style: the
 // picture of a bitmap or texture (its type picture until the thumbnail is
-// ready), or the type picture of any other row, with the name below.
+// ready), or the type picture of any other row, with the name below. A
+// selected item is highlighted whole.
 
 #include <QStyledItemDelegate>
 
@@ -16,5 +17,9 @@ public:
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
 private:
+    // The selection (the whole item), hover and the focus frame.
+    void PaintBackground(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const;
+    static QPalette::ColorGroup ColorGroup(const QStyleOptionViewItem &option);
+
     TThumbnailCache &m_cache;
 };

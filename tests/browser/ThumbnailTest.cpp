@@ -1,5 +1,6 @@
 // The "Thumbnails" view style: only the items in view are decoded, while
-// scrolling too, and the thumbnails are kept within the memory bound.
+// scrolling too, and the thumbnails are kept within the memory bound; a
+// selected item is marked whole.
 
 #include "archive/vmVornFile.h"
 #include "browser/FileListModel.h"
@@ -108,6 +109,35 @@ TEST_F(ThumbnailTest, TheCacheStaysWithinItsMemoryBound)
     EXPECT_EQ(cache.Decodes(), 10);
     EXPECT_EQ(cache.MemoryUsed(), 3 * kThumbnailBytes);
     cache.SetArchive(nullptr);
+}
+
+TEST_F(ThumbnailTest, TheSelectedItemIsHighlightedWholeWithItsNameReadable)
+{
+    const QModelIndex first = model.index(0, 0);
+    const QModelIndex second = model.index(1, 0);
+    view->selectionModel()->select(first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    WaitUntilIdle();
+    const QImage shot = Thumbs().viewport()->grab().toImage();
+    const QPalette palette = Thumbs().palette();
+    const auto isHighlight = [&](QPoint at) {
+        const QColor pixel = shot.pixelColor(at);
+        return pixel == palette.color(QPalette::Active, QPalette::Highlight)
+               || pixel == palette.color(QPalette::Inactive, QPalette::Highlight);
+    };
+    const QRect item = Thumbs().visualRect(first);
+    // Margins and the space between picture and name carry the highlight.
+    for (const QPoint at : {item.topLeft() + QPoint(2, 2), item.bottomRight() - QPoint(2, 2),
+                            QPoint(item.left() + 2, item.center().y())})
+        EXPECT_TRUE(isHighlight(at)) << at.x() << "," << at.y();
+    EXPECT_FALSE(isHighlight(Thumbs().visualRect(second).topLeft() + QPoint(2, 2)));
+    // The name shows on the highlight: its line is highlight with letters in it.
+    const int nameLine = item.bottom() - 4 - QFontMetrics(Thumbs().font()).height() / 2;
+    int letters = 0;
+    int highlight = 0;
+    for (int x = item.left() + 4; x < item.right() - 4; ++x)
+        ++(isHighlight(QPoint(x, nameLine)) ? highlight : letters);
+    EXPECT_GT(letters, 3);
+    EXPECT_GT(highlight, letters);
 }
 
 } // namespace
