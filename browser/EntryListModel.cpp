@@ -94,10 +94,12 @@ QModelIndexList TEntryListModel::match(const QModelIndex &start, int role, const
                                        Qt::MatchFlags flags) const
 {
     // Only the names answer, and only prefix searches (the list's own
-    // type-ahead asks with "starts with").
+    // type-ahead asks with "starts with"). The search starts from the
+    // current cell, which is in whatever column was clicked: it still goes
+    // by the names, from that cell's row.
     const Qt::MatchFlags kind = flags & Qt::MatchTypeMask;
     const bool prefix = kind == Qt::MatchStartsWith || kind == Qt::MatchFixedString || kind == Qt::MatchExactly;
-    if (role != Qt::DisplayRole || start.column() != ColName)
+    if (role != Qt::DisplayRole)
         return QAbstractTableModel::match(start, role, value, hits, flags);
     if (!prefix || hits == 0)
         return {};

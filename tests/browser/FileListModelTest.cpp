@@ -212,6 +212,12 @@ TEST_F(FileListModelTest, TypeAheadMatchesPrefixesInAnyCaseAndStopsAfterOnePass)
     EXPECT_EQ(found.first().row(), 5);
     EXPECT_TRUE(m_model.match(m_model.index(0, 0), Qt::DisplayRole, QStringLiteral("ta"), 1,
                               Qt::MatchContains | Qt::MatchWrap).isEmpty());
+    // From a cell of another column (the one clicked) it still goes by the names.
+    for (const int column : {int(TFileListModel::ColType), int(TFileListModel::ColModified)}) {
+        const QModelIndexList byName = m_model.match(m_model.index(1, column), Qt::DisplayRole, QStringLiteral("ki"));
+        ASSERT_EQ(byName.size(), 1);
+        EXPECT_EQ(byName.first(), m_model.index(3, TFileListModel::ColName));
+    }
 }
 
 TEST_F(FileListModelTest, PassesTheModelTesterThroughListingsAndClearing)
