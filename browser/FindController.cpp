@@ -87,9 +87,18 @@ TFindController::~TFindController()
 
 void TFindController::CreateWidgets()
 {
-    m_Bar = new TFindBar(m_Main.tbrMain);
-    m_Main.tbrMain->addSeparator();
-    m_Main.tbrMain->addWidget(m_Bar);
+    // A row of its own below the toolbar: beside the buttons the field and
+    // its count would not fit the window's starting width, and the toolbar
+    // would hide them in its overflow menu.
+    m_Main.addToolBarBreak();
+    QToolBar *row = m_Main.addToolBar(QStringLiteral("Find"));
+    row->setObjectName(QStringLiteral("tbrFind"));
+    row->setMovable(false);
+    row->setFloatable(false);
+    row->toggleViewAction()->setVisible(false);
+    row->setContextMenuPolicy(Qt::PreventContextMenu);
+    m_Bar = new TFindBar(row);
+    row->addWidget(m_Bar);
     connect(m_Bar, &TFindBar::textEdited, this, &TFindController::OnTextEdited);
     connect(m_Bar, &TFindBar::dialogRequested, this, [this] { ShowDialog(); });
     connect(m_Bar, &TFindBar::escapePressed, this, [this] {

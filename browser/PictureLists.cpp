@@ -175,6 +175,16 @@ TPainterFn ToolbarPainter(TToolbarPicture picture, bool hot)
             p.setPen(QPen(tint(QColor(120, 70, 30)), 5, Qt::SolidLine, Qt::RoundCap));
             p.drawLine(QPointF(20, 20), QPointF(28, 28));
         };
+    case TToolbarPicture::Test:
+        // The archive box of Extract with a check mark over it.
+        return [=](QPainter &p) {
+            p.setPen(QPen(tint(QColor(110, 80, 40)), 1.2));
+            p.setBrush(tint(QColor(200, 160, 100)));
+            p.drawRect(QRectF(4, 18, 24, 11));
+            p.setPen(QPen(tint(QColor(30, 130, 40)), 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            p.setBrush(Qt::NoBrush);
+            p.drawPolyline(QPolygonF({QPointF(8, 8), QPointF(14, 14), QPointF(25, 3)}));
+        };
     case TToolbarPicture::Style:
         return [=](QPainter &p) {
             p.setPen(QPen(tint(QColor(40, 70, 140)), 1));

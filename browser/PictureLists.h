@@ -21,7 +21,7 @@ constexpr int Count = 15;
 // other index.
 QIcon ListPicture(int index);
 
-enum class TToolbarPicture { Open, Close, Extract, View, Style };
+enum class TToolbarPicture { Open, Close, Extract, View, Test, Style };
 QIcon ToolbarPicture(TToolbarPicture picture);
 
 // The tree's icon of a folder node: closed, open while selected.

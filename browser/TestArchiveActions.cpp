@@ -4,12 +4,12 @@
 #include "browser/FileListView.h"
 #include "browser/FormMain.h"
 #include "browser/EntryListModel.h"
+#include "browser/PictureLists.h"
 #include "browser/UiSeam.h"
 #include "extract/FormFailureReport.h"
 #include "extract/TestArchiveCommand.h"
 
 #include <QAction>
-#include <QIcon>
 #include <QItemSelectionModel>
 
 TTestArchiveActions::TTestArchiveActions(TfrmMain &window) : QObject(&window), m_Window(window)
@@ -17,7 +17,7 @@ TTestArchiveActions::TTestArchiveActions(TfrmMain &window) : QObject(&window), m
     actTestArchive = new QAction(QStringLiteral("Test Archive"), this);
     actTestArchive->setStatusTip(QStringLiteral("Check every file of the active vorn for damage"));
     actTestArchive->setToolTip(actTestArchive->statusTip());
-    actTestArchive->setIcon(QIcon::fromTheme(QStringLiteral("dialog-ok")));
+    actTestArchive->setIcon(ToolbarPicture(TToolbarPicture::Test));
     mniSelectDamaged = new QAction(QStringLiteral("Select Damaged"), this);
     mniSelectDamaged->setStatusTip(QStringLiteral("Select the entries Test Archive found damaged"));
     actTestArchive->setEnabled(false);

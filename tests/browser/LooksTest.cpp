@@ -1,7 +1,10 @@
 // How the main window looks on a modern desktop: pictures drawn for the
-// screen's pixel ratio and columns that fit the window.
+// screen's pixel ratio, columns that fit the window, and a find field and
+// toolbar that show whole at the starting size.
 
 #include "browser/FileListView.h"
+#include "browser/FindBar.h"
+#include "browser/FindController.h"
 #include "browser/FormMain.h"
 #include "browser/PictureLists.h"
 #include "platform/ThemeColors.h"
@@ -9,6 +12,10 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolBar>
+#include <QToolButton>
 #include <QScrollBar>
 #include <QTreeView>
 
@@ -65,6 +72,34 @@ TEST_F(LooksTest, PathBarStaysReadableOnADarkTheme)
     QApplication::setPalette(light);
     EXPECT_NE(bar.color(QPalette::Window), QColor(96, 96, 104));  // not the light theme's grey
     EXPECT_GE(ContrastRatio(bar.color(QPalette::Window), bar.color(QPalette::WindowText)), 4.5);
+}
+
+TEST_F(LooksTest, FindFieldAndCountShowAtTheStartingSizeBesideEveryToolbarPicture)
+{
+    TRecordingSeam seam;
+    TfrmMain window(QStringList(), &seam);
+    window.show();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(window.size(), QSize(696, 480));
+    for (QWidget *part : {static_cast<QWidget *>(window.Find()->Bar()->Field()),
+                          static_cast<QWidget *>(window.Find()->Bar()->StatusLabel())}) {
+        EXPECT_TRUE(part->isVisible()) << part->objectName().toStdString();
+        const QRect inWindow(part->mapTo(&window, QPoint()), part->size());
+        EXPECT_TRUE(window.rect().contains(inWindow)) << part->objectName().toStdString();
+    }
+    // The toolbar keeps its buttons, each shown whole with its picture.
+    QStringList buttons;
+    for (QAction *action : window.tbrMain->actions()) {
+        if (action->isSeparator())
+            continue;
+        auto *button = qobject_cast<QToolButton *>(window.tbrMain->widgetForAction(action));
+        ASSERT_NE(button, nullptr);
+        buttons << button->text();
+        EXPECT_TRUE(button->isVisible()) << button->text().toStdString();
+        EXPECT_FALSE(button->icon().pixmap(24).toImage().isNull()) << button->text().toStdString();
+    }
+    EXPECT_EQ(buttons, (QStringList{QStringLiteral("Open"), QStringLiteral("Close"), QStringLiteral("Extract"),
+                                    QStringLiteral("View"), QStringLiteral("Test Archive"), QStringLiteral("Style")}));
 }
 
 }  // namespace
