@@ -315,6 +315,9 @@ void TfrmMain::CreateToolbar()
     connect(mnuViewStyle, &QMenu::aboutToShow, this, [this] {
         mniViewStyles.value(ViewStyle())->setChecked(true);
     });
+    // The View menu offers the same styles, Thumbnails among them.
+    mnuView->insertActions(mniPreferences, mniViewStyles);
+    mnuView->insertSeparator(mniPreferences);
 
     tbnViewStyle = new QToolButton(tbrMain);
     tbnViewStyle->setObjectName(QStringLiteral("tbnViewStyle"));
@@ -1088,6 +1091,7 @@ void TfrmMain::mniViewClick()
 {
     mniToolbar->setChecked(tbrMain->isVisible());
     mniViewHideFolderView->setChecked(pnlFolders->isVisible());
+    mniViewStyles.value(ViewStyle())->setChecked(true);
 }
 
 void TfrmMain::mniPreferencesClick()

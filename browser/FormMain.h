@@ -218,7 +218,7 @@ public:
 
     QToolButton *tbnViewStyle = nullptr;
     QMenu *mnuViewStyle = nullptr;
-    QList<QAction *> mniViewStyles; // tags 0 to 3
+    QList<QAction *> mniViewStyles; // tags 0 to 4, in the Style button's menu and the View menu
 
     QMenu *mnuPopupMain = nullptr;
     QAction *popmniActions = nullptr;

@@ -271,6 +271,23 @@ TEST_F(FormMainTest, ViewStylesCycleAndShareTheSelection)
     EXPECT_EQ(window->ViewStyle(), TFileListView::SmallIcons);
     window->mnuViewStyle->aboutToShow();
     EXPECT_TRUE(window->mniViewStyles[1]->isChecked());
+
+    // The View menu holds the five styles too; the Style button still cycles four.
+    QStringList viewMenu;
+    for (QAction *item : window->mnuView->actions())
+        viewMenu << item->text();
+    const QStringList styles = {QStringLiteral("Big Icons"), QStringLiteral("Small Icons"), QStringLiteral("List"),
+                                QStringLiteral("Details"), QStringLiteral("Thumbnails")};
+    const qsizetype first = viewMenu.indexOf(styles.first());
+    ASSERT_GE(first, 0);
+    EXPECT_EQ(viewMenu.mid(first - 1, 7), QStringList{QString()} + styles + QStringList{QString()});
+    QAction *thumbnails = window->mnuView->actions().at(first + 4);
+    thumbnails->trigger();
+    EXPECT_EQ(window->ViewStyle(), TFileListView::Thumbnails);
+    EXPECT_EQ(window->SelectedCount(), 1);
+    window->mniViewStyles[0]->setChecked(true);
+    window->mnuView->aboutToShow();
+    EXPECT_TRUE(thumbnails->isChecked());
 }
 
 TEST_F(FormMainTest, BusyDisablesClosingButNotExtracting)
