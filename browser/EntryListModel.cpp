@@ -21,6 +21,11 @@ bool StartsWithAsciiCase(const QString &name, const QString &upperText)
     return true;
 }
 
+QBrush DamagedColor()
+{
+    return QBrush(QColor(200, 0, 0));
+}
+
 QString UpperAscii(QString text)
 {
     for (QChar &c : text)
@@ -44,13 +49,27 @@ const std::string *TEntryListModel::DamageOf(int row) const
     return m_Damaged ? m_Damaged->Find(VornAt(row), EntryAt(row)) : nullptr;
 }
 
+int TEntryListModel::DamagedBelow(int row) const
+{
+    return m_Damaged ? m_Damaged->DamagedBelow(VornAt(row), EntryAt(row)) : 0;
+}
+
 QVariant TEntryListModel::DamageMark(int role, const std::string &reason, const QString &text)
 {
     if (role == DamagedRole)
         return true;
     if (role == Qt::ForegroundRole)
-        return QBrush(QColor(200, 0, 0));
+        return DamagedColor();
     return text + QStringLiteral("\nDamaged: ") + QString::fromStdString(reason);
+}
+
+QVariant TEntryListModel::HolderMark(int role, int damagedBelow, const QString &text)
+{
+    if (role == Qt::ForegroundRole)
+        return DamagedColor();
+    return text + QStringLiteral("\nHolds %1 damaged %2")
+                      .arg(damagedBelow)
+                      .arg(damagedBelow == 1 ? QStringLiteral("entry") : QStringLiteral("entries"));
 }
 
 int TEntryListModel::DataFind(const QString &text, int start, bool wrap) const

@@ -26,11 +26,14 @@ public:
 
     explicit TEntryListModel(QObject *parent = nullptr);
 
-    // Damaged entries show in red with the reason in their tooltip.
+    // Damaged entries show in red with the reason in their tooltip, folders
+    // that hold any in red with their count.
     void SetDamagedEntries(const TDamagedEntries *damaged) { m_Damaged = damaged; }
     void DamagedEntriesChanged();
     // Why the entry of a row is damaged; nullptr when it is not marked.
     const std::string *DamageOf(int row) const;
+    // How many damaged entries the folder of a row holds (0 for a file).
+    int DamagedBelow(int row) const;
 
     // Type-ahead: the first row from `start` on whose name begins with
     // `text` (a-z in any case), wrapping to the first row when `wrap` is set;
@@ -56,12 +59,16 @@ protected:
     {
         if (role != DamagedRole && role != Qt::ForegroundRole && role != Qt::ToolTipRole)
             return QVariant();
-        const std::string *reason = DamageOf(row);
-        return reason ? DamageMark(role, *reason, role == Qt::ToolTipRole ? text() : QString()) : QVariant();
+        const QString tip = role == Qt::ToolTipRole ? text() : QString();
+        if (const std::string *reason = DamageOf(row))
+            return DamageMark(role, *reason, tip);
+        const int below = role == DamagedRole ? 0 : DamagedBelow(row);
+        return below > 0 ? HolderMark(role, below, tip) : QVariant();
     }
 
 private:
     static QVariant DamageMark(int role, const std::string &reason, const QString &text);
+    static QVariant HolderMark(int role, int damagedBelow, const QString &text);
 
     const TDamagedEntries *m_Damaged = nullptr;
 };

@@ -30,6 +30,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <memory>
 #include <time.h>
 
@@ -193,6 +194,8 @@ TEST_F(FormMainJobsTest, TestArchiveReportsAndMarksExactlyTheDamagedEntries)
     writer.addFile(0, {.name = "good1", .data = Bytes(50, 1), .format = DATAFORMAT_LZO});
     const auto sub = writer.addDir(0, "sub");
     writer.addFile(sub, Damaged("bad2"));
+    writer.addFile(writer.addDir(sub, "deep"), Damaged("bad4"));
+    writer.addDir(0, "sound");
     writer.addFile(0, {.name = "good2", .data = Bytes(50, 2), .format = DATAFORMAT_ZLIB});
     writer.addFile(0, Damaged("bad3"));
     auto window = MakeWindow();
@@ -204,8 +207,9 @@ TEST_F(FormMainJobsTest, TestArchiveReportsAndMarksExactlyTheDamagedEntries)
     test->actTestArchive->trigger();
 
     ASSERT_EQ(m_seam.reports.size(), 1u);
-    EXPECT_EQ(m_seam.reports[0], (QStringList{QStringLiteral("bad1"), QStringLiteral("sub/bad2"), QStringLiteral("bad3")}));
-    EXPECT_TRUE(m_seam.reportSummary.startsWith(QStringLiteral("Checked 5 files"))) << m_seam.reportSummary.toStdString();
+    EXPECT_EQ(m_seam.reports[0], (QStringList{QStringLiteral("bad1"), QStringLiteral("sub/bad2"),
+                                              QStringLiteral("sub/deep/bad4"), QStringLiteral("bad3")}));
+    EXPECT_TRUE(m_seam.reportSummary.startsWith(QStringLiteral("Checked 6 files"))) << m_seam.reportSummary.toStdString();
     TFileListModel *model = window->FileListModel();
     QStringList marked;
     for (int row = 0; row < model->rowCount(); ++row)
@@ -213,6 +217,18 @@ TEST_F(FormMainJobsTest, TestArchiveReportsAndMarksExactlyTheDamagedEntries)
             marked << model->index(row, 0).data().toString();
     marked.sort();
     EXPECT_EQ(marked, (QStringList{QStringLiteral("bad1"), QStringLiteral("bad3")}));
+    // A folder holding damaged entries at any depth is red with their count.
+    QStringList red;
+    for (int row = 0; row < model->rowCount(); ++row)
+        if (model->index(row, 0).data(Qt::ForegroundRole).isValid())
+            red << model->index(row, 0).data().toString();
+    red.sort();
+    EXPECT_EQ(red, (QStringList{QStringLiteral("bad1"), QStringLiteral("bad3"), QStringLiteral("sub")}));
+    const int subRow = int(std::find_if(model->Rows().begin(), model->Rows().end(),
+                                        [](const TVornChildItem &row) { return row.Name == "sub"; })
+                           - model->Rows().begin());
+    EXPECT_EQ(model->index(subRow, TFileListModel::ColType).data(Qt::ToolTipRole).toString(),
+              QStringLiteral("Folder\nHolds 2 damaged entries"));
 
     ASSERT_TRUE(test->mniSelectDamaged->isEnabled());
     window->lsvMain->selectionModel()->select(model->index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
