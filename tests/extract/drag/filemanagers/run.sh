@@ -102,8 +102,9 @@ stop_all() {
   sleep 0.3
 }
 
-# Row 0 of the list with the window at 0,0; the file manager's empty area.
-row_x=216 row_y=154 drop_x=1000 drop_y=380
+# Row 0 of the list with the window at 0,0 (below the tool bar, the find
+# row and the header); the file manager's empty area.
+row_x=216 row_y=184 drop_x=1000 drop_y=380
 
 select_rows() { # HOW: one | three | all
   xdotool mousemove $row_x $row_y click 1

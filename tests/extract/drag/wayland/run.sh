@@ -115,8 +115,8 @@ start_viewer() { # ARCHIVE_NAME
   viewer_pid=$!
   move_window "VornViewer - [$work/arch/$1.vmres]" 0 40 || return 1
   read -r view_x view_y <<<"$(window_at "VornViewer - ")"
-  # Row 0 of the list, below the tool bar and the header.
-  row_x=$((view_x + 215)) row_y=$((view_y + 163))
+  # Row 0 of the list, below the tool bar, the find row and the header.
+  row_x=$((view_x + 215)) row_y=$((view_y + 193))
 }
 
 start_manager() { # pcmanfm-qt|thunar FOLDER
