@@ -61,6 +61,19 @@ void Many(const fs::path &out, const char *name, int count, size_t size)
     Write(writer, out / name);
 }
 
+// One folder of 2,000 small files: the quick drop drags the folder row.
+void Folder(const fs::path &out)
+{
+    VornWriter writer;
+    const VornWriter::Handle folder = writer.addDir(0, "lots", MakeFileTime(2014, 4, 4, 4, 4, 4));
+    for (int i = 0; i < 2000; ++i) {
+        char fileName[32];
+        std::snprintf(fileName, sizeof fileName, "g%05d.dat", i);
+        writer.addFile(folder, File(fileName, PatternBytes(500 + size_t(i % 5) * 17, uint32_t(i)), i));
+    }
+    Write(writer, out / "folder.vmres");
+}
+
 void Tree(const fs::path &out)
 {
     VornWriter writer;
@@ -99,6 +112,7 @@ int main(int argc, char **argv)
     One(out);
     Three(out);
     Many(out, "many.vmres", 2000, 1000);
+    Folder(out);
     Tree(out);
     Big(out, "big.vmres", 50u << 20);
     return 0;
