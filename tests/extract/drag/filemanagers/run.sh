@@ -5,7 +5,9 @@
 # archive: names, bytes and modification times; the private temporary folder
 # must be empty afterwards. Also copy + paste, xdg-open on an associated
 # archive in xdg-open's generic mode, and "Open with Default Application"
-# through the real xdg-open.
+# through the real xdg-open. A release soon after arriving over the file
+# manager is judged by what the file manager had answered (Qt's XDND log):
+# accepted, the files land whole; refused, nothing is written anywhere.
 #   run.sh BUILD_DIR [FILE_MANAGER ...]
 # Every wait is bounded; the whole run takes a few minutes at most.
 set -uo pipefail
@@ -68,9 +70,12 @@ wait_window() { # NAME_PATTERN -> window id
   return 1
 }
 
-start_viewer() { # ARCHIVE_NAME
+start_viewer() { # ARCHIVE_NAME [LOG]
   mkdir -p "$tmpdir"
-  TMPDIR=$tmpdir timeout 120 "$viewer" "$work/arch/$1.vmres" >>"$work/viewer.log" 2>&1 &
+  # Qt's XDND log tells how a drag ended: "sending drop to target" when the
+  # target's last XdndStatus accepted, "dnd was canceled" when it refused.
+  QT_LOGGING_RULES=qt.qpa.xdnd.debug=true TMPDIR=$tmpdir timeout 120 "$viewer" "$work/arch/$1.vmres" \
+    >>"${2:-$work/viewer.log}" 2>&1 &
   viewer_pid=$!
   viewer_win=$(wait_window "VornViewer - ") || return 1
   xdotool windowmove "$viewer_win" 0 0 windowsize "$viewer_win" 700 500
@@ -116,8 +121,21 @@ select_rows() { # HOW: one | three | all
   sleep 0.3
 }
 
-drag_to_manager() { # MODE: drop | quick | escape
+drag_to_manager() { # MODE: drop | quick | jump | nudge | escape
   xdotool mousemove $row_x $row_y mousedown 1
+  if [ "$1" = jump ] || [ "$1" = nudge ]; then
+    # Straight onto the file manager, released 0.1 s later: without moving
+    # again (the target hears of the pointer there once), or after two small
+    # moves 50 ms apart (by then the file managers have accepted).
+    xdotool mousemove $((row_x + 20)) $row_y mousemove 600 300 mousemove $drop_x $drop_y
+    if [ "$1" = nudge ]; then
+      xdotool sleep 0.05 mousemove $((drop_x + 4)) $drop_y sleep 0.05 mousemove $((drop_x + 8)) $drop_y
+    fi
+    sleep 0.1
+    xdotool mouseup 1
+    sleep 0.5
+    return
+  fi
   if [ "$1" = quick ]; then
     xdotool mousemove $((row_x + 20)) $row_y mousemove 600 300 mousemove $drop_x $drop_y
     sleep 0.3
@@ -167,19 +185,62 @@ compare_landed() { # CASE TARGET REFERENCE
   fi
 }
 
+# How a drag ended, from the viewer's XDND log: dropped (the target had
+# accepted, XdndDrop went out), refused (XdndLeave) or unknown.
+drag_outcome() { # LOG
+  if grep -q "sending drop to target" "$1"; then echo dropped
+  elif grep -q "dnd was canceled" "$1"; then echo refused
+  else echo unknown; fi
+}
+
+# A release soon after arriving: the file manager may not have accepted yet.
+# Whichever it answered decides: a drop it accepted lands whole like any
+# other; a refused one ends the drag with nothing written anywhere.
+quick_verdict() { # FILE_MANAGER CASE TARGET REFERENCE SECONDS LOG
+  local private=$tmpdir/vornviewer-${USER:-user} outcome
+  # A drop the target accepted goes out once the files are written.
+  for _ in $(seq $(($5 * 10))); do
+    outcome=$(drag_outcome "$6")
+    [ "$outcome" != unknown ] && break
+    sleep 0.1
+  done
+  sleep 2
+  case $outcome in
+    dropped)
+      echo "NOTE $1 $2: $1 had accepted; the drop went out"
+      wait_landed "$3" "$4" "$5"
+      compare_landed "$1 $2" "$3" "$4" ;;
+    refused)
+      echo "NOTE $1 $2: $1 had not accepted when the button came up; the drag ended refused"
+      if [ -n "$(ls -A "$3")" ]; then
+        verdict "$1 $2" "written into the target after a refused drop"
+      elif [ -n "$(ls -A "$private" 2>/dev/null)" ]; then
+        verdict "$1 $2" "left in the temporary folder after a refused drop: $(ls -A "$private" | head -3 | tr '\n' ' ')"
+      elif ! kill -0 "$viewer_pid" 2>/dev/null; then
+        verdict "$1 $2" "VornViewer ended during the quick release"
+      else
+        verdict "$1 $2" ok
+      fi ;;
+    *) verdict "$1 $2" "the drag's end is not in the XDND log: $(tail -c 300 "$6" | tr '\n' '|')" ;;
+  esac
+}
+
 drag_case() { # FILE_MANAGER CASE ARCHIVE SELECTION MODE SECONDS
-  local fm=$1 case=$2 archive=$3 target
+  local fm=$1 case=$2 archive=$3 target log
   # VV_FM_CASES="one three" runs only those cases.
   [ -z "${VV_FM_CASES:-}" ] || [[ " $VV_FM_CASES " == *" $case "* ]] || return 0
   target=$work/drop/$fm-$case
   tmpdir=$work/tmp/$fm-$case
-  rm -rf "$target" "$tmpdir"
+  log=$work/viewer-$fm-$case.log
+  rm -rf "$target" "$tmpdir" "$log"
   mkdir -p "$target"
-  start_viewer "$archive" || { verdict "$fm $case" "VornViewer did not show its window"; stop_all; return; }
+  start_viewer "$archive" "$log" || { verdict "$fm $case" "VornViewer did not show its window"; stop_all; return; }
   start_manager "$fm" "$target" || { verdict "$fm $case" "$fm did not show its window"; stop_all; return; }
   select_rows "$4"
   drag_to_manager "$5"
-  if [ "$5" = escape ]; then
+  if [ "$5" = quick ] || [ "$5" = jump ] || [ "$5" = nudge ]; then
+    quick_verdict "$fm" "$case" "$target" "$work/ref/$archive" "$6" "$log"
+  elif [ "$5" = escape ]; then
     sleep 2
     if [ -n "$(ls -A "$target")" ]; then
       verdict "$fm $case" "written into the target after Escape"
@@ -187,15 +248,6 @@ drag_case() { # FILE_MANAGER CASE ARCHIVE SELECTION MODE SECONDS
       verdict "$fm $case" "written into the temporary folder after Escape"
     else
       verdict "$fm $case" ok
-    fi
-  elif [ "$5" = quick ] && [ -z "$(ls -A "$target")" ] && { sleep 2; [ -z "$(ls -A "$target")$(ls -A "$tmpdir/vornviewer-${USER:-user}" 2>/dev/null)" ]; }; then
-    # Released before the target answered: a refused drop is right, as long
-    # as the program lives and nothing was written anywhere. A drop that was
-    # taken (files appear) must land whole like any other, below.
-    if ! kill -0 "$viewer_pid" 2>/dev/null; then
-      verdict "$fm $case" "VornViewer ended during the quick release"
-    else
-      verdict "$fm $case (refused in time)" ok
     fi
   else
     wait_landed "$target" "$work/ref/$archive" "$6"
@@ -490,6 +542,8 @@ for fm in "${managers[@]}"; do
   twice drag_case "$fm" many many all drop 60
   twice drag_case "$fm" big big one drop 60
   twice drag_case "$fm" quick many all quick 60
+  twice drag_case "$fm" quick-folder folder one jump 60
+  twice drag_case "$fm" quick-folder-nudged folder one nudge 60
   twice drag_case "$fm" escape many all escape 10
   twice results_case "$fm"
   twice same_name_case "$fm"
