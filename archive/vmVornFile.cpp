@@ -319,6 +319,11 @@ void TVornFile::CheckStoredBytes(uint64_t start, uint64_t length) const
         throw Exception("vorn too small");
 }
 
+uint64_t TVornFile::StoredStart(TEntryOffset file) const
+{
+    return uint64_t(m_Header.m_DataOffset) + IndexU32(uint64_t(file) + 8);
+}
+
 TFileBuffer TVornFile::ReadFile(TEntryOffset file) const
 {
     if (IsDirectory(file))
@@ -326,7 +331,7 @@ TFileBuffer TVornFile::ReadFile(TEntryOffset file) const
     const uint16_t format = GetFormat(file);
     if (format >= 3)
         throw Exception(FormatStr("Format %s (%d) is not supported", FormatToStr(format).c_str(), int(format)));
-    const uint64_t start = uint64_t(m_Header.m_DataOffset) + IndexU32(uint64_t(file) + 8);
+    const uint64_t start = StoredStart(file);
     TFileBuffer output;
     uint64_t count = 0;
     if (format == DATAFORMAT_RAW)
@@ -350,7 +355,7 @@ void TVornFile::ReadFilePieces(TEntryOffset file, const TPieceSink &sink) const
         sink(whole.data(), whole.size());
         return;
     }
-    const uint64_t start = uint64_t(m_Header.m_DataOffset) + IndexU32(uint64_t(file) + 8);
+    const uint64_t start = StoredStart(file);
     uint32_t crc = 0xFFFFFFFF; // the running register
     uint64_t count = 0;
     const auto pass = [&](const uint8_t *data, uint32_t size) {

@@ -69,16 +69,34 @@ public:
     // far must be thrown away.
     void ReadFilePieces(TEntryOffset file, const TPieceSink &sink) const;
 
-private:
+    // Reading a file at any offset without decoding all of it (the mount).
     friend class TPieceReader; // reads a file piece by piece at any position
-
     struct TChunk {
         uint32_t m_UncompressedSize;
         uint32_t m_CompressedSize;
         uint32_t m_ExtraBytes;
         uint32_t m_Offset;
     };
+    // Archive position of the file's stored bytes.
+    uint64_t StoredStart(TEntryOffset file) const;
+    // Reads up to `length` bytes at an archive position; fewer at its end.
+    uint64_t ReadUpTo(uint64_t position, void *buffer, uint64_t length) const;
+    // The chunks of a chunked file once they are checked against the
+    // archive; `total` is what they decode to, `largest` the most one chunk
+    // decodes to and `workSize` the most stored bytes of a compressed one.
+    struct TCheckedChunks {
+        std::vector<TChunk> chunks;
+        uint64_t total = 0;
+        uint32_t largest = 0;
+        uint32_t workSize = 0;
+    };
+    TCheckedChunks CheckChunks(TEntryOffset file, uint64_t start) const;
+    // Decodes one chunk to `output` (room for its decoded size); returns the
+    // bytes written.
+    uint32_t DecodeChunk(TEntryOffset file, uint64_t start, const TChunk &chunk, uint8_t *output,
+                         TFileBuffer &work) const;
 
+private:
     void Open();
     void CheckExecutable() const;
     void LoadDescription();
@@ -95,26 +113,11 @@ private:
 
     // Reads exactly `length` bytes at `position`; raises "Stream read error".
     void ReadAt(uint64_t position, void *buffer, uint64_t length) const;
-    uint64_t ReadUpTo(uint64_t position, void *buffer, uint64_t length) const;
     void CheckStoredBytes(uint64_t start, uint64_t length) const;
 
     void ReadRaw(TEntryOffset file, uint64_t start, TFileBuffer &output, uint64_t &count) const;
     void ReadStream(TEntryOffset file, uint64_t start, TFileBuffer &output, uint64_t &count) const;
     void ReadChunked(TEntryOffset file, uint64_t start, TFileBuffer &output, uint64_t &count) const;
-    // The chunks of a chunked file once they are checked against the
-    // archive; `total` is what they decode to, `largest` the most one chunk
-    // decodes to and `workSize` the most stored bytes of a compressed one.
-    struct TCheckedChunks {
-        std::vector<TChunk> chunks;
-        uint64_t total = 0;
-        uint32_t largest = 0;
-        uint32_t workSize = 0;
-    };
-    TCheckedChunks CheckChunks(TEntryOffset file, uint64_t start) const;
-    // Decodes one chunk to `output` (room for its decoded size); returns the
-    // bytes written.
-    uint32_t DecodeChunk(TEntryOffset file, uint64_t start, const TChunk &chunk, uint8_t *output,
-                         TFileBuffer &work) const;
     void CheckDecoded(TEntryOffset file, uint32_t crc, uint64_t count) const;
 
     std::string m_FileName;

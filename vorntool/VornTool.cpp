@@ -1,5 +1,5 @@
 // vorntool: the archive core on the command line.
-//   vorntool info | ls | cat | test | x | find | diff | merged (see the usage text)
+//   vorntool info | ls | cat | test | x | find | diff | merged | mount (see the usage text)
 
 #include "vorntool/VornToolCommands.h"
 
@@ -23,6 +23,7 @@ const std::vector<TToolCommand> &ToolCommands()
         FindCommand(),
         DiffCommand(),
         MergedCommand(),
+        MountCommand(),
     };
     return commands;
 }

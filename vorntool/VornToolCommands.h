@@ -27,6 +27,7 @@ TToolCommand ExtractCommand(); // VornToolExtract.cpp ("x")
 TToolCommand FindCommand();    // VornToolFind.cpp
 TToolCommand DiffCommand();    // VornToolDiff.cpp
 TToolCommand MergedCommand();  // VornToolMerged.cpp
+TToolCommand MountCommand();   // VornToolMount.cpp
 
 // Every command, in the order the usage text lists them.
 const std::vector<TToolCommand> &ToolCommands();
