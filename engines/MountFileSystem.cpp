@@ -50,7 +50,7 @@ void TMountFileSystem::report(TMountInode inode, const std::string &message)
         if (!m_Reported.emplace(inode, message).second)
             return;
     }
-    m_Warn(pathOf(inode) + ": " + message);
+    m_Warn(inode == 0 ? message : pathOf(inode) + ": " + message);
 }
 
 std::shared_ptr<TMountFile> TMountFileSystem::open(TMountInode inode)
@@ -74,7 +74,8 @@ std::optional<size_t> TMountFileSystem::read(TMountInode inode, TMountFile &file
 {
     const TMountNode &node = m_Tree->node(inode);
     if (m_Watches[node.archive]->changed()) {
-        report(inode, "the archive " + m_Archives[node.archive]->FileName() + " changed on disk while mounted");
+        report(0, "the archive " + m_Archives[node.archive]->FileName()
+                      + " changed on disk while mounted; its files can't be read any more");
         return std::nullopt;
     }
     try {

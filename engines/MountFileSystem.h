@@ -48,6 +48,7 @@ public:
     uint64_t cachedBytes() const { return m_Cache.bytes(); }
 
 private:
+    // Tells about a failed read once per file (inode 0: once at all) and message.
     void report(TMountInode inode, const std::string &message);
     std::string pathOf(TMountInode inode) const;
 

@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config clang libclang-rt-14-dev
-  qt6-base-dev libgl-dev libdeflate-dev liblzo2-dev
+  qt6-base-dev libgl-dev libdeflate-dev liblzo2-dev libfuse3-dev fuse3
   libgtest-dev libgmock-dev libbenchmark-dev
   xdg-utils shared-mime-info desktop-file-utils xvfb xauth
   pcmanfm thunar pcmanfm-qt openbox dbus-x11 xdotool imagemagick
