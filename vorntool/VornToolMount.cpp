@@ -1,5 +1,6 @@
-// vorntool mount [-b] [--cache MB] ARCHIVE... MOUNTPOINT: the archives as a
-// read-only folder that every program can open, until `fusermount3 -u`.
+// vorntool mount [-b] [--cache MB] [--stats] ARCHIVE... MOUNTPOINT: the
+// archives as a read-only folder that every program can open, until
+// `fusermount3 -u`.
 
 #include "vorntool/FuseMount.h"
 #include "vorntool/VornToolCommands.h"
@@ -19,6 +20,7 @@ struct TMountRequest {
     std::vector<std::string> archives;
     std::string mountPoint;
     bool background = false;
+    bool statistics = false; // how much was decoded, told at the end
     uint64_t cacheBytes = TMountFileSystem::DefaultCacheBytes;
 };
 
@@ -39,6 +41,8 @@ TMountRequest ParseRequest(const std::vector<std::string> &arguments)
         const std::string &argument = arguments[i];
         if (argument == "-b" || argument == "--background")
             request.background = true;
+        else if (argument == "--stats")
+            request.statistics = true;
         else if (argument == "--cache" && i + 1 < arguments.size())
             request.cacheBytes = ParseMegabytes(arguments[++i]);
         else if (argument.starts_with("-") && argument != "-")
@@ -47,7 +51,7 @@ TMountRequest ParseRequest(const std::vector<std::string> &arguments)
             paths.push_back(argument);
     }
     if (paths.size() < 2)
-        throw Exception("usage: vorntool mount [-b] [--cache MB] ARCHIVE... MOUNTPOINT");
+        throw Exception("usage: vorntool mount [-b] [--cache MB] [--stats] ARCHIVE... MOUNTPOINT");
     request.mountPoint = paths.back();
     paths.pop_back();
     // The background mount leaves the working folder: keep full paths.
@@ -86,6 +90,9 @@ int RunMount(const std::vector<std::string> &arguments)
     CheckMountPoint(request.mountPoint);
     TMountFileSystem fileSystem(request.archives, request.cacheBytes, Warn);
     TFuseMount(fileSystem).run(request.mountPoint, request.background);
+    if (request.statistics)
+        Warn(std::to_string(fileSystem.decodedChunks()) + " chunks decoded, "
+             + std::to_string(fileSystem.cachedBytes() >> 20) + " MB in the cache at the end");
     return 0;
 }
 
@@ -93,6 +100,6 @@ int RunMount(const std::vector<std::string> &arguments)
 
 TToolCommand MountCommand()
 {
-    return {"mount", "ARCHIVES DIR", "show archives as a read-only folder (-b, --cache MB)", SIZE_MAX,
+    return {"mount", "ARCHIVES DIR", "show archives as a read-only folder (-b, --cache MB, --stats)", SIZE_MAX,
             RunMount};
 }
