@@ -51,6 +51,20 @@ bool IsMounted(const std::string &folder)
     return false;
 }
 
+// Ends the mount; 0 on success. A desktop's volume monitors may look into a
+// new mount for a moment (a trash folder, a thumbnail), so a busy mount is
+// tried again for a while.
+int Unmount(const std::string &folder)
+{
+    int code = 1;
+    for (int attempt = 0; attempt < 50 && code != 0; ++attempt) {
+        if (attempt > 0)
+            std::this_thread::sleep_for(100ms);
+        code = Shell("fusermount3 -u " + Quote(folder) + (attempt < 49 ? " 2>/dev/null" : ""));
+    }
+    return code;
+}
+
 std::string FuseMissing()
 {
     const int fd = ::open("/dev/fuse", O_RDWR | O_CLOEXEC);
@@ -237,7 +251,7 @@ TEST_F(MountTest, TheMountHoldsWhatExtractionWrites)
 
         EXPECT_NE(::open(at("new").c_str(), O_WRONLY | O_CREAT, 0644), 0); // read-only
         EXPECT_EQ(errno, EROFS);
-        ASSERT_EQ(Shell("fusermount3 -u " + Quote(mountPoint)), 0);
+        ASSERT_EQ(Unmount(mountPoint), 0);
         EXPECT_EQ(run->waitExit(10s), 0);
     }
 }
@@ -287,7 +301,7 @@ TEST_F(MountTest, ADamagedEntryGivesEioWhileTheOthersRead)
     EXPECT_EQ(ReadWhole(at("wrong crc"), contents), EIO);
     EXPECT_EQ(ReadWhole(at("good"), contents), 0);
     EXPECT_TRUE(contents == AsText(data));
-    ASSERT_EQ(Shell("fusermount3 -u " + Quote(mountPoint)), 0);
+    ASSERT_EQ(Unmount(mountPoint), 0);
     EXPECT_EQ(run->waitExit(10s), 0);
     const std::string report = Slurp(errors);
     EXPECT_NE(report.find("broken: "), std::string::npos) << report;
@@ -330,7 +344,7 @@ TEST_F(MountTest, UnmountWaitsForAReaderThatHoldsAFileOpen)
     char byte = 0;
     EXPECT_EQ(::pread(fd, &byte, 1, 99999), 1);
     ::close(fd);
-    ASSERT_EQ(Shell("fusermount3 -u " + Quote(mountPoint)), 0);
+    ASSERT_EQ(Unmount(mountPoint), 0);
     EXPECT_EQ(run->waitExit(10s), 0);
     EXPECT_FALSE(IsMounted(mountPoint));
 }
@@ -351,7 +365,7 @@ TEST_F(MountTest, HostileNamesStayInsideTheMount)
     EXPECT_EQ(found, (std::vector<std::string>{"_.._", "_.._/.._.._escaped", "_._", "_unnamed_", "a_b"}));
     EXPECT_EQ(Slurp(at("_.._/.._.._escaped")), "out");
     EXPECT_FALSE(std::filesystem::exists(scratch.path() / "escaped"));
-    ASSERT_EQ(Shell("fusermount3 -u " + Quote(mountPoint)), 0);
+    ASSERT_EQ(Unmount(mountPoint), 0);
     EXPECT_EQ(run->waitExit(10s), 0);
     const std::string report = Slurp(errors);
     EXPECT_NE(report.find("a_b: shown under this name"), std::string::npos) << report;
@@ -367,7 +381,7 @@ TEST_F(MountTest, SeveralArchivesInTheBackgroundGetAFolderEach)
     EXPECT_EQ(run->waitExit(10s), 0); // the program returned; its background half serves
     EXPECT_EQ(Slurp(at("a.vmres/one")), "1");
     EXPECT_EQ(Slurp(at("b.vmmap/two")), "2");
-    EXPECT_EQ(Shell("fusermount3 -u " + Quote(mountPoint)), 0);
+    EXPECT_EQ(Unmount(mountPoint), 0);
 }
 
 TEST_F(MountTest, AnArchiveTruncatedWhileMountedGivesEio)
