@@ -19,6 +19,7 @@
 #include "browser/MenuHeading.h"
 #include "browser/OpenProgress.h"
 #include "browser/PictureLists.h"
+#include "browser/MountActions.h"
 #include "browser/TestArchiveActions.h"
 #include "browser/UiSeam.h"
 
@@ -210,6 +211,7 @@ void TfrmMain::CreateActions()
     connect(m_TestArchive->actTestArchive, &QAction::triggered, this,
             [this] { RunCommand([this] { m_TestArchive->TestArchive(); }); });
     connect(m_TestArchive->mniSelectDamaged, &QAction::triggered, m_TestArchive, &TTestArchiveActions::SelectDamaged);
+    m_MountActions = new TMountActions(*m_Session, *m_Seam, this);
 }
 
 void TfrmMain::CreateMenus()
@@ -239,6 +241,9 @@ void TfrmMain::CreateMenus()
     actions->addAction(actExtract);
     actions->addAction(actView);
     actions->addAction(m_TestArchive->actTestArchive);
+    actions->addSeparator();
+    actions->addAction(m_MountActions->actMountAsFolder);
+    actions->addAction(m_MountActions->mniMounted);
     actions->addSeparator();
     ornInfo1 = MakeAction(this, QStringLiteral("Vorn Info"), QStringLiteral("View detailed information about the active vorn"), QKeySequence(Qt::Key_F1));
     connect(ornInfo1, &QAction::triggered, this, [this] { RunCommand([this] { ornInfo1Click(); }); });
@@ -1124,6 +1129,7 @@ void TfrmMain::closeEvent(QCloseEvent *event)
 void TfrmMain::FormClose()
 {
     m_Model->ClearRows();
+    m_MountActions->Folders().UnmountAll();
     CloseAllVorns();
     SaveHistory();
     if (m_frmOptions)

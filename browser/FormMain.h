@@ -48,6 +48,7 @@ class TfrmOptions;
 class TfrmProperties;
 class TfrmSaveVVC;
 class TTestArchiveActions;
+class TMountActions;
 class TOpenProgress;
 
 class TfrmMain : public QMainWindow {
@@ -89,6 +90,8 @@ public:
     void ShowListModel(QAbstractItemModel *model);
     // Actions > "Test Archive" and "Select Damaged" with the damaged marks.
     TTestArchiveActions *TestArchive() const { return m_TestArchive; }
+    // Actions > "Mount as Folder" and "Mounted...".
+    TMountActions *Mounts() const { return m_MountActions; }
     // The window that shows while many archives open.
     TOpenProgress *OpenProgress() const { return m_OpenProgress; }
 
@@ -287,6 +290,7 @@ private:
     QMenu *mnuFile = nullptr;
     QMenu *mnuActions = nullptr;
     TTestArchiveActions *m_TestArchive = nullptr;
+    TMountActions *m_MountActions = nullptr;
     TOpenProgress *m_OpenProgress = nullptr;
 
     TBrowserSession *m_Session = nullptr;
