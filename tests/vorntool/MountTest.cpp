@@ -118,6 +118,8 @@ public:
         }
         return false;
     }
+    // Ctrl+C in the terminal that runs the mount.
+    void interrupt() const { ::kill(m_Pid, SIGINT); }
     // The exit code, or -1 when the program is still running after `timeout`.
     int waitExit(std::chrono::milliseconds timeout)
     {
@@ -345,6 +347,16 @@ TEST_F(MountTest, UnmountWaitsForAReaderThatHoldsAFileOpen)
     EXPECT_EQ(::pread(fd, &byte, 1, 99999), 1);
     ::close(fd);
     ASSERT_EQ(Unmount(mountPoint), 0);
+    EXPECT_EQ(run->waitExit(10s), 0);
+    EXPECT_FALSE(IsMounted(mountPoint));
+}
+
+TEST_F(MountTest, CtrlCEndsTheMount)
+{
+    VornWriter writer;
+    writer.addFile(0, {"f", TextBytes("x")});
+    auto run = mount({archive(writer)});
+    run->interrupt();
     EXPECT_EQ(run->waitExit(10s), 0);
     EXPECT_FALSE(IsMounted(mountPoint));
 }
