@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QThread>
 
 #include <algorithm>
 
@@ -15,6 +16,7 @@ namespace {
 // A mount of a big archive reads its whole index first.
 constexpr int MountTimeoutMs = 60000;
 constexpr int UnmountTimeoutMs = 10000;
+constexpr int UnmountAttempts = 10;
 
 QString DefaultBase()
 {
@@ -106,8 +108,17 @@ void TMountedFolders::Unmount(const QString &mountPoint)
                                     [&](const TMountedFolder &m) { return m.mountPoint == mountPoint; });
     if (found == m_Mounts.end())
         return;
+    // The desktop's volume monitors look into a new mount for a moment: a
+    // busy mount is tried again briefly before the user hears about it.
     int exitCode = 0;
-    const QString message = RunFusermount({QStringLiteral("-u"), mountPoint}, exitCode);
+    QString message;
+    for (int attempt = 0; attempt < UnmountAttempts; ++attempt) {
+        if (attempt > 0)
+            QThread::msleep(100);
+        message = RunFusermount({QStringLiteral("-u"), mountPoint}, exitCode);
+        if (exitCode == 0)
+            break;
+    }
     if (exitCode != 0)
         throw Exception(Text(QStringLiteral("Cannot unmount %1: %2").arg(mountPoint, message)));
     QDir().rmdir(mountPoint);
