@@ -46,11 +46,13 @@ def test_progress_is_reported_and_can_stop_the_run(game, tmp_path):
 
         result = archive.extract(tmp_path / "b", progress=lambda p: p.entries_done < 2)
         assert result.cancelled and result.written < 5
+        result = archive.extract(tmp_path / "c", progress=lambda p: False)
+        assert (result.cancelled, result.written) == (True, 0)
 
         def fail(progress):
             raise KeyError("from the callback")
         with pytest.raises(KeyError, match="from the callback"):
-            archive.extract(tmp_path / "c", progress=fail)
+            archive.extract(tmp_path / "d", progress=fail)
 
 
 def test_failed_files_raise_extract_error_after_the_others_are_written(make_archive, tmp_path):
