@@ -5,12 +5,11 @@
 
 #include "lib/ErrorTranslation.h"
 
-#include "archive/vmFunctions.h"
-#include "engines/ContentSearch.h"
+#include "engines/ContentPattern.h"
+#include "engines/FoundFilters.h"
 #include "engines/NameSearch.h"
-#include "engines/VerifyEngine.h"
 
-#include <algorithm>
+#include <utility>
 
 namespace vorn {
 
@@ -45,54 +44,16 @@ TFindCriteria CriteriaOf(const FindQuery &query)
     return criteria;
 }
 
-class TFoundTargets : public IContentSearchSink {
-public:
-    explicit TFoundTargets(size_t count) : Matched(count, false) {}
-    void Found(size_t target) override { Matched[target] = true; }
-    std::vector<bool> Matched;
-};
-
 // The items whose decoded data holds the pattern; an item that can't be
 // decoded is an error, never a silent miss.
 std::vector<uint32_t> WithContent(const TNameIndex &index, const std::vector<uint32_t> &items,
                                   const TFindCriteria &criteria)
 {
     const TContentPattern pattern(criteria.ContentMode, criteria.Content, criteria.IgnoreCase);
-    std::vector<TContentTarget> targets;
-    for (const uint32_t i : items)
-        targets.push_back({&index.Vorn(), index.Item(i).Entry, AnsiToUtf8(index.ItemPath(i))});
-    TFoundTargets found(targets.size());
-    TJob job;
-    TContentSearch(pattern).Run(targets, found, job);
-    const std::vector<TJobFailure> failures = job.Failures();
-    if (!failures.empty())
-        throw DecodeError(failures.front().Path + ": " + failures.front().Reason);
-    std::vector<uint32_t> kept;
-    for (size_t k = 0; k < items.size(); ++k)
-        if (found.Matched[k])
-            kept.push_back(items[k]);
-    return kept;
-}
-
-std::vector<uint32_t> Damaged(const TNameIndex &index, const std::vector<uint32_t> &items)
-{
-    std::vector<TEntryOffset> files;
-    std::vector<std::string> paths;
-    for (const uint32_t i : items) {
-        files.push_back(index.Item(i).Entry);
-        paths.push_back(AnsiToUtf8(index.ItemPath(i)));
-    }
-    TJob job;
-    const TVerifyResult verified = TVerifyEngine(index.Vorn(), job).Run(files, paths);
-    std::vector<TEntryOffset> damaged;
-    for (const TDamagedEntry &entry : verified.Damaged)
-        damaged.push_back(entry.Entry);
-    std::sort(damaged.begin(), damaged.end());
-    std::vector<uint32_t> kept;
-    for (const uint32_t i : items)
-        if (std::binary_search(damaged.begin(), damaged.end(), index.Item(i).Entry))
-            kept.push_back(i);
-    return kept;
+    TContentFilterResult result = FilterByContent(index, items, pattern);
+    if (!result.Failures.empty())
+        throw DecodeError(result.Failures.front().Path + ": " + result.Failures.front().Reason);
+    return std::move(result.Kept);
 }
 
 } // namespace
@@ -109,7 +70,7 @@ std::vector<Entry> Archive::find(const FindQuery &query) const
             items.insert(items.end(), batch.begin(), batch.end());
         });
         if (criteria.Damaged)
-            items = Damaged(index, items);
+            items = FilterDamaged(index, items);
         else if (criteria.HasContent())
             items = WithContent(index, items, criteria);
         std::vector<Entry> entries;

@@ -11,10 +11,10 @@
 #include "archive/Exceptions.h"
 #include "archive/TreeWalk.h"
 #include "archive/vmFunctions.h"
-#include "engines/ContentSearch.h"
+#include "engines/ContentPattern.h"
+#include "engines/FoundFilters.h"
 #include "engines/NameIndex.h"
 #include "engines/NameSearch.h"
-#include "engines/VerifyEngine.h"
 #include "vorntool/VornToolJson.h"
 
 #include <algorithm>
@@ -118,57 +118,16 @@ TFindArguments ParseArguments(const std::vector<std::string> &arguments)
     return parsed;
 }
 
-// Keeps what the content search found.
-class TContentResults : public IContentSearchSink {
-public:
-    explicit TContentResults(size_t count) : found(count, false) {}
-    void Found(size_t target) override { found[target] = true; }
-    std::vector<bool> found;
-};
-
 // The name results whose content matches too, in the same order. An entry
 // that can't be decoded is reported on stderr and `clean` becomes false.
-std::vector<uint32_t> FilterByContent(const std::string &archive, const TNameIndex &index,
-                                      const std::vector<uint32_t> &items, const TContentPattern &pattern, bool &clean)
+std::vector<uint32_t> WithContent(const std::string &archive, const TNameIndex &index,
+                                  const std::vector<uint32_t> &items, const TContentPattern &pattern, bool &clean)
 {
-    std::vector<TContentTarget> targets;
-    for (const uint32_t i : items)
-        targets.push_back({&index.Vorn(), index.Item(i).Entry,
-                           AnsiToUtf8(index.FolderPath(index.Item(i).Folder) + std::string(index.Name(i)))});
-    TContentResults results(targets.size());
-    TJob job;
-    TContentSearch(pattern).Run(targets, results, job);
-    const std::vector<TJobFailure> failures = job.Failures();
-    for (const TJobFailure &failure : failures)
+    TContentFilterResult result = FilterByContent(index, items, pattern);
+    for (const TJobFailure &failure : result.Failures)
         std::fprintf(stderr, "%s:%s: %s\n", archive.c_str(), failure.Path.c_str(), failure.Reason.c_str());
-    clean = failures.empty();
-    std::vector<uint32_t> kept;
-    for (size_t k = 0; k < items.size(); ++k)
-        if (results.found[k])
-            kept.push_back(items[k]);
-    return kept;
-}
-
-// The name results that fail the decoding check, in the same order.
-std::vector<uint32_t> FilterDamaged(const TNameIndex &index, const std::vector<uint32_t> &items)
-{
-    std::vector<TEntryOffset> files;
-    std::vector<std::string> paths;
-    for (const uint32_t i : items) {
-        files.push_back(index.Item(i).Entry);
-        paths.push_back(AnsiToUtf8(index.FolderPath(index.Item(i).Folder) + std::string(index.Name(i))));
-    }
-    TJob job;
-    const TVerifyResult verified = TVerifyEngine(index.Vorn(), job).Run(files, paths);
-    std::vector<TEntryOffset> damaged;
-    for (const TDamagedEntry &entry : verified.Damaged)
-        damaged.push_back(entry.Entry);
-    std::sort(damaged.begin(), damaged.end());
-    std::vector<uint32_t> kept;
-    for (const uint32_t i : items)
-        if (std::binary_search(damaged.begin(), damaged.end(), index.Item(i).Entry))
-            kept.push_back(i);
-    return kept;
+    clean = result.Failures.empty();
+    return std::move(result.Kept);
 }
 
 // Prints the results of one archive; false when something in it could not
@@ -219,7 +178,7 @@ bool FindInArchive(const std::string &archive, const TNameSearch &search, const 
         return clean;
     }
     bool decoded = true;
-    print(FilterByContent(archive, *index, named, *content, decoded));
+    print(WithContent(archive, *index, named, *content, decoded));
     return clean && decoded;
 }
 
