@@ -96,7 +96,7 @@ void TMergedView::CollectTies()
 TMergeNodeRange TMergedView::Children(TMergeNodeId node) const
 {
     const TMergeNode &n = m_Tree.Nodes[node];
-    return std::views::iota(n.FirstChild, n.FirstChild + n.ChildCount);
+    return {n.FirstChild, n.FirstChild + n.ChildCount};
 }
 
 std::span<const TMergeVersion> TMergedView::Versions(TMergeNodeId node) const

@@ -23,13 +23,45 @@
 #include "archive/vmVornFile.h"
 #include "engines/MergedTree.h"
 
-#include <ranges>
+#include <cstddef>
+#include <iterator>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-using TMergeNodeRange = std::ranges::iota_view<TMergeNodeId, TMergeNodeId>;
+// The ids [First, Last) of a folder's children, in order, for range-for and
+// the standard algorithms. (A plain struct: clang's ranges support lags
+// behind the library's iota_view, and the fuzz build uses clang.)
+struct TMergeNodeRange {
+    struct iterator {
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = TMergeNodeId;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const TMergeNodeId *;
+        using reference = TMergeNodeId;
+        TMergeNodeId Id = 0;
+        TMergeNodeId operator*() const { return Id; }
+        iterator &operator++()
+        {
+            ++Id;
+            return *this;
+        }
+        iterator operator++(int)
+        {
+            const iterator old = *this;
+            ++Id;
+            return old;
+        }
+        bool operator==(const iterator &) const = default;
+    };
+    TMergeNodeId First = 0;
+    TMergeNodeId Last = 0;
+    iterator begin() const { return {First}; }
+    iterator end() const { return {Last}; }
+    size_t size() const { return Last - First; }
+    bool empty() const { return First == Last; }
+};
 
 class TMergedView {
 public:
