@@ -1,5 +1,7 @@
 #include "engines/MountFileSystem.h"
 
+#include "engines/MergedView.h"
+
 #include "archive/Exceptions.h"
 #include "archive/vmFunctions.h"
 
@@ -9,17 +11,31 @@ TMountFileSystem::TMountFileSystem(const std::vector<std::string> &archivePaths,
 {
     if (archivePaths.size() > UINT16_MAX)
         throw Exception("Too many archives to mount at once");
-    std::vector<const TVornFile *> archives;
     for (const std::string &path : archivePaths) {
         try {
-            m_Archives.push_back(std::make_unique<TVornFile>(path));
-            m_Watches.push_back(std::make_unique<TArchiveWatch>(path));
-            archives.push_back(m_Archives.back().get());
+            m_Owned.push_back(std::make_unique<TVornFile>(path));
         } catch (const Exception &e) {
             throw Exception(path + ": " + e.what());
         }
+        m_Archives.push_back(m_Owned.back().get());
     }
-    m_Tree = std::make_unique<TMountTree>(archives, warn);
+    watchArchives();
+    m_Tree = std::make_unique<TMountTree>(m_Archives, warn);
+}
+
+TMountFileSystem::TMountFileSystem(const TMergedView &view, uint64_t cacheBytes, const TMountWarning &warn)
+    : m_Warn(warn), m_Cache(cacheBytes)
+{
+    for (uint32_t i = 0; i < view.ArchiveCount(); ++i)
+        m_Archives.push_back(&view.Archive(i));
+    watchArchives();
+    m_Tree = std::make_unique<TMountTree>(view, warn);
+}
+
+void TMountFileSystem::watchArchives()
+{
+    for (const TVornFile *vorn : m_Archives)
+        m_Watches.push_back(std::make_unique<TArchiveWatch>(vorn->FileName()));
 }
 
 TMountAttributes TMountFileSystem::attributes(TMountInode inode) const

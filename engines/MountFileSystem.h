@@ -20,6 +20,8 @@
 #include <unordered_set>
 #include <vector>
 
+class TMergedView;
+
 struct TMountAttributes {
     TMountInode inode = 0;
     bool directory = false;
@@ -35,6 +37,10 @@ public:
     // archive and the reader's message when one can't be opened or read.
     TMountFileSystem(const std::vector<std::string> &archivePaths, uint64_t cacheBytes,
                      const TMountWarning &warn);
+    // What the game sees: the merged view's tree, every path showing its
+    // winning version. The view's archives stay open while the file system
+    // is used; the view itself is needed only while this is made.
+    TMountFileSystem(const TMergedView &view, uint64_t cacheBytes, const TMountWarning &warn);
 
     const TMountTree &tree() const { return *m_Tree; }
     TMountAttributes attributes(TMountInode inode) const;
@@ -52,7 +58,10 @@ private:
     void report(TMountInode inode, const std::string &message);
     std::string pathOf(TMountInode inode) const;
 
-    std::vector<std::unique_ptr<TVornFile>> m_Archives;
+    void watchArchives();
+
+    std::vector<std::unique_ptr<TVornFile>> m_Owned; // the archives opened here
+    std::vector<const TVornFile *> m_Archives;       // by the nodes' archive numbers
     std::vector<std::unique_ptr<TArchiveWatch>> m_Watches;
     std::unique_ptr<TMountTree> m_Tree;
     TMountWarning m_Warn;

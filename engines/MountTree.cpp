@@ -1,11 +1,10 @@
 #include "engines/MountTree.h"
 
-#include "engines/MountName.h"
+#include "engines/MergedView.h"
 
 #include "archive/Exceptions.h"
 
 #include <algorithm>
-#include <deque>
 #include <unordered_set>
 
 namespace {
@@ -14,11 +13,6 @@ std::string BaseName(const std::string &path)
 {
     const size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool ByName(const auto &a, const auto &b)
-{
-    return a.name < b.name;
 }
 
 } // namespace
@@ -46,46 +40,65 @@ TMountTree::TMountTree(const std::vector<const TVornFile *> &archives, const TMo
             m_Warn(pathOf(folder) + ": the folder is listed twice in the archive; shown empty here");
             continue;
         }
-        addChildren(folder, readChildren(folder, vorn), node.archive, &vorn);
+        addChildren(folder, readChildren(folder, vorn, node.archive), archives);
     }
+}
+
+TMountTree::TMountTree(const TMergedView &view, const TMountWarning &warn) : m_Warn(warn)
+{
+    std::vector<const TVornFile *> archives;
+    for (uint32_t i = 0; i < view.ArchiveCount(); ++i)
+        archives.push_back(&view.Archive(i));
+    m_Nodes.push_back({});
+    m_MergeNodes.push_back(MergeRoot);
+    if (!view.Layers().empty()) {
+        const TMergeVersion root = view.Winner(MergeRoot);
+        m_Nodes[0].archive = root.Archive;
+        m_Nodes[0].entry = root.Entry;
+        m_Nodes[0].time = archives[root.Archive]->GetFileTime(root.Entry);
+    }
+    // The merged tree has no loops (an archive whose index has one is left
+    // out of the merge), so every folder is simply entered once.
+    for (uint32_t folder = 0; folder < m_Nodes.size(); ++folder)
+        if (m_Nodes[folder].directory)
+            addChildren(folder, mergedChildren(folder, view, m_MergeNodes[folder]), archives);
+    m_MergeNodes = {};
+}
+
+std::vector<TMountTree::TPendingChild> TMountTree::mergedChildren(uint32_t folder, const TMergedView &view,
+                                                                  uint32_t mergeNode)
+{
+    std::vector<TPendingChild> children;
+    for (const TMergeNodeId child : view.Children(mergeNode)) {
+        const TMergeVersion winner = view.Winner(child);
+        children.push_back({shownName(folder, view.Name(child)).name, winner.Entry, winner.IsFolder,
+                            winner.Archive, child});
+    }
+    return children;
+}
+
+TMountName TMountTree::shownName(uint32_t folder, std::string_view storedName)
+{
+    TMountName shown = MountNameOf(storedName);
+    if (!shown.reason.empty())
+        m_Warn(pathOf(folder) + shown.name + ": shown under this name because " + shown.reason);
+    return shown;
 }
 
 void TMountTree::addArchiveFolders(const std::vector<const TVornFile *> &archives)
 {
     std::vector<TPendingChild> folders;
-    for (const TVornFile *vorn : archives)
-        folders.push_back({BaseName(vorn->FileName()), vorn->GetRootOffset(), true});
-    // The folders stay in the archives' order until they are sorted, so
-    // remember which archive each one is.
-    std::vector<std::pair<std::string, uint16_t>> named;
-    makeNamesUnique(0, folders);
-    for (uint16_t i = 0; i < folders.size(); ++i)
-        named.emplace_back(folders[i].name, i);
-    std::sort(named.begin(), named.end());
-    m_Nodes[0].firstChild = uint32_t(m_Nodes.size());
-    m_Nodes[0].childCount = uint32_t(named.size());
-    for (const auto &[name, archive] : named) {
-        TMountNode node;
-        node.nameStart = storeName(name);
-        node.nameLength = uint8_t(name.size());
-        node.archive = archive;
-        node.entry = archives[archive]->GetRootOffset();
-        node.time = archives[archive]->GetFileTime(node.entry);
-        m_Nodes.push_back(node);
-    }
+    for (uint16_t i = 0; i < archives.size(); ++i)
+        folders.push_back({BaseName(archives[i]->FileName()), archives[i]->GetRootOffset(), true, i});
+    addChildren(0, std::move(folders), archives);
 }
 
-std::vector<TMountTree::TPendingChild> TMountTree::readChildren(uint32_t folder, const TVornFile &vorn)
+std::vector<TMountTree::TPendingChild> TMountTree::readChildren(uint32_t folder, const TVornFile &vorn,
+                                                                uint16_t archive)
 {
     std::vector<TPendingChild> children;
-    for (const TEntryOffset entry : vorn.GetChildren(m_Nodes[folder].entry)) {
-        TMountName shown = MountNameOf(vorn.GetName(entry));
-        if (!shown.reason.empty())
-            m_Warn(pathOf(folder) + shown.name + ": shown under this name because " + shown.reason);
-        children.push_back({std::move(shown.name), entry, vorn.IsDirectory(entry)});
-    }
-    makeNamesUnique(folder, children);
-    std::sort(children.begin(), children.end(), ByName<TPendingChild, TPendingChild>);
+    for (const TEntryOffset entry : vorn.GetChildren(m_Nodes[folder].entry))
+        children.push_back({shownName(folder, vorn.GetName(entry)).name, entry, vorn.IsDirectory(entry), archive});
     return children;
 }
 
@@ -107,9 +120,11 @@ void TMountTree::makeNamesUnique(uint32_t folder, std::vector<TPendingChild> &ch
     }
 }
 
-void TMountTree::addChildren(uint32_t folder, std::vector<TPendingChild> children, uint16_t archive,
-                             const TVornFile *vorn)
+void TMountTree::addChildren(uint32_t folder, std::vector<TPendingChild> children,
+                             const std::vector<const TVornFile *> &archives)
 {
+    makeNamesUnique(folder, children);
+    std::sort(children.begin(), children.end(), [](const auto &a, const auto &b) { return a.name < b.name; });
     m_Nodes[folder].firstChild = uint32_t(m_Nodes.size());
     m_Nodes[folder].childCount = uint32_t(children.size());
     for (const TPendingChild &child : children) {
@@ -120,14 +135,17 @@ void TMountTree::addChildren(uint32_t folder, std::vector<TPendingChild> childre
         node.nameStart = storeName(child.name);
         node.nameLength = uint8_t(child.name.size());
         node.directory = child.directory;
-        node.archive = archive;
+        node.archive = child.archive;
         node.entry = child.entry;
-        node.time = vorn->GetFileTime(child.entry);
+        const TVornFile &vorn = *archives[child.archive];
+        node.time = vorn.GetFileTime(child.entry);
         if (!child.directory) {
-            node.size = vorn->GetSize(child.entry);
+            node.size = vorn.GetSize(child.entry);
             m_TotalFileBytes += node.size;
         }
         m_Nodes.push_back(node);
+        if (!m_MergeNodes.empty())
+            m_MergeNodes.push_back(child.mergeNode);
     }
 }
 

@@ -6,6 +6,8 @@
 // inodes sorted by name, which makes a lookup a binary search and a listing
 // a slice of the table.
 
+#include "engines/MountName.h"
+
 #include "archive/vmVornFile.h"
 
 #include <cstdint>
@@ -14,6 +16,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+class TMergedView;
 
 using TMountInode = uint64_t;
 constexpr TMountInode MountRootInode = 1;
@@ -40,6 +44,9 @@ public:
     // One archive: its tree at the top. Several: a folder per archive named
     // after its file. Raises the reader's Exception when an index can't be read.
     TMountTree(const std::vector<const TVornFile *> &archives, const TMountWarning &warn);
+    // The merged tree of several archives: every path shows the version that
+    // wins it (node archive numbers are the view's).
+    TMountTree(const TMergedView &view, const TMountWarning &warn);
 
     size_t size() const { return m_Nodes.size(); }
     bool contains(TMountInode inode) const { return inode >= 1 && inode <= m_Nodes.size(); }
@@ -56,17 +63,23 @@ private:
         std::string name;
         TEntryOffset entry;
         bool directory;
+        uint16_t archive = 0;
+        uint32_t mergeNode = 0; // in a merged tree
     };
 
     void addArchiveFolders(const std::vector<const TVornFile *> &archives);
-    void addChildren(uint32_t folder, std::vector<TPendingChild> children, uint16_t archive,
-                     const TVornFile *vorn);
-    std::vector<TPendingChild> readChildren(uint32_t folder, const TVornFile &vorn);
+    // Appends a folder's children, sorted, and gives them their names.
+    void addChildren(uint32_t folder, std::vector<TPendingChild> children,
+                     const std::vector<const TVornFile *> &archives);
+    std::vector<TPendingChild> readChildren(uint32_t folder, const TVornFile &vorn, uint16_t archive);
+    std::vector<TPendingChild> mergedChildren(uint32_t folder, const TMergedView &view, uint32_t mergeNode);
+    TMountName shownName(uint32_t folder, std::string_view storedName);
     void makeNamesUnique(uint32_t folder, std::vector<TPendingChild> &children);
     std::string pathOf(uint32_t index) const;
     uint32_t storeName(const std::string &name);
 
     std::vector<TMountNode> m_Nodes;
+    std::vector<uint32_t> m_MergeNodes; // while a merged tree is built: each node's merge node
     std::string m_Names;
     uint64_t m_TotalFileBytes = 0;
     TMountWarning m_Warn;

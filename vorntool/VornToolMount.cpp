@@ -1,9 +1,12 @@
-// vorntool mount [-b] [--cache MB] [--stats] ARCHIVE... MOUNTPOINT: the
-// archives as a read-only folder that every program can open, until
-// `fusermount3 -u`.
+// vorntool mount [-b] [--cache MB] [--stats] [--merged] ARCHIVE... MOUNTPOINT:
+// the archives as a read-only folder that every program can open, until
+// `fusermount3 -u`. With --merged the folder shows what the game sees: the
+// archives (and those found in named folders) merged by priority, as
+// `vorntool merged` lists them.
 
 #include "vorntool/FuseMount.h"
 #include "vorntool/VornToolCommands.h"
+#include "vorntool/VornToolMergeSet.h"
 
 #include "archive/Exceptions.h"
 
@@ -17,8 +20,9 @@
 namespace {
 
 struct TMountRequest {
-    std::vector<std::string> archives;
+    std::vector<std::string> archives; // with `merged`, archives and folders
     std::string mountPoint;
+    bool merged = false;
     bool background = false;
     bool statistics = false; // how much was decoded, told at the end
     uint64_t cacheBytes = TMountFileSystem::DefaultCacheBytes;
@@ -43,6 +47,8 @@ TMountRequest ParseRequest(const std::vector<std::string> &arguments)
             request.background = true;
         else if (argument == "--stats")
             request.statistics = true;
+        else if (argument == "--merged")
+            request.merged = true;
         else if (argument == "--cache" && i + 1 < arguments.size())
             request.cacheBytes = ParseMegabytes(arguments[++i]);
         else if (argument.starts_with("-") && argument != "-")
@@ -51,7 +57,8 @@ TMountRequest ParseRequest(const std::vector<std::string> &arguments)
             paths.push_back(argument);
     }
     if (paths.size() < 2)
-        throw Exception("usage: vorntool mount [-b] [--cache MB] [--stats] ARCHIVE... MOUNTPOINT");
+        throw Exception("usage: vorntool mount [-b] [--cache MB] [--stats] ARCHIVE... MOUNTPOINT\n"
+                        "       vorntool mount [-b] [--cache MB] [--stats] --merged ARCHIVE|FOLDER... MOUNTPOINT");
     request.mountPoint = paths.back();
     paths.pop_back();
     // The background mount leaves the working folder: keep full paths.
@@ -88,11 +95,20 @@ int RunMount(const std::vector<std::string> &arguments)
 {
     const TMountRequest request = ParseRequest(arguments);
     CheckMountPoint(request.mountPoint);
-    TMountFileSystem fileSystem(request.archives, request.cacheBytes, Warn);
-    TFuseMount(fileSystem).run(request.mountPoint, request.background);
+    // The merge set reports what it leaves out and the archives of equal
+    // priority; the mount goes on with the rest.
+    std::unique_ptr<TToolMergeSet> mergeSet;
+    std::unique_ptr<TMountFileSystem> fileSystem;
+    if (request.merged) {
+        mergeSet = std::make_unique<TToolMergeSet>(request.archives);
+        fileSystem = std::make_unique<TMountFileSystem>(mergeSet->View(), request.cacheBytes, Warn);
+    } else {
+        fileSystem = std::make_unique<TMountFileSystem>(request.archives, request.cacheBytes, Warn);
+    }
+    TFuseMount(*fileSystem).run(request.mountPoint, request.background);
     if (request.statistics)
-        Warn(std::to_string(fileSystem.decodedChunks()) + " chunks decoded, "
-             + std::to_string(fileSystem.cachedBytes() >> 20) + " MB in the cache at the end");
+        Warn(std::to_string(fileSystem->decodedChunks()) + " chunks decoded, "
+             + std::to_string(fileSystem->cachedBytes() >> 20) + " MB in the cache at the end");
     return 0;
 }
 
@@ -100,6 +116,6 @@ int RunMount(const std::vector<std::string> &arguments)
 
 TToolCommand MountCommand()
 {
-    return {"mount", "ARCHIVES DIR", "show archives as a read-only folder (-b, --cache MB, --stats)", SIZE_MAX,
+    return {"mount", "ARCHIVES DIR", "show archives as a read-only folder (-b, --cache MB, --stats, --merged)", SIZE_MAX,
             RunMount};
 }

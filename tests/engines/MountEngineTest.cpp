@@ -2,6 +2,7 @@
 // offset, the cache of decoded data and the damage checks.
 
 #include "engines/DecodedCache.h"
+#include "engines/MergedView.h"
 #include "engines/MountFileSystem.h"
 #include "engines/MountName.h"
 #include "tests/archive/ArchiveTestUtil.h"
@@ -192,6 +193,72 @@ TEST_F(MountEngineTest, AFolderListedInsideItselfIsEnteredOnce)
     const TMountTree tree({&vorn}, Collect(warnings));
     EXPECT_EQ(Paths(tree), (std::vector<std::string>{"loop", "loop/loop"}));
     EXPECT_EQ(warnings.size(), 1u);
+}
+
+// Factory and patch archives whose paths meet in every way a merge knows:
+// an override spelled in other letter case, a file against a folder each
+// way round, a path only one archive has, and a name the mount must change.
+class MergedMountTest : public MountEngineTest {
+protected:
+    static constexpr TFileTime PatchRootTime = 127000000000000000;
+    std::string factoryPath, patchPath;
+
+    void SetUp() override
+    {
+        VornWriter factory;
+        const auto art = factory.addDir(0, "Art");
+        factory.addFile(art, TextFile("Stone.dds", "factory stone"));
+        factory.addFile(art, TextFile("keep.txt", "kept"));
+        factory.addFile(factory.addDir(0, "sound"), TextFile("x.wav", "hidden below a file"));
+        factory.addFile(0, TextFile("mixed", "hidden by a folder"));
+        VornWriter patch;
+        patch.header.m_Priority = 0x3000; // Patch, above Factory
+        patch.rootTime = PatchRootTime;
+        patch.addFile(patch.addDir(0, "art"), TextFile("STONE.DDS", "patched!"));
+        patch.addFile(0, TextFile("Sound", "a file now"));
+        patch.addFile(patch.addDir(0, "MIXED"), TextFile("inner.txt", "in"));
+        patch.addFile(0, TextFile("a/b", "slash"));
+        factoryPath = write(factory, "factory.vmres");
+        patchPath = write(patch, "patch.vmres");
+    }
+
+    std::string readAll(TMountFileSystem &fs, const std::string &path)
+    {
+        TMountInode inode = MountRootInode;
+        for (size_t start = 0, slash = 0; slash != std::string::npos; start = slash + 1) {
+            slash = path.find('/', start);
+            inode = fs.tree().lookup(inode, path.substr(start, slash - start));
+            if (inode == 0)
+                return "(missing)";
+        }
+        std::string bytes(100, '\0');
+        bytes.resize(fs.read(inode, *fs.open(inode), 0, 100, reinterpret_cast<uint8_t *>(bytes.data())).value_or(0));
+        return bytes;
+    }
+};
+
+TEST_F(MergedMountTest, ShowsEachPathsWinnerWithInodesThatDontDependOnTheOrder)
+{
+    const TVornFile factory(factoryPath), patch(patchPath);
+    const TMergedView view({&factory, &patch});
+    Warnings warnings;
+    TMountFileSystem fs(view, 1 << 20, Collect(warnings));
+    EXPECT_EQ(Paths(fs.tree()), (std::vector<std::string>{"MIXED", "MIXED/inner.txt", "Sound", "a_b", "art",
+                                                          "art/STONE.DDS", "art/keep.txt"}));
+    EXPECT_EQ(readAll(fs, "art/STONE.DDS"), "patched!");
+    EXPECT_EQ(readAll(fs, "art/keep.txt"), "kept");
+    EXPECT_EQ(readAll(fs, "Sound"), "a file now");
+    EXPECT_EQ(readAll(fs, "a_b"), "slash");
+    EXPECT_TRUE(fs.attributes(MountRootInode).directory);
+    EXPECT_EQ(fs.tree().node(MountRootInode).time, PatchRootTime); // the winning root's
+    EXPECT_EQ(fs.tree().totalFileBytes(), 8u + 4 + 10 + 2 + 5);
+    ASSERT_EQ(warnings.size(), 1u); // the changed name
+    EXPECT_TRUE(warnings[0].starts_with("a_b: shown under this name")) << warnings[0];
+
+    const TMergedView reversed({&patch, &factory});
+    const TMountTree again(reversed, [](const std::string &) {});
+    for (const std::string name : {"MIXED", "Sound", "art"})
+        EXPECT_EQ(again.lookup(MountRootInode, name), fs.tree().lookup(MountRootInode, name)) << name;
 }
 
 struct ReadCase {

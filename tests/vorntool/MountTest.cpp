@@ -410,6 +410,42 @@ TEST_F(MountTest, AnArchiveTruncatedWhileMountedGivesEio)
     EXPECT_TRUE(std::filesystem::exists(at("raw"))); // still mounted and answering
 }
 
+// A game folder of two archives whose paths meet in every way a merge knows
+// (an override spelled in other letter case, a file against a folder each
+// way round) and a damaged one, mounted in the background as the window does.
+TEST_F(MountTest, TheMergedMountHoldsWhatMergedExtractionWrites)
+{
+    const std::filesystem::path game = scratch.path() / "game";
+    std::filesystem::create_directories(game / "patches");
+    VornWriter factory;
+    const auto art = factory.addDir(0, "Art");
+    factory.addFile(art, {"Stone.dds", TextLikeBytes(90000, 30), DATAFORMAT_ZLIB, 16384});
+    factory.addFile(art, {"keep.txt", TextBytes("kept")});
+    factory.addFile(factory.addDir(0, "sound"), {"x.wav", TextBytes("hidden below a file")});
+    factory.addFile(0, {"mixed", TextBytes("hidden by a folder")});
+    factory.addFile(0, {"caf\xE9.txt", TextBytes("8-bit name")});
+    VornWriter patch;
+    patch.header.m_Priority = 0x3000; // Patch, above Factory
+    patch.addFile(patch.addDir(0, "art"), {"STONE.DDS", TextLikeBytes(50000, 31), DATAFORMAT_LZO});
+    patch.addFile(0, {"Sound", TextBytes("a file now")});
+    patch.addFile(patch.addDir(0, "MIXED"), {"inner.txt", TextBytes("in")});
+    factory.write((game / "factory.vmres").string());
+    patch.write((game / "patches" / "patch.vmres").string());
+    WriteBytes((game / "broken.vmres").string(), TextBytes("not an archive"));
+    const std::string extracted = (scratch.path() / "x").string();
+    Shell(Quote(VORNTOOL_PATH) + " x --merged " + Quote(game.string()) + " -o " + Quote(extracted)
+          + " >/dev/null 2>&1");
+    ASSERT_TRUE(std::filesystem::exists(extracted + "/art/STONE.DDS"));
+
+    auto run = mount({"-b", "--merged", game.string()});
+    EXPECT_EQ(run->waitExit(10s), 0);
+    EXPECT_EQ(Shell("diff -r " + Quote(mountPoint) + " " + Quote(extracted)), 0);
+    EXPECT_EQ(Slurp(at("Sound")), "a file now");
+    EXPECT_EQ(Unmount(mountPoint), 0);
+    const std::string report = Slurp(errors);
+    EXPECT_TRUE(report.starts_with((game / "broken.vmres").string() + ": ")) << report;
+}
+
 // Refusals need no kernel: they come before the mount.
 TEST(MountRefusalTest, BadArchivesAndMountPointsGetClearErrors)
 {
@@ -438,6 +474,14 @@ TEST(MountRefusalTest, BadArchivesAndMountPointsGetClearErrors)
     EXPECT_EQ(refusal(good, scratch.str() + "/missing"), "1 The mount point " + scratch.str() + "/missing does not exist\n");
     EXPECT_EQ(refusal(good, good), "1 The mount point " + good + " is not a folder\n");
     EXPECT_EQ(refusal(good, folder), "1 The mount point " + folder + " is not empty\n");
+    const auto mergedRefusal = [&](const std::string &source) {
+        const int code = Shell("timeout -s INT 10 " + Quote(VORNTOOL_PATH) + " mount --merged " + Quote(source) + " "
+                               + Quote(empty) + " 2>" + Quote(err));
+        return std::to_string(code) + " " + Slurp(err);
+    };
+    EXPECT_EQ(mergedRefusal(bad), "1 " + bad + ": Unknown header!\nNo archives to merge\n");
+    EXPECT_EQ(mergedRefusal(empty), "1 " + empty + ": No archives (.vmres, .vmmap) in this folder or below it\n"
+                                    "No archives to merge\n");
 }
 
 } // namespace
