@@ -1,6 +1,7 @@
 #include "engines/MergedView.h"
 
 #include "archive/Exceptions.h"
+#include "engines/FolderMerge.h"
 #include "engines/MergeBuilder.h"
 
 #include <algorithm>
@@ -99,29 +100,87 @@ TMergeNodeRange TMergedView::Children(TMergeNodeId node) const
     return {n.FirstChild, n.FirstChild + n.ChildCount};
 }
 
-std::span<const TMergeVersion> TMergedView::Versions(TMergeNodeId node) const
+TMergeVersion TMergedView::Winner(TMergeNodeId node) const
 {
     const TMergeNode &n = m_Tree.Nodes[node];
-    return {m_Tree.Versions.data() + n.FirstVersion, n.VersionCount};
+    return {n.Archive, TVersionState::Winner, n.IsFolder, n.Entry};
 }
 
-uint32_t TMergedView::HiddenCount(TMergeNodeId node) const
+std::vector<TMergeVersion> TMergedView::RootVersions() const
 {
-    const uint32_t count = m_Tree.Nodes[node].VersionCount;
-    return count > 0 ? count - 1 : 0;
+    std::vector<TMergeVersion> roots;
+    for (auto it = m_Layers.rbegin(); it != m_Layers.rend(); ++it)
+        roots.push_back({uint16_t(*it), roots.empty() ? TVersionState::Winner : TVersionState::Folder, true,
+                         m_Archives[*it]->GetRootOffset()});
+    return roots;
+}
+
+std::vector<TMergeVersion> TMergedView::FolderVersions(TMergeNodeId folder) const
+{
+    if (folder == MergeRoot)
+        return RootVersions();
+    std::vector<TMergeVersion> folders = Versions(folder);
+    std::erase_if(folders, [](const TMergeVersion &version) { return !version.IsFolder; });
+    return folders;
+}
+
+std::vector<TMergeVersion> TMergedView::Versions(TMergeNodeId node) const
+{
+    if (node == MergeRoot)
+        return RootVersions();
+    // The path's versions are the children of that name in the parent's
+    // folders, in the order the merge met them.
+    const TMergeNode &n = m_Tree.Nodes[node];
+    const std::string_view name = m_Archives[n.Archive]->GetNameView(n.Entry);
+    std::vector<TMergeVersion> stack;
+    stack.reserve(n.HiddenCount + 1);
+    for (const TMergeVersion &folder : FolderVersions(n.Parent)) {
+        const TVornFile &vorn = *m_Archives[folder.Archive];
+        for (const TEntryOffset child : vorn.GetChildren(folder.Entry))
+            if (SameFoldedName(vorn.GetNameView(child), name))
+                stack.push_back({folder.Archive, TVersionState::Winner, vorn.IsDirectory(child), child});
+    }
+    for (size_t i = 1; i < stack.size(); ++i)
+        stack[i].State = VersionStateAgainst(m_Archives, stack[0], stack[i]);
+    ApplySettled(node, stack);
+    return stack;
+}
+
+TChildStacks TMergedView::ChildStacks(TMergeNodeId folder) const
+{
+    TChildStacks stacks;
+    stacks.FirstChild = m_Tree.Nodes[folder].FirstChild;
+    if (!IsFolder(folder))
+        return stacks;
+    TFolderMerge merge(m_Archives);
+    merge.Merge(FolderVersions(folder));
+    stacks.Versions = std::move(merge.Result().Versions);
+    stacks.Starts = std::move(merge.Result().Starts);
+    if (!m_Settled.empty())
+        for (const TMergeNodeId child : Children(folder)) {
+            const uint32_t i = child - stacks.FirstChild;
+            ApplySettled(child, std::span(stacks.Versions).subspan(stacks.Starts[i], stacks.Starts[i + 1] - stacks.Starts[i]));
+        }
+    return stacks;
+}
+
+void TMergedView::ApplySettled(TMergeNodeId node, std::span<TMergeVersion> stack) const
+{
+    const auto settled = m_Settled.find(node);
+    if (settled == m_Settled.end() || settled->second.size() != stack.size())
+        return;
+    for (size_t i = 0; i < stack.size(); ++i)
+        stack[i].State = settled->second[i];
 }
 
 bool TMergedView::IsFolder(TMergeNodeId node) const
 {
-    return node == MergeRoot || Winner(node).IsFolder;
+    return node == MergeRoot || m_Tree.Nodes[node].IsFolder;
 }
 
 bool TMergedView::HasKindConflict(TMergeNodeId node) const
 {
-    for (const TMergeVersion &version : Versions(node))
-        if (version.State == TVersionState::OtherKind)
-            return true;
-    return false;
+    return m_Tree.Nodes[node].KindConflict;
 }
 
 bool TMergedView::InConflict(TMergeNodeId node) const
@@ -191,19 +250,30 @@ TMergeNodeId TMergedView::Find(std::string_view path) const
 
 void TMergedView::SettleVersions(TMergeNodeId node)
 {
-    const TMergeNode &n = m_Tree.Nodes[node];
-    TMergeVersion *versions = m_Tree.Versions.data() + n.FirstVersion;
+    std::vector<TMergeVersion> stack = Versions(node);
+    if (std::none_of(stack.begin(), stack.end(),
+                     [](const TMergeVersion &version) { return version.State == TVersionState::Unsettled; }))
+        return;
+    Settle(stack);
+    std::vector<TVersionState> &states = m_Settled[node];
+    states.clear();
+    for (const TMergeVersion &version : stack)
+        states.push_back(version.State);
+}
+
+void TMergedView::Settle(std::vector<TMergeVersion> &stack) const
+{
     TFileBuffer winnerBytes;
     bool winnerRead = false, winnerReadable = false;
-    for (uint32_t i = 1; i < n.VersionCount; ++i) {
-        TMergeVersion &version = versions[i];
+    for (size_t i = 1; i < stack.size(); ++i) {
+        TMergeVersion &version = stack[i];
         if (version.State != TVersionState::Unsettled)
             continue;
         version.State = TVersionState::Different;
         try {
             if (!winnerRead) {
                 winnerRead = true;
-                winnerBytes = m_Archives[versions[0].Archive]->ReadFile(versions[0].Entry);
+                winnerBytes = m_Archives[stack[0].Archive]->ReadFile(stack[0].Entry);
                 winnerReadable = true;
             }
             if (!winnerReadable)
@@ -219,6 +289,9 @@ void TMergedView::SettleVersions(TMergeNodeId node)
 
 size_t TMergedView::MemoryBytes() const
 {
-    return m_Tree.Nodes.capacity() * sizeof(TMergeNode) + m_Tree.Versions.capacity() * sizeof(TMergeVersion) + m_Archives.capacity() * sizeof(void *)
-           + m_Layers.capacity() * sizeof(uint32_t);
+    size_t settled = 0;
+    for (const auto &[node, states] : m_Settled)
+        settled += sizeof(node) + sizeof(states) + states.capacity() + 2 * sizeof(void *);
+    return m_Tree.Nodes.capacity() * sizeof(TMergeNode) + m_Archives.capacity() * sizeof(void *)
+           + m_Layers.capacity() * sizeof(uint32_t) + settled;
 }

@@ -9,7 +9,7 @@
 // Paths match the way the game's platform compares them: names are equal
 // when they are equal after folding the letters of Windows-1252 (A-Z, the
 // accented capitals, and the code page's extra capitals) to small letters.
-// Each merged path keeps its versions in a stack, the winner first and then
+// Each merged path has its versions in a stack, the winner first and then
 // the versions it hides, highest priority first, each compared with the
 // winner (TVersionState). Where one archive has a folder and another a file
 // of the same path, the higher one wins: a winning file hides everything
@@ -17,8 +17,10 @@
 // a conflict of kinds.
 //
 // The view refers to entries by offset and reads names from the archives'
-// indexes; it copies no names: 20 bytes per merged path plus 8 per version.
-// The archives must stay open while the view is used.
+// indexes; it copies no names. A merged path costs 24 bytes however many
+// archives hold it: it keeps its winner and counts, and its stack is looked
+// up in the archives' folders of its path when asked for. The archives must
+// stay open while the view is used.
 
 #include "archive/vmVornFile.h"
 #include "engines/MergedTree.h"
@@ -28,6 +30,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // The ids [First, Last) of a folder's children, in order, for range-for and
@@ -93,10 +96,15 @@ public:
     // The children, in the order first met: the winner's stored order, then
     // what lower archives add.
     TMergeNodeRange Children(TMergeNodeId node) const;
-    // The winner first, then the hidden versions, highest priority first.
-    std::span<const TMergeVersion> Versions(TMergeNodeId node) const;
-    const TMergeVersion &Winner(TMergeNodeId node) const { return m_Tree.Versions[m_Tree.Nodes[node].FirstVersion]; }
-    uint32_t HiddenCount(TMergeNodeId node) const;
+    // The stack: the winner first, then the hidden versions, highest
+    // priority first (looked up in the parent's folders: the cost of one
+    // walk of those folders).
+    std::vector<TMergeVersion> Versions(TMergeNodeId node) const;
+    // The stacks of all children of a folder, made in one walk of its
+    // folders: for going through many paths of one folder.
+    TChildStacks ChildStacks(TMergeNodeId folder) const;
+    TMergeVersion Winner(TMergeNodeId node) const;
+    uint32_t HiddenCount(TMergeNodeId node) const { return m_Tree.Nodes[node].HiddenCount; }
     bool IsFolder(TMergeNodeId node) const;
     // True when a version is of the other kind (file against folder).
     bool HasKindConflict(TMergeNodeId node) const;
@@ -113,9 +121,12 @@ public:
     // NoMergeNode when there is none. "" gives the root.
     TMergeNodeId Find(std::string_view path) const;
 
-    // Decides the node's Unsettled versions by decoding them and the winner;
-    // a file that can't be read counts as different.
+    // Decides the node's Unsettled versions by decoding them and the winner,
+    // and keeps the result for Versions() and ChildStacks(); a file that
+    // can't be read counts as different.
     void SettleVersions(TMergeNodeId node);
+    // The same for a stack at hand, keeping nothing.
+    void Settle(std::vector<TMergeVersion> &stack) const;
 
     // Bytes the view holds (the archives and their indexes not counted).
     size_t MemoryBytes() const;
@@ -125,6 +136,12 @@ private:
     // file name.
     std::vector<uint32_t> PriorityOrder() const;
     void CollectTies();
+    // The archives' roots, the highest first.
+    std::vector<TMergeVersion> RootVersions() const;
+    // The folder versions of a merged folder, the highest first.
+    std::vector<TMergeVersion> FolderVersions(TMergeNodeId folder) const;
+    // Puts back the states SettleVersions() decided.
+    void ApplySettled(TMergeNodeId node, std::span<TMergeVersion> stack) const;
 
     std::vector<const TVornFile *> m_Archives;
     std::vector<uint32_t> m_Layers;
@@ -132,6 +149,8 @@ private:
     std::vector<TFailure> m_Failures;
     TMergedTree m_Tree;
     mutable std::vector<bool> m_ConflictBelow; // empty until asked
+    // The states of the stacks SettleVersions() settled.
+    std::unordered_map<TMergeNodeId, std::vector<TVersionState>> m_Settled;
 };
 
 // Priority order of two headers' m_Priority: the class (bits 12-15) first,

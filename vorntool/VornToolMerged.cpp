@@ -52,18 +52,24 @@ private:
             children.emplace_back(std::move(key), child);
         }
         std::sort(children.begin(), children.end());
+        // The stacks of the whole folder at once: one walk of its folders.
+        const TChildStacks stacks = m_Arguments.conflicts ? View().ChildStacks(folder) : TChildStacks{};
         for (const auto &[key, child] : children) {
-            if (!m_Arguments.conflicts || View().InConflict(child))
-                List(child);
+            if (!m_Arguments.conflicts) {
+                List(child, {});
+            } else if (View().InConflict(child)) {
+                std::vector<TMergeVersion> stack(stacks.Of(child).begin(), stacks.Of(child).end());
+                View().Settle(stack);
+                List(child, stack);
+            }
             if (View().IsFolder(child))
                 ListBelow(child);
         }
     }
 
-    void List(TMergeNodeId node)
+    // `stack`: the node's versions, settled, when conflicts are listed.
+    void List(TMergeNodeId node, const std::vector<TMergeVersion> &stack)
     {
-        if (m_Arguments.conflicts)
-            View().SettleVersions(node);
         const std::string path = AnsiToUtf8(View().Path(node)) + (View().IsFolder(node) ? "/" : "");
         const std::string archive = m_Set.ArchiveName(View().Winner(node).Archive);
         if (m_Arguments.json) {
@@ -71,13 +77,13 @@ private:
                                  + (View().IsFolder(node) ? "d" : "f") + "\",\"archive\":" + JsonString(archive)
                                  + FormatStr(",\"hidden\":%u", View().HiddenCount(node));
             if (m_Arguments.conflicts)
-                object += ",\"versions\":" + VersionsJson(node);
+                object += ",\"versions\":" + VersionsJson(stack);
             m_Array.Add(object + "}");
             return;
         }
         std::string text = path + "\t" + archive + "\t" + std::to_string(View().HiddenCount(node)) + "\n";
         if (m_Arguments.conflicts)
-            for (const TMergeVersion &version : View().Versions(node))
+            for (const TMergeVersion &version : stack)
                 text += "\t" + VersionLine(version) + "\n";
         WriteStdout(text);
     }
@@ -93,10 +99,10 @@ private:
         return line + SizeToStr(vorn.GetSize(version.Entry)) + "\t" + (crc ? FormatStr("%08X", crc) : std::string("-"));
     }
 
-    std::string VersionsJson(TMergeNodeId node)
+    std::string VersionsJson(const std::vector<TMergeVersion> &stack)
     {
         std::string array;
-        for (const TMergeVersion &version : View().Versions(node)) {
+        for (const TMergeVersion &version : stack) {
             const TVornFile &vorn = View().Archive(version.Archive);
             std::string object = "{\"state\":" + JsonString(VersionStateText(version.State))
                                  + ",\"archive\":" + JsonString(m_Set.ArchiveName(version.Archive))

@@ -119,7 +119,7 @@ int FirstOverriddenFile(const TMergedView &view, TMergeNodeId node)
 QWidget *CompareWithOverridden(QWidget *parent, const TMergedView &view, TMergeNodeId node, int version)
 {
     const TMergeVersion &winner = view.Winner(node);
-    const TMergeVersion &hidden = view.Versions(node)[size_t(version)];
+    const TMergeVersion hidden = view.Versions(node)[size_t(version)];
     const TVornFile &a = view.Archive(winner.Archive);
     const TVornFile &b = view.Archive(hidden.Archive);
     TFileBuffer bytesA = a.ReadFile(winner.Entry);

@@ -179,6 +179,50 @@ TEST_F(MergedView, StacksThreeDeepCompareEachVersionWithTheWinner)
               (std::vector<std::string>{"patch winner", "expansion different", "factory same"}));
 }
 
+// A path keeps only its winner and counts; its stack is found again in the
+// archives when asked for, alone or with its folder's others.
+TEST_F(MergedView, StacksFoundWhenAskedAgreeWithTheMerge)
+{
+    Archive("base.vmres", 0x0000,
+            {{"maps/a.map", "a"}, {"data", "a file"}, {"d/e/x.txt", "x"}, {"d/e/nocrc.txt", "n"}, {"solo.txt", "s"}});
+    Archive("patch.vmres", 0x3000,
+            {{"D/E/X.TXT", "y"}, {"d/E/nocrc.txt", "n", false}, {"data/y.txt", "y"}, {"d/f/g.txt", "g"}});
+    Archive("mod.vmres", 0x4000, {{"maps", "a file"}, {"d/e/x.txt", "x"}, {"d/e/nocrc.txt", "n"}});
+    TMergedView view = Merge();
+    view.SettleVersions(view.Find("d/e/nocrc.txt"));
+    const auto text = [&](const TMergeVersion &v) {
+        return std::to_string(v.Archive) + " " + VersionStateText(v.State) + " " + std::to_string(v.Entry)
+               + (v.IsFolder ? " d" : " f");
+    };
+    size_t stacksSeen = 0;
+    for (TMergeNodeId folder = 0; folder < view.NodeCount(); ++folder) {
+        const TChildStacks stacks = view.ChildStacks(folder);
+        ASSERT_EQ(stacks.Count(), view.Children(folder).size()) << view.Path(folder);
+        for (const TMergeNodeId child : view.Children(folder)) {
+            const std::vector<TMergeVersion> alone = view.Versions(child);
+            std::vector<std::string> a, b;
+            for (const TMergeVersion &v : alone)
+                a.push_back(text(v));
+            for (const TMergeVersion &v : stacks.Of(child))
+                b.push_back(text(v));
+            EXPECT_EQ(a, b) << view.Path(child);
+            ASSERT_EQ(alone.size(), view.HiddenCount(child) + 1) << view.Path(child);
+            EXPECT_EQ(text(alone[0]), text(view.Winner(child)));
+            EXPECT_EQ(view.HasKindConflict(child),
+                      std::any_of(alone.begin(), alone.end(),
+                                  [](const TMergeVersion &v) { return v.State == TVersionState::OtherKind; }));
+            ++stacksSeen;
+        }
+    }
+    EXPECT_EQ(stacksSeen, view.NodeCount() - 1);
+    EXPECT_EQ(StackOf(view, view.Find("d/e/nocrc.txt")),
+              (std::vector<std::string>{"mod winner", "patch same", "base same"}));
+    EXPECT_EQ(StackOf(view, view.Find("d/e/x.txt")),
+              (std::vector<std::string>{"mod winner", "patch different", "base same"}));
+    // Below a winning file the hidden folder's children are no paths.
+    EXPECT_EQ(view.ChildStacks(view.Find("maps")).Count(), 0u);
+}
+
 TEST_F(MergedView, ADamagedMemberIsLeftOutWholeAndTheRestMerged)
 {
     Archive("base.vmres", 0x0000, {{"a.txt", "base"}, {"deep/b.txt", "base"}});
