@@ -71,19 +71,23 @@ void TMergeBuilder::AddChildren(TMergeNodeId node)
         merged.Entry = stack[0].Entry;
         merged.IsFolder = stack[0].IsFolder;
         merged.HiddenCount = uint32_t(stack.size() - 1);
-        const uint32_t first = uint32_t(m_Pool.size());
-        for (const TMergeVersion &version : stack) {
+        for (const TMergeVersion &version : stack)
             merged.KindConflict = merged.KindConflict || version.State == TVersionState::OtherKind;
-            // Only folders have children to merge: below a winning file a
-            // folder's contents stay hidden, and a file below a winning
-            // folder adds nothing.
-            if (merged.IsFolder && version.IsFolder)
-                m_Pool.push_back(version);
-        }
         m_Tree.Nodes.push_back(merged);
+        // Only a winning folder has children to merge: below a winning file a
+        // folder's contents stay hidden.
         if (merged.IsFolder)
-            m_Open.push_back({firstChild + child, first, uint32_t(m_Pool.size()) - first});
+            OpenFolder(firstChild + child, stack);
     }
+}
+
+void TMergeBuilder::OpenFolder(TMergeNodeId node, std::span<const TMergeVersion> stack)
+{
+    const uint32_t first = uint32_t(m_Pool.size());
+    for (const TMergeVersion &version : stack)
+        if (version.IsFolder) // a file below a winning folder adds nothing
+            m_Pool.push_back(version);
+    m_Open.push_back({node, first, uint32_t(m_Pool.size()) - first});
 }
 
 void TMergeBuilder::EnterOnce(const TMergeVersion &folder)

@@ -8,6 +8,7 @@
 #include "engines/FolderMerge.h"
 #include "engines/MergedTree.h"
 
+#include <span>
 #include <unordered_set>
 #include <vector>
 
@@ -32,6 +33,8 @@ private:
 
     void MergeFolder(const TOpenFolder &open);
     void AddChildren(TMergeNodeId node);
+    // Puts a winning folder's folder versions in the pool, to merge later.
+    void OpenFolder(TMergeNodeId node, std::span<const TMergeVersion> stack);
     // Refuses a folder met twice: a damaged index listing a folder inside
     // itself would never end.
     void EnterOnce(const TMergeVersion &folder);

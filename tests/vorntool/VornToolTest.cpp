@@ -533,4 +533,27 @@ TEST(VornToolTest, MergedListsAndExtractsWhatTheGameSees)
                          "No archives to merge\n");
 }
 
+TEST(VornToolTest, MergedConflictsCompareFilesWithoutCrcByTheirBytes)
+{
+    TempDir dir;
+    VornWriter base, patch;
+    patch.header.m_Priority = 0x3000;
+    base.addFile(0, {.name = "same.txt", .data = TextBytes("abc")});
+    base.addFile(0, {.name = "other.txt", .data = TextBytes("abc")});
+    patch.addFile(0, {.name = "same.txt", .data = TextBytes("abc"), .crcOverride = 0});
+    patch.addFile(0, {.name = "other.txt", .data = TextBytes("abd"), .crcOverride = 0});
+    base.write(dir.file("base.vmres"));
+    patch.write(dir.file("patch.vmres"));
+    const ToolRun conflicts = Vorntool({"merged", dir.file("base.vmres"), dir.file("patch.vmres"), "--conflicts"});
+    EXPECT_EQ(conflicts.exitCode, 0);
+    EXPECT_NE(conflicts.out.find("same.txt\t" + dir.file("patch.vmres") + "\t1\n\twinner\t" + dir.file("patch.vmres")
+                                 + "\tPatch\t3\t-\n\tsame\t"),
+              std::string::npos)
+        << conflicts.out;
+    EXPECT_NE(conflicts.out.find("other.txt\t" + dir.file("patch.vmres") + "\t1\n\twinner\t" + dir.file("patch.vmres")
+                                 + "\tPatch\t3\t-\n\tdifferent\t"),
+              std::string::npos)
+        << conflicts.out;
+}
+
 } // namespace
