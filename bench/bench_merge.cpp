@@ -20,10 +20,12 @@
 
 namespace {
 
-// Bytes allocated from the heap now.
+// Bytes allocated from the heap now, large blocks (mapped on their own)
+// included.
 size_t HeapBytes()
 {
-    return mallinfo2().uordblks;
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
 }
 
 void Measure(const char *title, const std::vector<std::string> &files)

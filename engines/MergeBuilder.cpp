@@ -40,6 +40,7 @@ TMergedTree TMergeBuilder::Build()
     m_Merge.Result() = {};
     m_Pool = {};
     m_Folders = {};
+    m_Tree.Nodes.shrink_to_fit(); // the view lives on: no spare room kept from growing
     return std::move(m_Tree);
 }
 
