@@ -17,6 +17,9 @@ public:
     explicit TToolMergeSet(const std::vector<std::string> &paths);
 
     TMergedView &View() { return *m_View; }
+    // Frees the merged view once what it told has been copied; the archives
+    // stay open. View() may not be used after it.
+    void ReleaseView() { m_View.reset(); }
     // True when something named was left out.
     bool LeftOut() const { return m_LeftOut; }
     // The archive's path as it was named or found, as UTF-8.

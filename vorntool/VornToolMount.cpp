@@ -102,6 +102,7 @@ int RunMount(const std::vector<std::string> &arguments)
     if (request.merged) {
         mergeSet = std::make_unique<TToolMergeSet>(request.archives);
         fileSystem = std::make_unique<TMountFileSystem>(mergeSet->View(), request.cacheBytes, Warn);
+        mergeSet->ReleaseView(); // the mount's tree holds each path's winner
     } else {
         fileSystem = std::make_unique<TMountFileSystem>(request.archives, request.cacheBytes, Warn);
     }
