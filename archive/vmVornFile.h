@@ -95,6 +95,9 @@ public:
     // bytes written.
     uint32_t DecodeChunk(TEntryOffset file, uint64_t start, const TChunk &chunk, uint8_t *output,
                          TFileBuffer &work) const;
+    // Raises the error of a file whose decoded bytes (`count` of them, with
+    // the CRC-32 `crc`) do not match its entry.
+    void CheckDecoded(TEntryOffset file, uint32_t crc, uint64_t count) const;
 
 private:
     void Open();
@@ -118,7 +121,6 @@ private:
     void ReadRaw(TEntryOffset file, uint64_t start, TFileBuffer &output, uint64_t &count) const;
     void ReadStream(TEntryOffset file, uint64_t start, TFileBuffer &output, uint64_t &count) const;
     void ReadChunked(TEntryOffset file, uint64_t start, TFileBuffer &output, uint64_t &count) const;
-    void CheckDecoded(TEntryOffset file, uint32_t crc, uint64_t count) const;
 
     std::string m_FileName;
     int m_Handle = -1;

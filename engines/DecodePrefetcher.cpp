@@ -1,6 +1,6 @@
 #include "engines/DecodePrefetcher.h"
 
-#include "engines/PipedStream.h"
+#include "engines/PiecesAhead.h"
 #include "engines/StagingFolder.h"
 
 #include <algorithm>
@@ -11,6 +11,13 @@ TPrefetchLimits DefaultPrefetchLimits()
     TPrefetchLimits limits;
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     limits.Threads = std::clamp(cores - 1, 1u, 4u);
+    return limits;
+}
+
+TPrefetchLimits WritingPrefetchLimits()
+{
+    TPrefetchLimits limits = DefaultPrefetchLimits();
+    limits.PieceThreads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
     return limits;
 }
 
@@ -109,14 +116,16 @@ TPreparedFile TDecodePrefetcher::Prepare(size_t index, TEntryOffset entry)
 {
     TPreparedFile file;
     if (Streamed(entry)) {
-        // Chunk by chunk from the archive to the disk: memory holds a chunk,
-        // never the file. Without staging the taker writes it the same way.
-        TFileStream stream = [this, entry](const TPieceSink &sink) { m_Vorn.ReadFilePieces(entry, sink); };
-        if (m_Staging) {
-            // Decoded on a thread of its own while this one writes it.
-            const TFileStream piped = [&stream](const TPieceSink &sink) { PipeStream(stream, sink); };
-            file.Staged = m_Staging->StageStream(index, piped, m_Vorn.GetFileTime(entry));
-        }
+        // Chunk by chunk from the archive to the disk: memory holds a few
+        // chunks, never the file. Without staging the taker writes it the
+        // same way.
+        TFileStream stream;
+        if (const unsigned threads = m_Limits.PieceThreads)
+            stream = [this, entry, threads](const TPieceSink &sink) { ReadPiecesAhead(m_Vorn, entry, sink, threads); };
+        else
+            stream = [this, entry](const TPieceSink &sink) { m_Vorn.ReadFilePieces(entry, sink); };
+        if (m_Staging)
+            file.Staged = m_Staging->StageStream(index, stream, m_Vorn.GetFileTime(entry));
         if (!file.Staged)
             file.Stream = std::move(stream);
         return file;

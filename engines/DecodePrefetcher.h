@@ -26,11 +26,17 @@ struct TPrefetchLimits {
     unsigned Threads = 0;             // worker threads; 0 decodes on the taking thread only
     size_t MaxFiles = 64;             // files prepared ahead of the taker
     uint64_t MaxBytes = 64ull << 20;  // decoded bytes held (in memory or staged) ahead of the taker
+    // Threads that decode the pieces of one big file ahead of whoever
+    // writes it (ReadPiecesAhead); 0: the one that consumes them decodes them.
+    unsigned PieceThreads = 0;
 };
 
 // Workers for this machine: one per core but one, as the taking thread
 // works too while it waits.
 TPrefetchLimits DefaultPrefetchLimits();
+// The same for a run that writes the files: a big file is decoded on a
+// thread per core while its bytes are written.
+TPrefetchLimits WritingPrefetchLimits();
 
 class TStagingFolder;
 

@@ -44,7 +44,8 @@ public:
     // Before each entry, folders included (the GUI lets pending events run).
     void SetBeforeEntryCallback(TBeforeEntryCallback callback) { m_BeforeEntry = std::move(callback); }
     // Preparing files ahead; the default uses the machine's cores, Threads =
-    // 0 decodes and writes each file only when its turn comes.
+    // 0 decodes and writes each file only when its turn comes (PieceThreads
+    // still decodes a big file's pieces ahead of its writing).
     void SetPrefetchLimits(const TPrefetchLimits &limits) { m_Limits = limits; }
     // The job that shows the run's progress, stops it between entries when
     // cancelled and collects its failures; without one the engine keeps its
@@ -99,7 +100,7 @@ private:
     IExtractReport &m_Report;
     TStatusCallback m_Status;
     TBeforeEntryCallback m_BeforeEntry;
-    TPrefetchLimits m_Limits = DefaultPrefetchLimits();
+    TPrefetchLimits m_Limits = WritingPrefetchLimits();
     TJob m_OwnJob;
     TJob *m_Job = &m_OwnJob;
     const IFileConverter *m_Converter = nullptr;

@@ -88,7 +88,10 @@ TExtractEngine &TMergedExtract::EngineOf(uint16_t archive)
     std::unique_ptr<TExtractEngine> &engine = m_Engines[archive];
     if (!engine) {
         engine = std::make_unique<TExtractEngine>(m_View.Archive(archive), TExtractSelection{}, m_Question, m_Report);
-        engine->SetPrefetchLimits({0, 1, 1}); // one file at a time: nothing to decode ahead
+        // One file at a time: nothing to decode ahead but a big file's pieces.
+        TPrefetchLimits limits{0, 1, 1};
+        limits.PieceThreads = WritingPrefetchLimits().PieceThreads;
+        engine->SetPrefetchLimits(limits);
     }
     return *engine;
 }

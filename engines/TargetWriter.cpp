@@ -2,7 +2,6 @@
 
 #include "archive/Exceptions.h"
 #include "engines/FolderBelow.h"
-#include "engines/PipedStream.h"
 #include "engines/TempFile.h"
 
 #include <algorithm>
@@ -183,8 +182,8 @@ void TTargetWriter::PlaceFile(const std::string &folder, const std::string &name
 {
     if (file.Staged)
         PlaceStaged(folder, name, *file.Staged, time);
-    else if (file.Stream) // decoded on a thread of its own while this one writes it
-        WriteStream(folder, name, [&](const TPieceSink &sink) { PipeStream(file.Stream, sink); }, time);
+    else if (file.Stream) // decoded as it is written, ahead on threads of its own when the run asked so
+        WriteStream(folder, name, file.Stream, time);
     else
         WriteFile(folder, name, file.Data, time);
 }

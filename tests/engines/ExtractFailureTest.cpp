@@ -153,7 +153,7 @@ TEST(ExtractFailure, NothingIsWrittenThroughALinkedFolderInTheTarget)
     EXPECT_EQ(ReadText(target / "top.txt"), "top");
 }
 
-TEST(ExtractFailure, BigFilesStreamInBoundedMemoryAndADamagedOneLeavesNothing)
+TEST(ExtractFailure, BigFilesStreamInBoundedMemoryAndDamagedOnesLeaveNothing)
 {
     TScratchFolder scratch;
     VornWriter writer;
@@ -161,19 +161,29 @@ TEST(ExtractFailure, BigFilesStreamInBoundedMemoryAndADamagedOneLeavesNothing)
     writer.addFile(0, {.name = "big.bin", .data = big, .format = DATAFORMAT_ZLIB, .chunkSize = 1 << 20});
     writer.addFile(0, {.name = "damaged.bin", .data = TextLikeBytes(20 << 20, 8), .format = DATAFORMAT_LZO,
                        .chunkSize = 1 << 20, .crcOverride = 1});
-    const auto vorn = BuildArchive(writer, scratch.path() / "test.vmres");
-    for (const TPrefetchLimits &limits : {TPrefetchLimits{0, 1, 1}, TPrefetchLimits{2, 8, 64 << 20}}) {
-        const fs::path target = scratch.path() / (limits.Threads ? "threaded" : "sequential");
+    const auto broken = writer.addFile(0, {.name = "broken.bin", .data = TextLikeBytes(12 << 20, 9),
+                                           .format = DATAFORMAT_ZLIB, .chunkSize = 1 << 20});
+    Bytes bytes = writer.build();
+    BreakChunkStream(bytes, writer, broken, 6);
+    WriteBytes((scratch.path() / "test.vmres").string(), bytes);
+    const TVornFile vorn((scratch.path() / "test.vmres").string());
+    struct Case {
+        TPrefetchLimits limits;
+        size_t peakMB; // a few chunks per stream (decoded, waiting, being written); the whole file would be 40 MB
+    };
+    for (const Case &run : {Case{{0, 1, 1}, 14}, Case{{2, 8, 64 << 20}, 14}, Case{{0, 1, 1, 3}, 14},
+                            Case{{2, 8, 64 << 20, 2}, 24}}) { // two files stream at once
+        const fs::path target = scratch.path() / ("run" + std::to_string(run.limits.Threads) + std::to_string(run.limits.PieceThreads));
         TRecorder recorder;
         ResetPeakHeldBytes();
         const size_t before = HeldBytes();
-        RunEngine(*vorn, recorder, target.string(), {fnFullPath, owReplaceAll, esAll}, {}, limits);
-        // A few chunks per stream (decoded, waiting, being written); the whole file would be 40 MB.
-        EXPECT_LT(PeakHeldBytes() - before, size_t(14) << 20);
-        ASSERT_EQ(recorder.failures.size(), 1u);
+        RunEngine(vorn, recorder, target.string(), {fnFullPath, owReplaceAll, esAll}, {}, run.limits);
+        EXPECT_LT(PeakHeldBytes() - before, run.peakMB << 20);
+        ASSERT_EQ(recorder.failures.size(), 2u);
         EXPECT_EQ(recorder.failures[0].Message, "CRC-32 differs from header");
+        EXPECT_EQ(recorder.failures[1].Path, target.string() + "/broken.bin");
         const Files written = FilesBelow(target);
-        ASSERT_EQ(written.size(), 1u); // no damaged.bin, no temporary file
+        ASSERT_EQ(written.size(), 1u); // no damaged.bin, no broken.bin, no temporary file
         EXPECT_TRUE(written.at("big.bin") == std::string(big.begin(), big.end()));
     }
 }

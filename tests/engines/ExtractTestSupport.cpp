@@ -32,6 +32,14 @@ std::unique_ptr<TVornFile> BuildArchive(VornWriter &writer, const fs::path &file
     return std::make_unique<TVornFile>(file.string());
 }
 
+void BreakChunkStream(Bytes &bytes, const VornWriter &writer, VornWriter::Handle file, size_t chunk)
+{
+    const uint32_t record = writer.chunkRecordPosition(file, chunk);
+    const uint32_t offset = bytes[record + 12] | bytes[record + 13] << 8 | bytes[record + 14] << 16
+                            | uint32_t(bytes[record + 15]) << 24;
+    bytes[writer.storedStart(file) + offset + 2] ^= 0xFF;
+}
+
 FileSpec TextFile(const std::string &name, const std::string &text, TFileTime time, uint16_t format)
 {
     FileSpec spec;

@@ -31,6 +31,8 @@ private:
 
 // Writes the archive and opens it.
 std::unique_ptr<TVornFile> BuildArchive(VornWriter &writer, const fs::path &file);
+// Breaks the compressed stream of chunk `chunk` of `file` in the built archive `bytes`.
+void BreakChunkStream(Bytes &bytes, const VornWriter &writer, VornWriter::Handle file, size_t chunk);
 
 FileSpec TextFile(const std::string &name, const std::string &text, TFileTime time = 0,
                   uint16_t format = DATAFORMAT_RAW);
