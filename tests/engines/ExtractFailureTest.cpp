@@ -171,7 +171,7 @@ TEST(ExtractFailure, BigFilesStreamInBoundedMemoryAndDamagedOnesLeaveNothing)
         TPrefetchLimits limits;
         size_t peakMB; // a few chunks per stream (decoded, waiting, being written); the whole file would be 40 MB
     };
-    for (const Case &run : {Case{{0, 1, 1}, 14}, Case{{2, 8, 64 << 20}, 14}, Case{{0, 1, 1, 3}, 14},
+    for (const Case &run : {Case{{0, 1, 1}, 14}, Case{{2, 8, 64 << 20}, 14}, Case{{0, 1, 1, 5}, 14},
                             Case{{2, 8, 64 << 20, 2}, 24}}) { // two files stream at once
         const fs::path target = scratch.path() / ("run" + std::to_string(run.limits.Threads) + std::to_string(run.limits.PieceThreads));
         TRecorder recorder;
