@@ -6,7 +6,8 @@
 #   files   x of its 1,000,000 files against bsdtar -xf of a tar of the same
 #           tree, each into a fresh folder, alternating, ROUNDS rounds;
 #   big     x against test on one 4.19 GB chunked entry, zlib and LZO,
-#           alternating, ROUNDS rounds.
+#           alternating, ROUNDS rounds; also x into TMPFS (default /dev/shm,
+#           when it has room) to tell the disk's share, and x of BEFORE.
 # Outputs of the file rounds are deleted only at the end (see the note on
 # ext4 in bench_extract.sh); a big entry's output right after its round.
 #
@@ -27,18 +28,21 @@ rounds=${ROUNDS:-2}
 
 mkdir -p "$work"
 cd "$work"
-[[ -f names.vmres ]] || "$build/bench/bench_find" make "$work" >/dev/null
 trap 'rm -rf runs; sync' EXIT
 
-# "seconds peak-MB" of one command; output to /dev/null, exit status ignored
-# (test and diff report through it).
+# "seconds peak-MB CPU-seconds" of one command (CPU: user and system);
+# output to /dev/null, exit status ignored (test and diff report through it).
 measure() {
   sync
-  /usr/bin/time -o time.out -f '%e %M' "$@" >/dev/null 2>&1 || true
-  awk 'END {printf "%.2f %.1f", $1, $2 / 1024}' time.out
+  /usr/bin/time -o time.out -f '%e %M %U %S' "$@" >/dev/null 2>&1 || true
+  awk 'END {printf "%.2f %.1f %.2f", $1, $2 / 1024, $3 + $4}' time.out
 }
 
 want() { [[ " ${parts[*]} " == *" $1 "* ]]; }
+
+if want memory || want files; then
+  [[ -f names.vmres ]] || "$build/bench/bench_find" make "$work" >/dev/null
+fi
 
 if want memory; then
   index=$("$vorntool" info names.vmres | awk '/^m_IndexSize:/ {printf "%.1f", $2 / 1048576}')
@@ -62,7 +66,7 @@ if want files; then
     bsdtar -cf names.tar -C tree . && rm -rf tree
   fi
   echo "files: 1,000,000 empty files in 1,000 folders, fresh folders, $rounds rounds"
-  printf '%-6s %-14s %9s %9s\n' round tool seconds "peak MB"
+  printf '%-6s %-14s %9s %9s %9s\n' round tool seconds "peak MB" "CPU s"
   mkdir -p runs
   for ((r = 1; r <= rounds; r++)); do
     order=("vorntool" "bsdtar")
@@ -75,21 +79,45 @@ if want files; then
         mkdir -p "$out"
         result=$(measure bsdtar -xf names.tar -C "$out")
       fi
-      printf '%-6s %-14s %9s %9s\n' $r $tool $result
+      printf '%-6s %-14s %9s %9s %9s\n' $r $tool $result
     done
   done
 fi
 
 if want big; then
-  echo "big: one chunked entry of 4.19 GB (64 KB chunks), $rounds rounds"
-  printf '%-6s %-6s %-14s %9s %9s\n' format round command seconds "peak MB"
+  tmpfs=${TMPFS:-/dev/shm}
+  # x into memory needs the whole file's room there
+  [[ -d $tmpfs && $(df -k --output=avail "$tmpfs" | tail -1) -gt 5000000 ]] || tmpfs=""
+  echo "big: one chunked entry of 4.19 GB (64 KB chunks), $rounds rounds, test and x alternating"
+  echo "     (load: the 1-minute load average when the command ended)"
+  printf '%-6s %-6s %-14s %9s %9s %9s %6s\n' format round command seconds "peak MB" "CPU s" load
   mkdir -p runs
+  row() { # format round label command...
+    local format=$1 round=$2 label=$3
+    shift 3
+    printf '%-6s %-6s %-14s %9s %9s %9s %6s\n' $format $round "$label" $(measure "$@") "$(cut -d' ' -f1 /proc/loadavg)"
+  }
   for format in zlib lzo; do
     [[ -f big-$format.vmres ]] || "$build/bench/make_big_entry" big-$format.vmres $format >/dev/null
     for ((r = 1; r <= rounds; r++)); do
-      printf '%-6s %-6s %-14s %9s %9s\n' $format $r "test" $(measure "$vorntool" test big-$format.vmres)
-      printf '%-6s %-6s %-14s %9s %9s\n' $format $r "x" $(measure "$vorntool" x big-$format.vmres -o runs/big -y)
-      rm -rf runs/big
+      order=(test x)
+      ((r % 2 == 0)) && order=(x test)
+      for command in "${order[@]}"; do
+        if [[ $command == test ]]; then
+          row $format $r test "$vorntool" test big-$format.vmres
+        else
+          row $format $r x "$vorntool" x big-$format.vmres -o runs/big -y
+          rm -rf runs/big
+        fi
+      done
+      if [[ -n $tmpfs ]]; then
+        row $format $r "x to tmpfs" "$vorntool" x big-$format.vmres -o "$tmpfs/vv-big" -y
+        rm -rf "$tmpfs/vv-big"
+      fi
+      if [[ -n ${BEFORE:-} ]]; then
+        row $format $r "x before" "$BEFORE" x big-$format.vmres -o runs/big -y
+        rm -rf runs/big
+      fi
     done
   done
 fi
