@@ -28,6 +28,22 @@ for f in bin/vornviewer bin/vorntool lib/vornviewer/plugins/wavinfo.so \
   [ -f "$usr/$f" ] || fail "not installed: $f"
 done
 
+echo "-- the programs and the library they share"
+libdir=$(dirname "$(find "$usr/lib" -name libvorn.so.1 -print -quit)")
+[ -f "$libdir/libvorn.so.1" ] || fail "libvorn.so.1 not installed"
+# Installed into a temporary root, the library is not where the loader looks.
+export LD_LIBRARY_PATH=$libdir
+for program in vorntool vornviewer; do
+  ldd "$usr/bin/$program" | grep -q "libvorn.so.1 => $libdir/libvorn.so.1 " || fail "$program does not use the installed libvorn.so.1"
+  ! nm -C --defined-only "$usr/bin/$program" 2>/dev/null | grep -q ' TVornFile::' || fail "$program carries its own archive core"
+done
+symbols=$(readelf --dyn-syms -W "$libdir/libvorn.so.1" | awk '$7 != "UND" {print $8}')
+public=$(grep -c '@@VORN_1$' <<<"$symbols" || true)
+private=$(grep -c '@@VORN_PRIVATE_1$' <<<"$symbols" || true)
+[ "$public" -gt 0 ] && [ "$private" -gt 0 ] || fail "libvorn.so.1 lacks a version node: VORN_1 $public, VORN_PRIVATE_1 $private"
+! grep '@@VORN_1$' <<<"$symbols" | c++filt | grep -v 'vorn::' | grep -qv '^VORN_1@@VORN_1$' || fail "VORN_1 holds more than the vorn namespace"
+echo "libvorn.so.1: $public symbols in VORN_1, $private in VORN_PRIVATE_1"
+
 echo "-- desktop entry, metadata, MIME types"
 desktop=$usr/share/applications/vornviewer.desktop
 desktop-file-validate "$desktop"
@@ -64,8 +80,6 @@ PATH=$usr/bin:$PATH bash -c "source /usr/share/bash-completion/bash_completion
 
 echo "-- the library from a program outside the tree (pkg-config, CMake) and the Python module"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
-libdir=$(dirname "$(find "$usr/lib" -name libvorn.so.1 -print -quit)")
-[ -f "$libdir/libvorn.so.1" ] || fail "libvorn.so.1 not installed"
 [ -f "$usr/include/vorn/vorn.h" ] || fail "the library's headers are not installed"
 consumer=$(realpath "$(dirname "$0")/consumer")
 export PKG_CONFIG_PATH=$libdir/pkgconfig
