@@ -44,7 +44,13 @@ TExtractResult TMergedExtract::Extract(const std::string &TargetDir, const std::
 
 void TMergedExtract::ExtractNode(TRun &run, TMergeNodeId node, const std::string &dir)
 {
+    if (run.result.Cancelled)
+        return;
     if (!m_View.IsFolder(node)) {
+        if (m_BeforeFile && !m_BeforeFile(node)) {
+            run.result.Cancelled = true;
+            return;
+        }
         const TMergeVersion &winner = m_View.Winner(node);
         const TExtractResult one = EngineOf(winner.Archive).ExtractEntry(dir, winner.Entry, &run.Options);
         run.result.Written += one.Written;

@@ -9,6 +9,7 @@
 #include "engines/ExtractEngine.h"
 #include "engines/MergedView.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +26,9 @@ public:
     // into TargetDir. Options.FileSelection is not used.
     TExtractResult Extract(const std::string &TargetDir, const std::vector<TMergeNodeId> &nodes,
                            TExtractOptions Options);
+    // Called before each file is written; returning false stops the run
+    // there (the result says Cancelled).
+    void SetBeforeFile(std::function<bool(TMergeNodeId file)> beforeFile) { m_BeforeFile = std::move(beforeFile); }
 
 private:
     struct TRun;
@@ -40,4 +44,5 @@ private:
     IOverwriteQuestion &m_Question;
     IExtractReport &m_Report;
     std::vector<std::unique_ptr<TExtractEngine>> m_Engines; // by archive, made when first needed
+    std::function<bool(TMergeNodeId)> m_BeforeFile;
 };

@@ -4,6 +4,7 @@
 #include "lib/ArchiveImpl.h"
 
 #include "lib/ErrorTranslation.h"
+#include "lib/ExtractReport.h"
 
 #include "archive/TreeWalk.h"
 #include "engines/ExtractEngine.h"
@@ -16,35 +17,10 @@ namespace vorn {
 
 namespace {
 
-// Extraction never asks: the caller's overwrite rule is set before the run.
-class TNoQuestion : public IOverwriteQuestion {
-public:
-    TOverwriteAnswer AskOverwrite(const TOverwriteQuestion &) override { return TOverwriteAnswer::No; }
-};
-
-class TCollectedFailures : public IExtractReport {
-public:
-    void ReportFailure(const TExtractFailure &failure) override { Failures.push_back({failure.Path, failure.Message}); }
-    std::vector<Failure> Failures;
-};
-
 Progress ProgressOf(const TJob &job)
 {
     const TJobProgress p = job.Progress();
     return {p.EntriesDone, p.EntriesTotal, p.BytesDone, p.BytesTotal, p.Current};
-}
-
-TOverwriteMode OverwriteModeOf(Overwrite overwrite)
-{
-    switch (overwrite) {
-    case Overwrite::Replace:
-        return owReplaceAll;
-    case Overwrite::IfOlder:
-        return owOnlyOlder;
-    case Overwrite::Skip:
-        break;
-    }
-    return owSkipAll;
 }
 
 } // namespace
@@ -64,10 +40,9 @@ ExtractResult Archive::extract(const std::string &targetFolder, const ExtractOpt
     engineOptions.OverwriteMode = OverwriteModeOf(options.overwrite);
     engineOptions.FileSelection = options.paths.empty() ? esAll : esSelected;
 
-    TNoQuestion question;
-    TCollectedFailures report;
+    TLibraryExtractReport report;
     TJob job;
-    TExtractEngine engine(vorn, std::move(selection), question, report);
+    TExtractEngine engine(vorn, std::move(selection), report, report);
     engine.SetJob(job);
     if (options.progress)
         engine.SetBeforeEntryCallback([&] {

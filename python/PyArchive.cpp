@@ -3,6 +3,7 @@
 // for the time of its call.
 
 #include "python/PyBindings.h"
+#include "python/PythonProgress.h"
 
 #include <vorn/vorn.h>
 
@@ -14,51 +15,6 @@
 #include <optional>
 
 namespace {
-
-// Calls a Python progress callable from the library's callback. An
-// exception it raises stops the work and is raised again once the library
-// has returned.
-class TPythonProgress {
-public:
-    explicit TPythonProgress(py::object callable) : m_Callable(std::move(callable)) {}
-
-    vorn::ProgressCallback Callback()
-    {
-        if (m_Callable.is_none())
-            return {};
-        return [this](const vorn::Progress &progress) {
-            const py::gil_scoped_acquire gil;
-            try {
-                const py::object answer = m_Callable(progress);
-                return answer.is_none() || answer.cast<bool>();
-            } catch (py::error_already_set &error) {
-                m_Error = std::move(error);
-                return false;
-            }
-        };
-    }
-    // Raises what the callable raised, if anything.
-    void RaiseAgain()
-    {
-        if (m_Error)
-            throw std::move(*m_Error);
-    }
-
-private:
-    py::object m_Callable;
-    std::optional<py::error_already_set> m_Error;
-};
-
-vorn::Overwrite OverwriteOf(const py::object &overwrite)
-{
-    if (py::isinstance<py::str>(overwrite)) {
-        const std::string word = overwrite.cast<std::string>();
-        if (word == "older")
-            return vorn::Overwrite::IfOlder;
-        throw py::value_error("overwrite must be True, False or 'older', not '" + word + "'");
-    }
-    return overwrite.cast<bool>() ? vorn::Overwrite::Replace : vorn::Overwrite::Skip;
-}
 
 vorn::ExtractResult Extract(const vorn::Archive &archive, const std::string &target,
                             std::optional<std::vector<std::string>> paths, const py::object &overwrite, bool flat,

@@ -19,4 +19,5 @@ PYBIND11_MODULE(_vorn, module)
     BindValues(module);
     BindArchive(module);
     BindFile(module);
+    BindMerged(module);
 }

@@ -8,6 +8,7 @@
 #include "vorn/Extract.h"
 #include "vorn/FileStream.h"
 #include "vorn/Find.h"
+#include "vorn/Merged.h"
 #include "vorn/Progress.h"
 #include "vorn/Texture.h"
 

@@ -22,6 +22,8 @@ from ._vorn import (  # noqa: F401  (re-exported)
     ExtractError,
     ExtractResult,
     Failure,
+    MergedEntry,
+    MergedVersion,
     NotFoundError,
     OpenError,
     Progress,
@@ -32,8 +34,8 @@ from ._vorn import (  # noqa: F401  (re-exported)
 
 __version__ = _vorn.__version__
 __all__ = [
-    "Archive", "File", "open", "find", "diff", "decode_texture", "texture_to_png",
-    "Entry", "Difference", "Texture", "Progress", "Failure", "ExtractResult", "TestResult",
+    "Archive", "File", "MergedView", "open", "merged", "find", "diff", "decode_texture", "texture_to_png",
+    "Entry", "MergedEntry", "MergedVersion", "Difference", "Texture", "Progress", "Failure", "ExtractResult", "TestResult",
     "Error", "OpenError", "NotFoundError", "DecodeError", "ExtractError",
 ]
 
@@ -94,6 +96,18 @@ class File(io.RawIOBase):
     def tell(self):
         self._checkClosed()
         return self._stream.tell()
+
+
+def _checked(result):
+    """The result of an extraction; ExtractError (with .result) when some
+    files failed."""
+    if result.failures:
+        first = result.failures[0]
+        error = ExtractError(f"Can't extract: {first.path}\nError: {first.message}"
+                             + (f"\n(and {len(result.failures) - 1} more)" if len(result.failures) > 1 else ""))
+        error.result = result
+        raise error
+    return result
 
 
 def _query(name=None, *, glob=None, regex=None, whole_path=False, match_case=False, types=(),
@@ -168,15 +182,8 @@ class Archive:
         called with a Progress before each entry; returning False stops the
         run. Raises ExtractError (with .result) when some files failed; the
         others are written."""
-        result = self._open.extract(os.fspath(dest), None if paths is None else list(paths), overwrite, flat,
-                                    progress)
-        if result.failures:
-            first = result.failures[0]
-            error = ExtractError(f"Can't extract: {first.path}\nError: {first.message}"
-                                 + (f"\n(and {len(result.failures) - 1} more)" if len(result.failures) > 1 else ""))
-            error.result = result
-            raise error
-        return result
+        return _checked(self._open.extract(os.fspath(dest), None if paths is None else list(paths), overwrite,
+                                           flat, progress))
 
     def test(self, progress=None):
         """Decodes every file and checks it; the TestResult lists damaged ones."""
@@ -194,6 +201,81 @@ class Archive:
 def open(path):  # noqa: A001  (the module's verb, like io.open)
     """Opens an archive; raises OpenError when it is no sound archive."""
     return Archive(path)
+
+
+class MergedView:
+    """What the game sees when it loads several archives at once: a file of
+    a higher-priority archive replaces the file of the same path in a lower
+    one (equal priorities go by file name, the later name winning), paths
+    match with letters in any case, and where a file and a folder meet the
+    higher one wins. Use vorn.merged(paths)."""
+
+    def __init__(self, paths):
+        if isinstance(paths, (str, os.PathLike)):
+            paths = [paths]
+        self._view = _vorn.MergedView([os.fspath(path) for path in paths])
+
+    @property
+    def archives(self):
+        """The merged archives' paths, lowest priority first."""
+        return self._view.archives
+
+    @property
+    def ties(self):
+        """Groups of archives of equal priority, the last one winning."""
+        return self._view.ties
+
+    @property
+    def problems(self):
+        """One 'path: reason' line per archive or path left out."""
+        return self._view.problems
+
+    def stat(self, path):
+        """The MergedEntry of a merged path (letters in any case); '' is the root."""
+        return self._view.stat(path)
+
+    def list(self, folder=""):
+        """The MergedEntry of each child of a merged folder."""
+        return self._view.list(folder)
+
+    def walk(self, folder=""):
+        """Every MergedEntry below a merged folder, depth first, each folder
+        before its contents."""
+        return self._view.walk(folder)
+
+    def __iter__(self):
+        return iter(self.walk())
+
+    def conflicts(self):
+        """The paths whose winner hides another file, or where a file and a
+        folder meet, in the order of walk()."""
+        return self._view.conflicts()
+
+    def versions(self, path):
+        """Every version of a path as MergedVersion: the winner first, then
+        the hidden ones from the highest priority down, each 'same' or
+        'different' against the winner (decoded where no CRC-32 tells)."""
+        return self._view.versions(path)
+
+    def read(self, path):
+        """The winning file's decoded contents as bytes."""
+        return self._view.read(path)
+
+    def extract(self, dest, paths=None, overwrite=False, flat=False, progress=None):
+        """Writes what the game sees -- every winning file, or those of the
+        named paths -- below the folder dest, in the merged folders (one
+        folder however the archives spell it). overwrite, flat and progress
+        as for Archive.extract; raises ExtractError (with .result) when some
+        files failed, after writing the others."""
+        return _checked(self._view.extract(os.fspath(dest), None if paths is None else list(paths), overwrite,
+                                           flat, progress))
+
+
+def merged(paths):
+    """The MergedView of archives, or of folders searched with their
+    subfolders for .vmres and .vmmap files. Archives that can't be merged
+    are left out and named in .problems; raises OpenError when none is left."""
+    return MergedView(paths)
 
 
 def find(archives, name=None, **criteria):

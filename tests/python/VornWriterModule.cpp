@@ -57,6 +57,10 @@ PYBIND11_MODULE(vornwriter, m)
             const Bytes bytes = w.build();
             return py::bytes(reinterpret_cast<const char *>(bytes.data()), bytes.size());
         })
+        .def_property(
+            "priority", [](const VornWriter &w) { return w.header.m_Priority; },
+            [](VornWriter &w, uint32_t priority) { w.header.m_Priority = priority; },
+            "The header's priority: class in bits 12-15, number in bits 16-31.")
         .def("write", &VornWriter::write, py::arg("path"))
         .def("stored_start", &VornWriter::storedStart, py::arg("file"),
              "File offset of a file's stored bytes; valid after build() or write().");

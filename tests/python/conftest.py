@@ -53,9 +53,10 @@ class Written:
 
 @pytest.fixture
 def make_archive(tmp_path):
-    """make_archive(tree, name=...) writes an archive and returns a Written."""
-    def make(tree, name="test.vmres"):
+    """make_archive(tree, name=..., priority=...) writes an archive and returns a Written."""
+    def make(tree, name="test.vmres", priority=0):
         writer = vornwriter.Writer()
+        writer.priority = priority
         handles = {}
         add_tree(writer, 0, tree, handles)
         path = tmp_path / name

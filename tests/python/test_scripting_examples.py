@@ -48,3 +48,15 @@ def test_patch_changes_lists_files_the_patch_touches(make_archive, tmp_path):
     patch = make_archive({"maps": {"a.vmmap": b"1!", "c.vmmap": b"3"}, "same.txt": b"x"}, "patch.vmres")
     result = run(tmp_path, "patch_changes.py", base.path, patch.path)
     assert result.stdout.splitlines() == ["changed  maps/a.vmmap", "removed  maps/b.vmmap", "added    maps/c.vmmap"]
+
+
+def test_conflict_winners_names_the_winner_of_each_conflict(make_archive, tmp_path):
+    (tmp_path / "game").mkdir()
+    make_archive({"maps": {"a.vmmap": b"1", "b.vmmap": b"2"}}, "game/base.vmres")
+    make_archive({"maps": {"a.vmmap": b"1!"}}, "game/patch.vmres", 0x3000)
+    make_archive({"maps": {"A.VMMAP": b"1"}}, "game/lang.vmres", 0x1000)
+    (tmp_path / "game/broken.vmres").write_bytes(b"no archive")
+    result = run(tmp_path, "conflict_winners.py", tmp_path / "game")
+    assert result.stdout.splitlines() == [
+        "maps/a.vmmap: patch.vmres over lang.vmres (different), base.vmres (different)"]
+    assert "left out: " in result.stderr and "broken.vmres" in result.stderr
