@@ -117,29 +117,41 @@ std::vector<TMergeVersion> TMergedView::RootVersions() const
 
 std::vector<TMergeVersion> TMergedView::FolderVersions(TMergeNodeId folder) const
 {
-    if (folder == MergeRoot)
-        return RootVersions();
-    std::vector<TMergeVersion> folders = Versions(folder);
-    std::erase_if(folders, [](const TMergeVersion &version) { return !version.IsFolder; });
+    // From the root down, without recursion: a damaged index can nest
+    // folders very deep.
+    std::vector<TMergeNodeId> chain;
+    for (TMergeNodeId n = folder; n != MergeRoot; n = Parent(n))
+        chain.push_back(n);
+    std::vector<TMergeVersion> folders = RootVersions();
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        folders = VersionsIn(folders, *it);
+        std::erase_if(folders, [](const TMergeVersion &version) { return !version.IsFolder; });
+    }
     return folders;
 }
 
-std::vector<TMergeVersion> TMergedView::Versions(TMergeNodeId node) const
+std::vector<TMergeVersion> TMergedView::VersionsIn(const std::vector<TMergeVersion> &folders, TMergeNodeId node) const
 {
-    if (node == MergeRoot)
-        return RootVersions();
     // The path's versions are the children of that name in the parent's
     // folders, in the order the merge met them.
     const TMergeNode &n = m_Tree.Nodes[node];
     const std::string_view name = m_Archives[n.Archive]->GetNameView(n.Entry);
     std::vector<TMergeVersion> stack;
     stack.reserve(n.HiddenCount + 1);
-    for (const TMergeVersion &folder : FolderVersions(n.Parent)) {
+    for (const TMergeVersion &folder : folders) {
         const TVornFile &vorn = *m_Archives[folder.Archive];
         for (const TEntryOffset child : vorn.GetChildren(folder.Entry))
             if (SameFoldedName(vorn.GetNameView(child), name))
                 stack.push_back({folder.Archive, TVersionState::Winner, vorn.IsDirectory(child), child});
     }
+    return stack;
+}
+
+std::vector<TMergeVersion> TMergedView::Versions(TMergeNodeId node) const
+{
+    if (node == MergeRoot)
+        return RootVersions();
+    std::vector<TMergeVersion> stack = VersionsIn(FolderVersions(Parent(node)), node);
     for (size_t i = 1; i < stack.size(); ++i)
         stack[i].State = VersionStateAgainst(m_Archives, stack[0], stack[i]);
     ApplySettled(node, stack);

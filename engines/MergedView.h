@@ -140,6 +140,9 @@ private:
     std::vector<TMergeVersion> RootVersions() const;
     // The folder versions of a merged folder, the highest first.
     std::vector<TMergeVersion> FolderVersions(TMergeNodeId folder) const;
+    // The versions of a node found in its parent's folder versions, before
+    // they are compared with the winner.
+    std::vector<TMergeVersion> VersionsIn(const std::vector<TMergeVersion> &folders, TMergeNodeId node) const;
     // Puts back the states SettleVersions() decided.
     void ApplySettled(TMergeNodeId node, std::span<TMergeVersion> stack) const;
 

@@ -223,6 +223,26 @@ TEST_F(MergedView, StacksFoundWhenAskedAgreeWithTheMerge)
     EXPECT_EQ(view.ChildStacks(view.Find("maps")).Count(), 0u);
 }
 
+// A damaged or hostile index can nest folders far deeper than any game:
+// a stack deep down is still found, without running out of stack.
+TEST_F(MergedView, AStackFarDownIsFoundWithoutRecursion)
+{
+    constexpr int depth = 60000;
+    for (const char *name : {"low.vmres", "high.vmres"}) {
+        VornWriter writer;
+        writer.header.m_Priority = std::string(name) == "high.vmres" ? 0x3000 : 0;
+        VornWriter::Handle folder = 0;
+        for (int level = 0; level < depth; ++level)
+            folder = writer.addDir(folder, "d");
+        writer.addFile(folder, TextFile("x.txt", name));
+        archives.push_back(BuildArchive(writer, scratch.path() / name));
+    }
+    const TMergedView view = Merge();
+    const TMergeNodeId deepest = TMergeNodeId(view.NodeCount() - 1);
+    ASSERT_EQ(view.Name(deepest), "x.txt");
+    EXPECT_EQ(StackOf(view, deepest), (std::vector<std::string>{"high winner", "low different"}));
+}
+
 TEST_F(MergedView, ADamagedMemberIsLeftOutWholeAndTheRestMerged)
 {
     Archive("base.vmres", 0x0000, {{"a.txt", "base"}, {"deep/b.txt", "base"}});
