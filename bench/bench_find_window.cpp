@@ -5,10 +5,10 @@
 // (ARCHIVE from "bench_find make OUTDIR": OUTDIR/names.vmres).
 
 #include "browser/FileListView.h"
-#include "browser/FindBar.h"
-#include "browser/FindController.h"
+#include "browser/find/FindBar.h"
+#include "browser/find/FindController.h"
 #include "browser/FormMain.h"
-#include "browser/SearchResultModel.h"
+#include "browser/find/SearchResultModel.h"
 #include "tests/browser/BrowserFixture.h"
 
 #include <QAbstractItemView>

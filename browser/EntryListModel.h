@@ -40,6 +40,28 @@ public:
     // every row is examined at most once. -1 when none matches.
     int DataFind(const QString &text, int start, bool wrap) const;
 
+    // ---- What each row stands for ----
+    // The archive, the entry and the shown name of a row.
+    virtual const TVornFile *VornAt(int row) const = 0;
+    virtual TEntryOffset EntryAt(int row) const = 0;
+    virtual QString NameAt(int row) const = 0;
+    // What the row's folder names are taken below when its entry is handed
+    // out (extracted, dragged, copied).
+    virtual TEntryOffset BaseFolderAt(int row) const = 0;
+    // Whether a double click opens the row as a folder in the tree.
+    virtual bool IsFolderAt(int row) const = 0;
+    // A click on a column header; a failure to read the archive again raises.
+    virtual void SortByColumn(int column) = 0;
+
+    // ---- What a kind of list does itself ----
+    // A double click on a folder row: true when the list opened it in a view
+    // of its own; false leaves it to the window, which shows the archive's
+    // folder in the tree.
+    virtual bool OpenFolderAt(int /*row*/) { return false; }
+    // Properties of a row: true when the list showed its own; false leaves
+    // it to the window, which shows the entry's.
+    virtual bool ShowPropertiesAt(int /*row*/) { return false; }
+
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     QModelIndexList match(const QModelIndex &start, int role, const QVariant &value, int hits = 1,
@@ -47,10 +69,6 @@ public:
 
 protected:
     virtual QString Caption(int column) const = 0;
-    // The archive, the entry and the shown name of a row.
-    virtual const TVornFile *VornAt(int row) const = 0;
-    virtual TEntryOffset EntryAt(int row) const = 0;
-    virtual QString NameAt(int row) const = 0;
     // A damaged row's value for the roles that mark it; invalid for the
     // other roles and rows. `text()` gives the cell's text, asked for only
     // for a damaged row's tooltip.

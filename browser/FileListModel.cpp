@@ -74,6 +74,7 @@ void TFileListModel::FillFileList(const TVornFile *vorn, TEntryOffset directory)
     beginResetModel();
     m_Rows = std::move(rows);
     m_Vorn = vorn;
+    m_Folder = directory;
     endResetModel();
 }
 
@@ -83,6 +84,7 @@ void TFileListModel::ClearRows()
     m_Rows.clear();
     m_Rows.shrink_to_fit();
     m_Vorn = nullptr;
+    m_Folder = 0;
     endResetModel();
 }
 
@@ -123,6 +125,12 @@ bool TFileListModel::ChooseSortColumn(int column)
     m_SortDescending = chosen == m_SortCompare ? !m_SortDescending : false;
     m_SortCompare = chosen;
     return true;
+}
+
+void TFileListModel::SortByColumn(int column)
+{
+    if (ChooseSortColumn(column))
+        FillFileList(m_Vorn, m_Folder);
 }
 
 QString TFileListModel::NameAt(int row) const

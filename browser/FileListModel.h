@@ -24,15 +24,16 @@ public:
     // the current sort state; the first listing sorts by name. A damaged
     // index raises; the list is then empty.
     void FillFileList(const TVornFile *vorn, TEntryOffset directory);
-    // Empties the list; the archive is forgotten.
+    // Empties the list; the archive and the folder are forgotten.
     void ClearRows();
     // Reads the lazy columns of rows first..last that have not been read.
     void FillRowDetails(int first, int last) const;
 
     const std::vector<TVornChildItem> &Rows() const { return m_Rows; }
-    // The archive the rows belong to (the session's active archive, or
-    // none while the list is empty).
+    // The archive and the folder the rows were listed from (the session
+    // decides which folder is shown; these say where the rows come from).
     const TVornFile *Vorn() const { return m_Vorn; }
+    TEntryOffset Folder() const { return m_Folder; }
 
     TSortCompare SortCompare() const { return m_SortCompare; }
     bool SortDescending() const { return m_SortDescending; }
@@ -40,6 +41,8 @@ public:
     // sortable column sorts ascending by it. Returns false (and changes
     // nothing) for a column that does not sort.
     bool ChooseSortColumn(int column);
+    // ChooseSortColumn, then the folder listed again in the new order.
+    void SortByColumn(int column) override;
 
     // The text of a column of a row as the list shows it.
     QString ColumnText(const TVornChildItem &row, int column) const;
@@ -51,11 +54,15 @@ public:
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
-protected:
-    QString Caption(int column) const override { return ColumnCaption(column); }
     const TVornFile *VornAt(int) const override { return m_Vorn; }
     TEntryOffset EntryAt(int row) const override { return m_Rows[size_t(row)].Entry; }
     QString NameAt(int row) const override;
+    TEntryOffset BaseFolderAt(int) const override { return m_Folder; }
+    // Rows without a picture of a file open as folders.
+    bool IsFolderAt(int row) const override { return m_Rows[size_t(row)].ImageIndex <= TVornChildItem::FolderImage; }
+
+protected:
+    QString Caption(int column) const override { return ColumnCaption(column); }
 
 private:
     std::vector<TVornChildItem> BuildRows(const TVornFile &vorn, TEntryOffset directory) const;
@@ -65,6 +72,7 @@ private:
 
     const TVornFile *m_Vorn = nullptr;
     mutable std::vector<TVornChildItem> m_Rows; // lazy columns fill in on demand
+    TEntryOffset m_Folder = 0;
     TSortCompare m_SortCompare = nullptr;
     bool m_SortDescending = false;
 };

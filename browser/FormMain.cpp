@@ -1,103 +1,68 @@
 #include "browser/FormMain.h"
 
-#include "browser/merged/MergedGameNode.h"
-#include "browser/merged/MergedListModel.h"
-
-#include "archive/Exceptions.h"
 #include "archive/vmVornFile.h"
 #include "browser/BrowserSession.h"
+#include "browser/BusyCursor.h"
 #include "browser/Collection.h"
 #include "browser/Constants.h"
 #include "browser/FileListModel.h"
 #include "browser/FileListView.h"
-#include "browser/FindController.h"
+#include "browser/FoldersPanel.h"
 #include "browser/FormProperties.h"
 #include "browser/FormSaveVVC.h"
 #include "browser/FormVornProperties.h"
 #include "browser/GenFunctions.h"
 #include "browser/History.h"
+#include "browser/ListSelection.h"
 #include "browser/MenuHeading.h"
-#include "browser/OpenProgress.h"
-#include "browser/PictureLists.h"
 #include "browser/MountActions.h"
-#include "browser/TestArchiveActions.h"
-#include "browser/UiSeam.h"
-
+#include "browser/OpenProgress.h"
+#include "browser/OutgoingCommands.h"
+#include "browser/PathBar.h"
+#include "browser/PictureLists.h"
 #include "browser/PreviewDock.h"
 #include "browser/SaveEntryAsPng.h"
-#include "viewers/FormatPlugin.h"
-#include "viewers/PngConversion.h"
-#include "viewers/ViewHandler.h"
-#include "platform/AppFolder.h"
-#include "platform/ThemeColors.h"
-#include "settings/FormAbout.h"
-#include "settings/FormOptions.h"
+#include "browser/TestArchiveActions.h"
+#include "browser/UiSeam.h"
+#include "browser/UpdatesSuspended.h"
+#include "browser/ViewStyleButton.h"
+#include "browser/find/FindBar.h"
+#include "browser/find/FindController.h"
+#include "browser/find/FindRow.h"
+#include "browser/merged/MergedGameNode.h"
 #include "compare/CompareCommand.h"
-#include "extract/ClipboardCopy.h"
-#include "extract/SameNameFolders.h"
-#include "extract/OpenWithDefault.h"
 #include "extract/DropSource.h"
 #include "extract/ExtractCommand.h"
 #include "extract/FormExtractDialog.h"
 #include "extract/FormFailureReport.h"
+#include "platform/AppFolder.h"
+#include "settings/FormAbout.h"
+#include "settings/FormOptions.h"
+#include "viewers/FormatPlugin.h"
+#include "viewers/PngConversion.h"
+#include "viewers/ViewHandler.h"
 
 #include <QAbstractEventDispatcher>
 #include <QActionGroup>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QFileInfo>
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
-#include <QSignalBlocker>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <unordered_set>
 
 namespace {
-
-constexpr int OffsetRole = Qt::UserRole + 1;
-constexpr int VornRole = Qt::UserRole + 2;
-
-// Shows the hourglass until the end of the scope, also when an error
-// interrupts the work.
-class TBusyCursor {
-public:
-    TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
-    TBusyCursor(const TBusyCursor &) = delete;
-    TBusyCursor &operator=(const TBusyCursor &) = delete;
-};
-
-// Suspends a widget's painting until the end of the scope.
-class TUpdatesSuspended {
-public:
-    explicit TUpdatesSuspended(QWidget *widget) : m_widget(widget), m_was(widget->updatesEnabled())
-    {
-        widget->setUpdatesEnabled(false);
-    }
-    ~TUpdatesSuspended() { m_widget->setUpdatesEnabled(m_was); }
-    TUpdatesSuspended(const TUpdatesSuspended &) = delete;
-    TUpdatesSuspended &operator=(const TUpdatesSuspended &) = delete;
-
-private:
-    QWidget *m_widget;
-    bool m_was;
-};
 
 QAction *MakeAction(QObject *parent, const QString &text, const QString &hint, const QKeySequence &shortcut = {})
 {
@@ -110,9 +75,7 @@ QAction *MakeAction(QObject *parent, const QString &text, const QString &hint, c
 
 } // namespace
 
-// ===================================================================
-// Start-up
-// ===================================================================
+// ---- Start-up ----
 
 TfrmMain::TfrmMain(const QStringList &arguments, TUiSeam *seam, QWidget *parent) : QMainWindow(parent)
 {
@@ -131,7 +94,6 @@ TfrmMain::~TfrmMain()
     m_Find->CancelSearch(); // its thread reads the archives
     m_Model->ClearRows();
     m_Session->CloseAll(); // while the views that follow it are still there
-    RemoveSameNameFolders(m_TempFolder);
 }
 
 void TfrmMain::FormCreate(const QStringList &arguments)
@@ -139,25 +101,23 @@ void TfrmMain::FormCreate(const QStringList &arguments)
     setWindowTitle(AppTitle);
     m_IniFileName = SettingsFileName();
     m_OpenProgress = new TOpenProgress(this);
+    CreateFileList();
     CreateActions();
     CreateMenus();
     CreateToolbar();
-    CreateFileList();
     CreatePopupMenu();
     LayOutWindow();
     CreateStatusBar();
-    m_Find = new TFindController(*this);
-    PlaceMergedNode();
-    new TPreviewDock(this);
+    PlaceFind();
+    PlaceMergedGame();
+    PlacePreview();
     lblVornPath->setText(NoVornOpenText);
     ConnectIdleUpdate();
     LoadHistory();
     LoadAllPlugins();
     setAcceptDrops(true);
-    m_TempFolder = PrivateTempFolder();
-    m_ClipboardCopy = std::make_unique<TClipboardCopy>(m_TempFolder);
-    m_OpenWith = std::make_unique<TOpenWithDefault>(m_TempFolder,
-                                                    [this](const QUrl &file) { return m_Seam->openWithDefault(file); });
+    m_Outgoing = std::make_unique<TOutgoingCommands>(*m_Session, *m_Selection, *m_Seam, this,
+                                                     [this] { return ExtractHooks(); });
     OpenCommandLine(arguments);
 }
 
@@ -207,10 +167,7 @@ void TfrmMain::CreateActions()
     connect(actClose, &QAction::triggered, this, [this] { RunCommand([this] { CloseActiveVorn(); }); });
     connect(actCloseAll, &QAction::triggered, this, [this] { RunCommand([this] { CloseAllVorns(); }); });
     connect(actSaveVVC, &QAction::triggered, this, [this] { RunCommand([this] { mniSaveVVCClick(); }); });
-    m_TestArchive = new TTestArchiveActions(*this);
-    connect(m_TestArchive->actTestArchive, &QAction::triggered, this,
-            [this] { RunCommand([this] { m_TestArchive->TestArchive(); }); });
-    connect(m_TestArchive->mniSelectDamaged, &QAction::triggered, m_TestArchive, &TTestArchiveActions::SelectDamaged);
+    m_TestArchive = new TTestArchiveActions(*m_Session, *m_Selection, *m_Seam, this);
     m_MountActions = new TMountActions(*m_Session, *m_Seam, this);
 }
 
@@ -305,119 +262,33 @@ void TfrmMain::CreateToolbar()
     tbrMain->addAction(m_TestArchive->actTestArchive);
     tbrMain->addSeparator();
 
-    mnuViewStyle = new QMenu(this);
-    auto *group = new QActionGroup(mnuViewStyle);
-    const QStringList captions = {QStringLiteral("Big Icons"), QStringLiteral("Small Icons"),
-                                  QStringLiteral("List"), QStringLiteral("Details"), QStringLiteral("Thumbnails")};
-    for (int tag = 0; tag < captions.size(); ++tag) {
-        QAction *item = mnuViewStyle->addAction(captions[tag]);
-        item->setCheckable(true);
-        item->setData(tag);
-        group->addAction(item);
-        connect(item, &QAction::triggered, this, [this, tag] { mniViewStyleClick(tag); });
-        mniViewStyles.append(item);
-    }
-    connect(mnuViewStyle, &QMenu::aboutToShow, this, [this] {
-        mniViewStyles.value(ViewStyle())->setChecked(true);
-    });
+    auto *styleButton = new TViewStyleButton(tbrMain);
+    tbnViewStyle = styleButton;
+    mnuViewStyle = styleButton->StyleMenu();
+    mniViewStyles = styleButton->StyleItems();
+    connect(styleButton, &TViewStyleButton::styleChosen, this, &TfrmMain::mniViewStyleClick);
+    connect(tbnViewStyle, &QToolButton::clicked, this, &TfrmMain::tbnViewStyleClick);
+    connect(mnuViewStyle, &QMenu::aboutToShow, this, [this] { mniViewStyles.value(ViewStyle())->setChecked(true); });
     // The View menu offers the same styles, Thumbnails among them.
     mnuView->insertActions(mniPreferences, mniViewStyles);
     mnuView->insertSeparator(mniPreferences);
-
-    tbnViewStyle = new QToolButton(tbrMain);
-    tbnViewStyle->setObjectName(QStringLiteral("tbnViewStyle"));
-    tbnViewStyle->setText(QStringLiteral("Style"));
-    tbnViewStyle->setToolTip(QStringLiteral("Change the style of the listview"));
-    tbnViewStyle->setStatusTip(tbnViewStyle->toolTip());
-    tbnViewStyle->setIcon(ToolbarPicture(TToolbarPicture::Style));
-    tbnViewStyle->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    tbnViewStyle->setAutoRaise(true);
-    tbnViewStyle->setPopupMode(QToolButton::MenuButtonPopup);
-    tbnViewStyle->setMenu(mnuViewStyle);
-    connect(tbnViewStyle, &QToolButton::clicked, this, &TfrmMain::tbnViewStyleClick);
     tbrMain->addWidget(tbnViewStyle);
     for (QToolButton *button : tbrMain->findChildren<QToolButton *>())
         button->setMinimumSize(40, 44);
 }
 
-void TfrmMain::CreatePathBar(QWidget *parent)
-{
-    pnlOutlookBarBg = new QWidget(parent);
-    pnlOutlookBarBg->setObjectName(QStringLiteral("pnlOutlookBarBg"));
-    pnlOutlookBarBg->setFixedHeight(30);
-    auto *layout = new QVBoxLayout(pnlOutlookBarBg);
-    layout->setContentsMargins(0, 4, 0, 4);
-    pnlOutlookBar = new QFrame(pnlOutlookBarBg);
-    pnlOutlookBar->setObjectName(QStringLiteral("pnlOutlookBar"));
-    pnlOutlookBar->setFixedHeight(22);
-    pnlOutlookBar->setAutoFillBackground(true);
-    QPalette palette = pnlOutlookBar->palette();
-    palette.setColor(QPalette::Window, AppWorkspaceColor(palette));
-    palette.setColor(QPalette::WindowText, Qt::white);
-    pnlOutlookBar->setPalette(palette);
-    auto *barLayout = new QHBoxLayout(pnlOutlookBar);
-    barLayout->setContentsMargins(6, 0, 6, 0);
-    lblVornPath = new QLabel(pnlOutlookBar);
-    lblVornPath->setObjectName(QStringLiteral("lblVornPath"));
-    QFont bold = lblVornPath->font();
-    bold.setBold(true);
-    lblVornPath->setFont(bold);
-    lblVornPath->setPalette(palette);
-    barLayout->addWidget(lblVornPath);
-    barLayout->addStretch();
-    layout->addWidget(pnlOutlookBar);
-}
-
 void TfrmMain::CreateFoldersPanel()
 {
-    pnlFolders = new QFrame;
-    pnlFolders->setObjectName(QStringLiteral("pnlFolders"));
-    pnlFolders->setFrameShape(QFrame::StyledPanel);
-    pnlFolders->setFrameShadow(QFrame::Sunken);
-    auto *layout = new QVBoxLayout(pnlFolders);
-    layout->setContentsMargins(1, 1, 1, 1);
-    layout->setSpacing(0);
-
-    auto *header = new QWidget(pnlFolders);
-    header->setFixedHeight(21);
-    auto *headerLayout = new QHBoxLayout(header);
-    headerLayout->setContentsMargins(0, 0, 2, 0);
-    pnlFoldersHeader = new QLabel(QStringLiteral("  Folders"), header);
-    pnlFoldersHeader->setObjectName(QStringLiteral("pnlFoldersHeader"));
-    pnlFoldersHeader->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    btnHideFilderView = new QToolButton(header);
-    btnHideFilderView->setObjectName(QStringLiteral("btnHideFilderView"));
-    btnHideFilderView->setAutoRaise(true);
-    btnHideFilderView->setFixedSize(18, 16);
-    btnHideFilderView->setText(QStringLiteral("x"));
-    btnHideFilderView->setToolTip(QStringLiteral("Hide the folder tree"));
+    auto *panel = new TFoldersPanel;
+    pnlFolders = panel;
+    pnlFoldersHeader = panel->Header();
+    btnHideFilderView = panel->HideButton();
     connect(btnHideFilderView, &QToolButton::clicked, this, [this] { mniViewHideFolderViewClick(true); });
-    headerLayout->addWidget(pnlFoldersHeader, 1);
-    headerLayout->addWidget(btnHideFilderView);
-    layout->addWidget(header);
-
-    trvFolders = new QTreeWidget(pnlFolders);
-    trvFolders->setObjectName(QStringLiteral("trvFolders"));
-    trvFolders->setHeaderHidden(true);
-    trvFolders->setFrameShape(QFrame::NoFrame);
-    trvFolders->setIndentation(19);
-    trvFolders->setIconSize(QSize(16, 16));
-    trvFolders->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    trvFolders->setSelectionMode(QAbstractItemView::SingleSelection);
-    trvFolders->setUniformRowHeights(true);
+    trvFolders = panel->Tree();
     connect(trvFolders, &QTreeWidget::itemSelectionChanged, this, &TfrmMain::OnTreeSelectionChanged);
-    trvFolders->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(trvFolders, &QWidget::customContextMenuRequested, this, [this](const QPoint &position) {
-        QTreeWidgetItem *node = trvFolders->itemAt(position);
-        const TVornFile *vorn = node && !node->parent() ? NodeVorn(node) : nullptr;
-        if (!vorn)
-            return;
-        const QString path = TBrowserSession::PathOf(*vorn);
-        QMenu menu;
-        menu.addAction(QStringLiteral("Compare..."), this, [this, path] { RunCommand([this, path] { mniCompareClick(path); }); });
-        menu.exec(trvFolders->viewport()->mapToGlobal(position));
+    connect(trvFolders, &TFolderTree::compareRequested, this, [this](const TVornFile *vorn) {
+        RunCommand([this, vorn] { mniCompareClick(TBrowserSession::PathOf(*vorn)); });
     });
-    layout->addWidget(trvFolders);
 }
 
 void TfrmMain::CreateFileList()
@@ -425,14 +296,12 @@ void TfrmMain::CreateFileList()
     m_Model = new TFileListModel(this);
     lsvMain = new TFileListView;
     lsvMain->setObjectName(QStringLiteral("lsvMain"));
-    lsvMain->setModel(m_Model);
+    m_Selection = new TListSelection(*lsvMain, *m_Model, this);
     m_Model->SetDamagedEntries(&m_Session->Damaged());
     connect(m_Session, &TBrowserSession::damagedChanged, m_Model, &TEntryListModel::DamagedEntriesChanged);
-    connect(lsvMain->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TfrmMain::OnSelectionChanged);
-    connect(m_Model, &QAbstractItemModel::modelReset, this, &TfrmMain::OnSelectionChanged);
     connect(lsvMain, &TFileListView::columnClicked, this, &TfrmMain::lsvMainColumnClick);
     connect(lsvMain, &TFileListView::rowDoubleClicked, this, [this] { RunCommand([this] { lsvMainDblClick(); }); });
-    connect(lsvMain, &TFileListView::pressed, this, [this](const QPoint &position) { m_DragStart.MouseDown(position); });
+    connect(lsvMain, &TFileListView::pressed, this, [this](const QPoint &position) { m_Outgoing->MousePressed(position); });
     connect(lsvMain, &TFileListView::contextMenuRequested, this, [this](const QPoint &globalPosition) {
         mnuPopupMainPopup();
         mnuPopupMain->popup(globalPosition);
@@ -455,13 +324,13 @@ void TfrmMain::CreatePopupMenu()
     mnuPopupMain->setDefaultAction(popmniView);
     connect(popmniView, &QAction::triggered, this, [this] { RunCommand([this] { lsvMainDblClick(); }); });
     popmniOpenWith = mnuPopupMain->addAction(QStringLiteral("Open with Default Application"));
-    connect(popmniOpenWith, &QAction::triggered, this, [this] { RunCommand([this] { popmniOpenWithClick(); }); });
+    connect(popmniOpenWith, &QAction::triggered, this, [this] { RunCommand([this] { m_Outgoing->OpenWith(); }); });
     popmniExtract = mnuPopupMain->addAction(QStringLiteral("Extract"));
     popmniExtract->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     connect(popmniExtract, &QAction::triggered, this, [this] { RunCommand([this] { tbnExtractClick(); }); });
     popmniCopy = mnuPopupMain->addAction(QStringLiteral("Copy"));
     popmniCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-    connect(popmniCopy, &QAction::triggered, this, [this] { RunCommand([this] { popmniCopyClick(); }); });
+    connect(popmniCopy, &QAction::triggered, this, [this] { RunCommand([this] { m_Outgoing->Copy(); }); });
     mnuPopupMain->addSeparator();
     popmniProperties = mnuPopupMain->addAction(QStringLiteral("Properties"));
     popmniProperties->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return));
@@ -469,9 +338,8 @@ void TfrmMain::CreatePopupMenu()
     popmniSavePng = mnuPopupMain->addAction(QStringLiteral("Save as PNG..."));
     connect(popmniSavePng, &QAction::triggered, this, [this] {
         RunCommand([this] {
-            const std::vector<TEntryOffset> entries = SelectedEntries();
-            if (m_Session->ActiveVorn() && entries.size() == 1)
-                SaveEntryAsPng(*m_Session->ActiveVorn(), entries.front(), *m_Seam, this);
+            if (const std::optional<TListSelection::TRow> row = m_Selection->Single())
+                SaveEntryAsPng(*row->Vorn, row->Entry, *m_Seam, this);
         });
     });
     // The shortcuts of Extract and Properties work while the list has the focus.
@@ -497,7 +365,10 @@ void TfrmMain::LayOutWindow()
     auto *layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    CreatePathBar(central);
+    m_PathBar = new TPathBar(central);
+    pnlOutlookBarBg = m_PathBar;
+    pnlOutlookBar = m_PathBar->Strip();
+    lblVornPath = m_PathBar->Label();
     layout->addWidget(pnlOutlookBarBg);
 
     CreateFoldersPanel();
@@ -528,81 +399,63 @@ void TfrmMain::ConnectIdleUpdate()
     connect(m_Session, &TBrowserSession::archiveAboutToClose, this, &TfrmMain::RemoveVornFromTree);
 }
 
-// ===================================================================
-// Errors
-// ===================================================================
+void TfrmMain::PlaceFind()
+{
+    m_Find = new TFindController(*m_Session, *m_Selection, *m_Seam, this);
+    addToolBarBreak(); // the find row goes below the toolbar
+    addToolBar(new TFindRow(m_Find->Bar(), this));
+    addAction(m_Find->FocusBarAction());
+    mnuActions->addAction(m_Find->DialogAction());
+    mnuPopupMain->addAction(m_Find->GoToFolderAction());
+    connect(m_Find, &TFindController::folderRequested, this,
+            [this](const TVornFile *vorn, TEntryOffset folder) { ShowFolderOf(vorn, folder); });
+    connect(m_Find, &TFindController::showingResultsChanged, m_PathBar, &TPathBar::ShowSearchResults);
+    // Choosing a folder in the tree, even the one already chosen, ends the result view.
+    connect(trvFolders, &QTreeWidget::itemSelectionChanged, m_Find, &TFindController::LeaveResults);
+    connect(trvFolders, &QTreeWidget::itemClicked, m_Find, &TFindController::LeaveResults);
+}
+
+void TfrmMain::PlaceMergedGame()
+{
+    TMergedGameNode::THooks hooks;
+    hooks.OpenArchive = [this](const QString &path) { OpenFile(path); };
+    hooks.GameFolder = [this] { return m_frmOptions ? m_frmOptions->GameFolder() : QString(); };
+    m_Merged = new TMergedGameNode(*m_Session, *trvFolders, *m_Selection, *m_Seam, std::move(hooks), this);
+    connect(m_Merged, &TMergedGameNode::pathChanged, lblVornPath, &QLabel::setText);
+    mnuFile->insertAction(mniReopen->menuAction(), m_Merged->actOpenGameFolder);
+    mnuView->addSeparator();
+    mnuView->addAction(m_Merged->actGameView);
+    mnuActions->addSeparator();
+    mnuActions->addAction(m_Merged->actOnlyConflicts);
+    mnuActions->addAction(m_Merged->actChooseArchives);
+    mnuPopupMain->insertAction(popmniProperties, m_Merged->actCompareOverridden);
+}
+
+void TfrmMain::PlacePreview()
+{
+    auto *preview = new TPreviewDock(*m_Selection, this);
+    addDockWidget(Qt::RightDockWidgetArea, preview);
+    preview->hide();
+    // Beside the other panes of the View menu, before its first separator.
+    const QList<QAction *> items = mnuView->actions();
+    const auto separator = std::find_if(items.begin(), items.end(), [](QAction *item) { return item->isSeparator(); });
+    mnuView->insertAction(separator == items.end() ? nullptr : *separator, preview->ToggleAction());
+    addAction(preview->ToggleAction()); // F3 works while the menu is closed
+}
+
+// ---- Errors ----
 
 void TfrmMain::AppException(const std::exception &error)
 {
-    if (dynamic_cast<const EAbort *>(&error))
-        return;
-    m_Seam->showError(this, ErrorBoxText(QString::fromUtf8(error.what())));
+    ShowErrorBox(*m_Seam, this, error);
 }
 
 void TfrmMain::RunCommand(const std::function<void()> &command)
 {
-    try {
-        command();
-    } catch (const std::exception &error) {
-        AppException(error);
-    }
+    RunReporting(*m_Seam, this, command);
 }
 
-// ===================================================================
-// State
-// ===================================================================
-
-std::vector<TEntryOffset> TfrmMain::SelectedEntries() const
-{
-    // Search results and the merged game view can come from several
-    // archives: they are not entries of the active archive (the find
-    // controller and the game view answer for them).
-    if (m_Find->ShowingResults() || m_Merged->Showing())
-        return {};
-    QModelIndexList rows = lsvMain->selectionModel()->selectedRows();
-    std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
-    std::vector<TEntryOffset> entries;
-    entries.reserve(size_t(rows.size()));
-    for (const QModelIndex &index : rows)
-        entries.push_back(m_Model->Rows()[size_t(index.row())].Entry);
-    return entries;
-}
-
-int TfrmMain::SelectedCount() const
-{
-    if (m_SelectedCountCache < 0)
-        m_SelectedCountCache = int(lsvMain->selectionModel()->selectedRows().size());
-    return m_SelectedCountCache;
-}
-
-std::pair<const TVornFile *, TEntryOffset> TfrmMain::SelectedSingleFile() const
-{
-    if (m_Merged->Showing())
-        return m_Merged->SingleSelectedFile();
-    auto selected = m_Find->ShowingResults() ? m_Find->SingleSelected() : std::pair<const TVornFile *, TEntryOffset>();
-    if (!m_Find->ShowingResults() && m_Session->ActiveVorn() && SelectedCount() == 1)
-        selected = {m_Session->ActiveVorn(), SelectedEntries().front()};
-    if (!selected.first || selected.first->IsDirectory(selected.second))
-        return {nullptr, 0};
-    return selected;
-}
-
-void TfrmMain::ShowListModel(QAbstractItemModel *model)
-{
-    if (lsvMain->DetailsView()->model() == model)
-        return;
-    QItemSelectionModel *previous = lsvMain->selectionModel();
-    lsvMain->setModel(model);
-    previous->deleteLater(); // the views share the new one
-    connect(lsvMain->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TfrmMain::OnSelectionChanged);
-    connect(model, &QAbstractItemModel::modelReset, this, &TfrmMain::OnSelectionChanged, Qt::UniqueConnection);
-    OnSelectionChanged();
-}
-
-void TfrmMain::OnSelectionChanged()
-{
-    m_SelectedCountCache = -1;
-}
+// ---- State ----
 
 void TfrmMain::SetStatusPanelText(const QString &text)
 {
@@ -619,15 +472,12 @@ void TfrmMain::actCloseUpdate()
     const bool active = m_Session->ActiveVorn() != nullptr;
     const bool closable = active && !m_Session->Busy();
     actExtract->setEnabled(active);
-    actView->setEnabled(active && SelectedCount() == 1);
+    actView->setEnabled(active && m_Selection->Count() == 1);
     for (QAction *action : {actClose, actCloseAll, actSaveVVC, ornInfo1, mniSelectAll, mniInvertSelection})
         action->setEnabled(closable);
-    m_TestArchive->UpdateEnabled();
 }
 
-// ===================================================================
-// Opening and closing
-// ===================================================================
+// ---- Opening and closing ----
 
 void TfrmMain::OpenFile(const QString &path)
 {
@@ -653,7 +503,7 @@ void TfrmMain::OpenFile(const QString &path)
 
 bool TfrmMain::SelectIfOpen(const QString &path)
 {
-    QTreeWidgetItem *node = TopNodeOfVorn(m_Session->OpenVornAt(path));
+    QTreeWidgetItem *node = trvFolders->TopNodeOf(m_Session->OpenVornAt(path));
     if (!node)
         return false;
     ActivateVornOfNode(node);
@@ -663,46 +513,10 @@ bool TfrmMain::SelectIfOpen(const QString &path)
 
 void TfrmMain::AddVornToTree(TVornFile &vorn, const QString &path)
 {
-    auto *node = new QTreeWidgetItem;
-    node->setText(0, FileNamePart(path));
-    node->setData(0, OffsetRole, uint(vorn.GetRootOffset()));
-    node->setData(0, VornRole, QVariant::fromValue(quintptr(&vorn)));
-    node->setIcon(0, ListPicture(Pictures::Archive));
-    {
-        // Inserting above the selected node makes the tree report a
-        // selection change before the new node is the selected one; it is
-        // selected just below.
-        const QSignalBlocker quiet(trvFolders);
-        trvFolders->insertTopLevelItem(m_Merged->TopNode() ? 1 : 0, node); // the game view stays on top
-    }
+    QTreeWidgetItem *node = trvFolders->AddArchiveNode(vorn, FileNamePart(path));
     m_ActiveRootNode = node;
     SelectNode(node); // lists the root folder
-    if (vorn.GetChildCount(vorn.GetRootOffset()) > 0)
-        AddFolderNodes(node, vorn, vorn.GetRootOffset());
-}
-
-void TfrmMain::AddFolderNodes(QTreeWidgetItem *parent, TVornFile &vorn, TEntryOffset directory)
-{
-    // Iterative, entering each directory once: a damaged index that lists a
-    // folder inside itself (or is very deep) ends instead of recursing.
-    const QIcon folderIcon = FolderNodeIcon();
-    const QVariant vornData = QVariant::fromValue(quintptr(&vorn));
-    std::unordered_set<TEntryOffset> entered{directory};
-    std::vector<std::pair<QTreeWidgetItem *, TEntryOffset>> pending{{parent, directory}};
-    while (!pending.empty()) {
-        const auto [node, folder] = pending.back();
-        pending.pop_back();
-        for (const TEntryOffset child : vorn.GetChildren(folder)) {
-            if (!vorn.IsDirectory(child) || !entered.insert(child).second)
-                continue;
-            auto *childNode = new QTreeWidgetItem(node);
-            childNode->setText(0, AnsiToQString(vorn.GetName(child)));
-            childNode->setData(0, OffsetRole, uint(child));
-            childNode->setData(0, VornRole, vornData);
-            childNode->setIcon(0, folderIcon);
-            pending.emplace_back(childNode, child);
-        }
-    }
+    trvFolders->AddFolderNodes(node);
 }
 
 void TfrmMain::CloseActiveVorn()
@@ -714,7 +528,7 @@ void TfrmMain::CloseActiveVorn()
         ShowNothingOpen();
         return;
     }
-    ActivateVornOfNode(TopNodeOfVorn(m_Session->OpenVorns().back().get()));
+    ActivateVornOfNode(trvFolders->TopNodeOf(m_Session->OpenVorns().back().get()));
     SelectFolderNode(m_Session->ActiveVorn()->GetRootOffset(), m_ActiveRootNode);
 }
 
@@ -729,12 +543,9 @@ void TfrmMain::CloseAllVorns()
 void TfrmMain::RemoveVornFromTree(const TVornFile *vorn)
 {
     trvFolders->clearSelection();
-    if (QTreeWidgetItem *node = TopNodeOfVorn(vorn)) {
-        if (node == m_ActiveRootNode)
-            m_ActiveRootNode = nullptr;
-        const QSignalBlocker quiet(trvFolders); // no other node is chosen meanwhile
-        delete node;
-    }
+    if (m_ActiveRootNode == trvFolders->TopNodeOf(vorn))
+        m_ActiveRootNode = nullptr;
+    trvFolders->RemoveArchive(vorn);
     if (m_Model->Vorn() == vorn)
         m_Model->ClearRows(); // the rows must not outlive their reader
 }
@@ -750,14 +561,6 @@ void TfrmMain::ShowNothingOpen()
 void TfrmMain::SetCaptionForVorn(const TVornFile *vorn)
 {
     setWindowTitle(AppTitle + QLatin1String(" - [") + TBrowserSession::PathOf(*vorn) + u']');
-}
-
-QTreeWidgetItem *TfrmMain::TopNodeOfVorn(const TVornFile *vorn) const
-{
-    for (int i = 0; vorn && i < trvFolders->topLevelItemCount(); ++i)
-        if (NodeVorn(trvFolders->topLevelItem(i)) == vorn)
-            return trvFolders->topLevelItem(i);
-    return nullptr;
 }
 
 void TfrmMain::DropFiles(const QStringList &paths)
@@ -792,19 +595,7 @@ void TfrmMain::dropEvent(QDropEvent *event)
     DropFiles(paths);
 }
 
-// ===================================================================
-// Tree
-// ===================================================================
-
-TEntryOffset TfrmMain::NodeOffset(const QTreeWidgetItem *node)
-{
-    return node ? TEntryOffset(node->data(0, OffsetRole).toUInt()) : 0;
-}
-
-TVornFile *TfrmMain::NodeVorn(const QTreeWidgetItem *node)
-{
-    return node ? reinterpret_cast<TVornFile *>(node->data(0, VornRole).value<quintptr>()) : nullptr;
-}
+// ---- Tree ----
 
 void TfrmMain::OnTreeSelectionChanged()
 {
@@ -814,26 +605,17 @@ void TfrmMain::OnTreeSelectionChanged()
 
 void TfrmMain::trvFoldersChange(QTreeWidgetItem *node)
 {
-    if (!node || !node->isSelected())
-        return;
-    if (m_Merged->Owns(node)) {
-        m_Merged->ShowNode(node);
-        lblVornPath->setText(m_Merged->PathText());
-        return;
-    }
-    if (m_Merged->Showing())
-        ShowListModel(m_Model); // back from the game view to an archive's folder
-    QTreeWidgetItem *top = node;
-    while (top->parent())
-        top = top->parent();
-    ActivateVornOfNode(top);
+    if (!node || !node->isSelected() || !TFolderTree::NodeVorn(node))
+        return; // a node of another view (the game view) is listed by that view
+    m_Selection->ShowListing();
+    ActivateVornOfNode(TFolderTree::TopOf(node));
     {
         TUpdatesSuspended suspended(lsvMain);
-        FillFileList(NodeOffset(node));
+        FillFileList(TFolderTree::NodeOffset(node));
     }
     const TVornFile *vorn = m_Session->ActiveVorn();
     if (vorn && vorn->GetChildCount(vorn->GetRootOffset()) > 0) {
-        UpdatePathLabel(NodeOffset(node));
+        UpdatePathLabel(TFolderTree::NodeOffset(node));
         lsvMain->FocusFirstRow();
     }
 }
@@ -848,7 +630,7 @@ void TfrmMain::UpdatePathLabel(TEntryOffset folder)
 
 void TfrmMain::ActivateVornOfNode(QTreeWidgetItem *topNode)
 {
-    TVornFile *vorn = NodeVorn(topNode);
+    TVornFile *vorn = TFolderTree::NodeVorn(topNode);
     if (!vorn || vorn == m_Session->ActiveVorn() || !m_Session->IsOpen(vorn))
         return;
     m_Session->Activate(vorn);
@@ -858,23 +640,19 @@ void TfrmMain::ActivateVornOfNode(QTreeWidgetItem *topNode)
 
 void TfrmMain::SelectFolderNode(TEntryOffset directory, QTreeWidgetItem *startNode)
 {
-    if (!startNode)
+    QTreeWidgetItem *node = TFolderTree::FindFolderNode(directory, startNode);
+    if (!node)
         return;
-    std::vector<QTreeWidgetItem *> pending{startNode};
-    while (!pending.empty()) {
-        QTreeWidgetItem *node = pending.back();
-        pending.pop_back();
-        if (NodeOffset(node) == directory) {
-            if (node->parent())
-                node->parent()->setExpanded(true);
-            else
-                node->setExpanded(true);
-            SelectNode(node);
-            return;
-        }
-        for (int i = node->childCount() - 1; i >= 0; --i)
-            pending.push_back(node->child(i)); // first child searched first
-    }
+    (node->parent() ? node->parent() : node)->setExpanded(true);
+    SelectNode(node);
+}
+
+void TfrmMain::ShowFolderOf(const TVornFile *vorn, TEntryOffset folder)
+{
+    m_Selection->ShowListing(); // also when the node is the one selected already
+    QTreeWidgetItem *top = trvFolders->TopNodeOf(vorn);
+    ActivateVornOfNode(top);
+    SelectFolderNode(folder, top);
 }
 
 void TfrmMain::SelectNode(QTreeWidgetItem *node)
@@ -889,9 +667,7 @@ void TfrmMain::SelectNode(QTreeWidgetItem *node)
         RunCommand([&] { trvFoldersChange(node); });
 }
 
-// ===================================================================
-// List
-// ===================================================================
+// ---- List ----
 
 void TfrmMain::FillFileList(TEntryOffset directory)
 {
@@ -902,51 +678,23 @@ void TfrmMain::FillFileList(TEntryOffset directory)
 
 void TfrmMain::lsvMainColumnClick(int column)
 {
-    if (m_Merged->Showing()) {
-        m_Merged->Model().SortByColumn(column);
-        return;
-    }
-    if (m_Find->ShowingResults()) {
-        m_Find->SortResults(column);
-        return;
-    }
-    if (!m_Model->ChooseSortColumn(column))
-        return;
-    RunCommand([this] { FillFileList(m_Session->CurrentFolder()); });
+    TBusyCursor hourglass;
+    RunCommand([&] { m_Selection->Model()->SortByColumn(column); });
 }
 
 void TfrmMain::lsvMainDblClick()
 {
-    if (m_Merged->Showing()) {
-        const auto [vorn, entry] = m_Merged->OpenSelected();
-        if (vorn)
-            ViewFileOf(*vorn, entry);
+    const std::optional<TListSelection::TRow> row = m_Selection->Single();
+    if (!row || (row->IsFolder && m_Selection->Model()->OpenFolderAt(row->Number)))
         return;
-    }
-    if (m_Find->ShowingResults()) {
-        m_Find->OpenSelectedResult();
-        return;
-    }
-    if (SelectedCount() != 1)
-        return;
-    const QModelIndexList rows = lsvMain->selectionModel()->selectedRows();
-    const TVornChildItem &row = m_Model->Rows()[size_t(rows.first().row())];
-    if (row.ImageIndex > 1)
-        ViewEntry(row.Entry);
+    if (row->IsFolder)
+        ShowFolderOf(row->Vorn, row->Entry);
     else
-        SelectFolderNode(row.Entry, m_ActiveRootNode);
+        ViewEntry(*row->Vorn, row->Entry);
 }
 
 bool TfrmMain::lsvMainKeyPress(int character)
 {
-    if (character == 8 && m_Find->ShowingResults()) {
-        m_Find->LeaveResults();
-        return true;
-    }
-    if (character == 8 && m_Merged->Showing()) {
-        RunCommand([this] { m_Merged->GoUp(); });
-        return true;
-    }
     if (character == 8) {
         RunCommand([this] {
             if (!m_Session->ActiveVorn())
@@ -964,17 +712,10 @@ bool TfrmMain::lsvMainKeyPress(int character)
     return false;
 }
 
-void TfrmMain::ViewEntry(TEntryOffset entry)
+void TfrmMain::ViewEntry(const TVornFile &vorn, TEntryOffset entry)
 {
-    if (const TVornFile *vorn = m_Session->ActiveVorn())
-        ViewFileOf(*vorn, entry);
-}
-
-void TfrmMain::ViewFileOf(const TVornFile &archive, TEntryOffset entry)
-{
-    const TVornFile *vorn = &archive;
-    TFileBuffer buffer = vorn->ReadFile(entry);
-    const QString name = AnsiToQString(vorn->GetName(entry));
+    TFileBuffer buffer = vorn.ReadFile(entry);
+    const QString name = AnsiToQString(vorn.GetName(entry));
     try {
         ViewFile(std::move(buffer), name, this);
     } catch (...) {
@@ -990,12 +731,12 @@ void TfrmMain::mniSelectAllClick()
 
 void TfrmMain::mniInvertSelectionClick()
 {
-    const QAbstractItemModel *model = lsvMain->DetailsView()->model(); // the folder listing or results
+    const QAbstractItemModel *model = m_Selection->Model(); // the folder listing or results
     const int count = model->rowCount();
     if (!lsvMain->HasListFocus() || count == 0)
         return;
     const QItemSelection all(model->index(0, 0), model->index(count - 1, model->columnCount() - 1));
-    lsvMain->selectionModel()->select(all, QItemSelectionModel::Toggle);
+    m_Selection->SelectionModel()->select(all, QItemSelectionModel::Toggle);
 }
 
 void TfrmMain::tbnViewStyleClick()
@@ -1015,27 +756,14 @@ int TfrmMain::ViewStyle() const
 
 void TfrmMain::mnuPopupMainPopup()
 {
-    m_Merged->UpdateActions();
-    m_Merged->actCompareOverridden->setVisible(m_Merged->Showing());
-    if (m_Merged->Showing()) {
-        const int count = SelectedCount();
-        popmniView->setEnabled(count == 1);
-        popmniExtract->setEnabled(count > 0);
-        popmniProperties->setEnabled(count == 1);
-        popmniCopy->setEnabled(count > 0);
-        popmniOpenWith->setEnabled(SelectedSingleFile().first != nullptr);
-        popmniSavePng->setVisible(false);
-        return;
-    }
-    const bool one = SelectedCount() == 1;
-    popmniView->setEnabled(one);
-    popmniExtract->setEnabled(lsvMain->DetailsView()->model()->rowCount() > 0);
-    popmniProperties->setEnabled(one);
-    popmniCopy->setEnabled(SelectedCount() > 0);
-    popmniOpenWith->setEnabled(SelectedSingleFile().first != nullptr);
-    const std::vector<TEntryOffset> entries = one ? SelectedEntries() : std::vector<TEntryOffset>();
-    const TVornFile *vorn = m_Session->ActiveVorn();
-    popmniSavePng->setVisible(entries.size() == 1 && vorn && CanSaveEntryAsPng(*vorn, entries.front()));
+    const int count = m_Selection->Count();
+    const std::optional<TListSelection::TRow> row = m_Selection->Single();
+    popmniView->setEnabled(count == 1);
+    popmniExtract->setEnabled(m_Selection->Model()->rowCount() > 0);
+    popmniProperties->setEnabled(count == 1);
+    popmniCopy->setEnabled(count > 0);
+    popmniOpenWith->setEnabled(m_Selection->SingleFile().has_value());
+    popmniSavePng->setVisible(row && CanSaveEntryAsPng(*row->Vorn, row->Entry));
 }
 
 bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
@@ -1061,9 +789,7 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-// ===================================================================
-// Window commands
-// ===================================================================
+// ---- Window commands ----
 
 void TfrmMain::mniOpenVornClick()
 {
@@ -1112,9 +838,7 @@ void TfrmMain::mniAboutClick()
     TfrmAbout::Execute(this);
 }
 
-// ===================================================================
-// Closing
-// ===================================================================
+// ---- Closing ----
 
 void TfrmMain::closeEvent(QCloseEvent *event)
 {
@@ -1136,9 +860,7 @@ void TfrmMain::FormClose()
         RunCommand([this] { m_frmOptions->SaveSettings(); });
 }
 
-// ===================================================================
-// Recent files, collections and the commands on entries
-// ===================================================================
+// ---- Recent files, collections and the commands on entries ----
 
 void TfrmMain::LoadHistory()
 {
@@ -1200,20 +922,22 @@ void TfrmMain::mniSaveVVCClick()
 
 void TfrmMain::tbnExtractClick()
 {
-    if (m_Merged->Showing()) {
-        // The winners of the selection, one run per archive as for search results.
-        if (frmExtractDialog)
-            ExtractGroups(GroupOutgoingRows(MergedSelectionRows()).Groups);
+    if (!frmExtractDialog)
         return;
+    std::vector<TEntryGroup> groups = m_Selection->Groups();
+    // Nothing selected in a folder: the dialog offers the folder or the archive.
+    if (groups.empty() && m_Selection->ShowsListing() && m_Session->ActiveVorn())
+        groups.push_back({m_Session->ActiveVorn(), m_Session->CurrentFolder(), {}});
+    // One run per archive; the target dialog is shown for the first only and
+    // the others go to the same place with the same choices.
+    TExtractHooks hooks = ExtractHooks();
+    for (const TEntryGroup &group : groups) {
+        if (!RunExtraction(this, *frmExtractDialog, *group.Vorn, group.Folder, group.Entries, hooks))
+            return;
+        const QString target = frmExtractDialog->Path();
+        hooks.GetExtractDir = [target] { return target; };
+        hooks.ShowDialog = [](TfrmExtractDialog &) { return true; };
     }
-    if (m_Find->ShowingResults()) {
-        if (frmExtractDialog)
-            m_Find->ExtractSelected(*frmExtractDialog, ExtractHooks());
-        return;
-    }
-    if (m_Session->ActiveVorn() && frmExtractDialog)
-        RunExtraction(this, *frmExtractDialog, *m_Session->ActiveVorn(), m_Session->CurrentFolder(), SelectedEntries(),
-                      ExtractHooks());
 }
 
 TExtractHooks TfrmMain::ExtractHooks()
@@ -1246,149 +970,23 @@ void TfrmMain::ornInfo1Click()
 
 void TfrmMain::popmniPropertiesClick()
 {
-    if (m_Merged->Showing()) {
-        m_Merged->ShowStack();
-        return;
-    }
-    if (m_Find->ShowingResults()) {
-        const auto [vorn, entry] = m_Find->SingleSelected();
-        if (vorn)
-            frmProperties->ShowProperties(*vorn, entry);
-        return;
-    }
-    if (m_Session->ActiveVorn() && SelectedCount() == 1)
-        frmProperties->ShowProperties(*m_Session->ActiveVorn(), SelectedEntries().front());
-}
-
-std::vector<TOutgoingRow> TfrmMain::MergedSelectionRows() const
-{
-    // Each winner is taken below its own folder, as a folder listing does.
-    std::vector<TOutgoingRow> rows;
-    for (const auto &[vorn, entry] : m_Merged->SelectedWinners())
-        rows.push_back({vorn, vorn->GetParent(entry), entry, AnsiToQString(vorn->GetName(entry))});
-    return rows;
-}
-
-void TfrmMain::ExtractGroups(const std::vector<TEntryGroup> &groups)
-{
-    // One run per archive; the target dialog is shown for the first only and
-    // the others go to the same place with the same choices.
-    TExtractHooks hooks = ExtractHooks();
-    for (size_t g = 0; g < groups.size(); ++g) {
-        if (!RunExtraction(this, *frmExtractDialog, *groups[g].Vorn, groups[g].Folder, groups[g].Entries, hooks))
-            return;
-        const QString target = frmExtractDialog->Path();
-        hooks.GetExtractDir = [target] { return target; };
-        hooks.ShowDialog = [](TfrmExtractDialog &) { return true; };
-    }
-}
-
-void TfrmMain::PlaceMergedNode()
-{
-    TMergedGameNode::THooks hooks;
-    hooks.ShowListModel = [this](QAbstractItemModel *model) { ShowListModel(model); };
-    hooks.OpenArchive = [this](const QString &path) { OpenFile(path); };
-    hooks.AskFolder = [this](const QString &start) {
-        return m_Seam->askFolder(this, QStringLiteral("Open Game Folder"), start);
-    };
-    hooks.GameFolder = [this] { return m_frmOptions ? m_frmOptions->GameFolder() : QString(); };
-    m_Merged = new TMergedGameNode(*m_Session, *trvFolders, *lsvMain, *m_Seam, std::move(hooks), this);
-    connect(m_Merged->actOpenGameFolder, &QAction::triggered, this,
-            [this] { RunCommand([this] { m_Merged->OpenGameFolder(); }); });
-    connect(m_Merged->actChooseArchives, &QAction::triggered, this,
-            [this] { RunCommand([this] { m_Merged->ChooseArchives(); }); });
-    connect(m_Merged->actCompareOverridden, &QAction::triggered, this,
-            [this] { RunCommand([this] { m_Merged->CompareWithOverridden(); }); });
-    mnuFile->insertAction(mniReopen->menuAction(), m_Merged->actOpenGameFolder);
-    mnuView->addSeparator();
-    mnuView->addAction(m_Merged->actGameView);
-    mnuActions->addSeparator();
-    mnuActions->addAction(m_Merged->actOnlyConflicts);
-    mnuActions->addAction(m_Merged->actChooseArchives);
-    mnuPopupMain->insertAction(popmniProperties, m_Merged->actCompareOverridden);
-}
-
-TOutgoingFiles TfrmMain::SelectedFiles() const
-{
-    if (m_Merged->Showing())
-        return GroupOutgoingRows(MergedSelectionRows());
-    if (m_Find->ShowingResults())
-        return m_Find->SelectedFiles();
-    const TVornFile *vorn = m_Session->ActiveVorn();
-    if (!vorn)
-        return {};
-    std::vector<TOutgoingRow> rows;
-    for (const TEntryOffset entry : SelectedEntries())
-        rows.push_back({vorn, m_Session->CurrentFolder(), entry, QString::fromStdString(AnsiToUtf8(vorn->GetName(entry)))});
-    return GroupOutgoingRows(rows);
-}
-
-void TfrmMain::popmniCopyClick()
-{
-    const TOutgoingFiles files = SelectedFiles();
-    if (files.Names.isEmpty())
-        return;
-    // Pasted maybe much later: written from what was copied, from the
-    // archives still open then.
-    m_ClipboardCopy->Copy(files.Names, [this, groups = files.Groups](const QString &target,
-                                                                     QEventLoop::ProcessEventsFlags events) {
-        return dfsMainDrop(groups, target, events);
-    });
-}
-
-void TfrmMain::popmniOpenWithClick()
-{
-    const auto [vorn, entry] = SelectedSingleFile();
-    if (!vorn)
-        return;
-    const QString name = QString::fromStdString(AnsiToUtf8(vorn->GetName(entry)));
-    // Written relative to its own folder: the file lands as just its name.
-    m_OpenWith->Open(name, [this, vorn, entry](const QString &folder) {
-        return dfsMainDrop({TEntryGroup{vorn, vorn->GetParent(entry), {entry}}}, folder, QEventLoop::AllEvents);
-    });
+    const std::optional<TListSelection::TRow> row = m_Selection->Single();
+    if (row && !m_Selection->Model()->ShowPropertiesAt(row->Number))
+        frmProperties->ShowProperties(*row->Vorn, row->Entry);
 }
 
 bool TfrmMain::lsvMainMouseMove(const QPoint &position, Qt::MouseButtons buttons)
 {
-    if (!m_DragStart.ShouldStartDrag(buttons, position, SelectedCount() > 0 && !m_Session->Busy()))
-        return false;
-    // Repeat subfolders of earlier drags whose files were moved out.
-    RemoveEmptySameNameFolders(m_TempFolder);
-    const TOutgoingFiles files = SelectedFiles();
-    // The drop may be rendered after the drag has returned (an X11 target
-    // fetches the data later), so it works on what was dragged, not on the
-    // selection or archive of that later moment.
-    auto source = std::make_unique<TDropFileSource>(
-        DragFileList(m_TempFolder, files.Names),
-        [this, groups = files.Groups](const QString &target, QEventLoop::ProcessEventsFlags events) {
-            return dfsMainDrop(groups, target, events);
-        });
-    Execute(lsvMain, std::move(source));
-    return true;
+    return m_Outgoing->MouseMoved(lsvMain, position, buttons);
 }
 
 bool TfrmMain::dfsMainDrop(const std::vector<TEntryGroup> &groups, const QString &target,
                            QEventLoop::ProcessEventsFlags events)
 {
-    // Into the temporary folder the files go where the offered names point,
-    // repeats of a name into their subfolders; a folder a file manager chose
-    // by direct save gets them all, with the overwrite question.
-    const bool intoTemp = QDir::cleanPath(target).startsWith(QDir::cleanPath(m_TempFolder));
-    bool written = false;
-    for (const TEntryGroup &group : groups) {
-        const QString into = intoTemp ? SameNameFolder(target, group.Repeat) : target;
-        // An archive closed since the drag or copy began is passed over.
-        if (!m_Session->IsOpen(group.Vorn))
-            continue;
-        RunCommand([&] {
-            TExtractHooks hooks = ExtractHooks();
-            hooks.Events = events;
-            written = ExtractForDragOut(this, *group.Vorn, group.Folder, group.Entries, into, hooks,
-                                        intoTemp ? owReplaceAll : owAsk)
-                      || written;
-        });
-    }
-    SetStatusPanelText(QString());
-    statusBar()->repaint();
-    return written;
+    return m_Outgoing->Drop(groups, target, events);
+}
+
+const QString &TfrmMain::TempFolder() const
+{
+    return m_Outgoing->TempFolder();
 }

@@ -10,8 +10,8 @@
 // AppException, which shows the standard error box.
 
 #include "archive/vmVornFileDef.h"
+#include "browser/FolderTree.h"
 #include "browser/OutgoingFiles.h"
-#include "extract/DragStartTracker.h"
 
 #include <QEventLoop>
 #include <QMainWindow>
@@ -22,7 +22,6 @@
 #include <memory>
 #include <vector>
 
-class QAbstractItemModel;
 class QAction;
 class QFrame;
 class QLabel;
@@ -30,14 +29,15 @@ class QMenu;
 class QSplitter;
 class QToolBar;
 class QToolButton;
-class QTreeWidget;
 class QTreeWidgetItem;
 class TBrowserSession;
 class TFileListModel;
+class TListSelection;
 class TMergedGameNode;
+class TMountActions;
 class TFindController;
-class TClipboardCopy;
-class TOpenWithDefault;
+class TOutgoingCommands;
+class TPathBar;
 class TFileListView;
 class TUiSeam;
 class TVornFile;
@@ -48,7 +48,6 @@ class TfrmOptions;
 class TfrmProperties;
 class TfrmSaveVVC;
 class TTestArchiveActions;
-class TMountActions;
 class TOpenProgress;
 
 class TfrmMain : public QMainWindow {
@@ -68,28 +67,24 @@ public:
     // The open archives, the active one, the listed folder, marks and Busy.
     TBrowserSession &Session() const { return *m_Session; }
     QTreeWidgetItem *ActiveRootNode() const { return m_ActiveRootNode; }
-    // Entry offsets of the selected rows, in list order.
-    std::vector<TEntryOffset> SelectedEntries() const;
-    int SelectedCount() const;
-    // The archive and entry of the one selected row when it is a file (in
-    // the folder listing or the search results); else no archive.
-    std::pair<const TVornFile *, TEntryOffset> SelectedSingleFile() const;
+    // What the list shows (the folder listing or search results) and which
+    // of its rows are selected.
+    TListSelection &Selection() const { return *m_Selection; }
     // The status bar's single panel (extraction progress).
     void SetStatusPanelText(const QString &text);
     QString StatusPanelText() const;
-    // The system's temporary folder, with a trailing "/".
-    const QString &TempFolder() const { return m_TempFolder; }
+    // This process's own folder below the system's temporary folder, with a
+    // trailing "/" (drag-out, Copy and Open with write there).
+    const QString &TempFolder() const;
     TFileListModel *FileListModel() const { return m_Model; }
     TUiSeam &Ui() const { return *m_Seam; }
     TfrmOptions *Options() const { return m_frmOptions; }
-    // Find: the find bar, the Find dialog and the result view.
+    // Find (its bar, dialog and results), placed in this window.
     TFindController *Find() const { return m_Find; }
-    // The merged game view's node at the top of the tree and its commands.
-    TMergedGameNode *MergedGame() const { return m_Merged; }
-    // Shows the list (the folder listing or search results) through this model.
-    void ShowListModel(QAbstractItemModel *model);
-    // Actions > "Test Archive" and "Select Damaged" with the damaged marks.
+    // Actions > "Test Archive" and "Select Damaged", placed in this window.
     TTestArchiveActions *TestArchive() const { return m_TestArchive; }
+    // The merged game view (its tree node, list and commands), placed in this window.
+    TMergedGameNode *MergedGame() const { return m_Merged; }
     // Actions > "Mount as Folder" and "Mounted...".
     TMountActions *Mounts() const { return m_MountActions; }
     // The window that shows while many archives open.
@@ -103,10 +98,8 @@ public:
     bool SelectIfOpen(const QString &path);
     void CloseActiveVorn();
     void CloseAllVorns();
-    // Reads a file of the active archive and shows it; a read error raises.
-    void ViewEntry(TEntryOffset entry);
-    // Reads a file of an open archive and shows it; a read error raises.
-    void ViewFileOf(const TVornFile &vorn, TEntryOffset entry);
+    // Reads a file and shows it; a read error raises.
+    void ViewEntry(const TVornFile &vorn, TEntryOffset entry);
     // Opens files dropped on the window, last to first; failures are reported
     // one by one and do not stop the others.
     void DropFiles(const QStringList &paths);
@@ -118,9 +111,8 @@ public:
     // Selects the node and makes sure the list shows its folder, also when
     // the node was selected already.
     void SelectNode(QTreeWidgetItem *node);
-    static TEntryOffset NodeOffset(const QTreeWidgetItem *node);
-    // The archive a node of the tree belongs to.
-    static TVornFile *NodeVorn(const QTreeWidgetItem *node);
+    // Makes the archive active and selects the folder's node.
+    void ShowFolderOf(const TVornFile *vorn, TEntryOffset folder);
 
     // ---- List ----
     void FillFileList(TEntryOffset directory);
@@ -166,21 +158,12 @@ public:
     // A mouse move over the list: starts a drag-out of the selected entries
     // once a button has moved far enough; true when a drag ran.
     bool lsvMainMouseMove(const QPoint &position, Qt::MouseButtons buttons);
-    // Copy: the selected entries to the clipboard as files, written when
-    // a program pastes them.
-    void popmniCopyClick();
-    // Open with: the one selected file, written into a folder of its own
-    // below the temporary folder, opened with the desktop's default
-    // application for its type.
-    void popmniOpenWithClick();
     // The drop of a drag-out: writes the dragged entries into target, the
     // temporary folder (replacing what is there) or the folder a file
     // manager named for a direct save (asking before replacing). False when
     // nothing was written.
     bool dfsMainDrop(const std::vector<TEntryGroup> &groups, const QString &target,
                      QEventLoop::ProcessEventsFlags events = QEventLoop::AllEvents);
-    // The selected rows (folder listing or search results) as files.
-    TOutgoingFiles SelectedFiles() const;
 
     // The standard error box for an error no command handles.
     void AppException(const std::exception &error);
@@ -196,7 +179,7 @@ public:
     QFrame *pnlFolders = nullptr;
     QLabel *pnlFoldersHeader = nullptr;
     QToolButton *btnHideFilderView = nullptr;
-    QTreeWidget *trvFolders = nullptr;
+    TFolderTree *trvFolders = nullptr;
     TFileListView *lsvMain = nullptr;
     QLabel *stbPanel = nullptr;
 
@@ -206,11 +189,13 @@ public:
     QAction *actCloseAll = nullptr;
     QAction *actSaveVVC = nullptr;
 
+    QMenu *mnuFile = nullptr;
     QAction *mniOpenVorn = nullptr;
     QMenu *mniReopen = nullptr;
     QAction *mniExit = nullptr;
     QAction *mniCompare = nullptr;
     QAction *ornInfo1 = nullptr;
+    QMenu *mnuActions = nullptr;
     QAction *mniSelectAll = nullptr;
     QAction *mniInvertSelection = nullptr;
     QMenu *mnuView = nullptr;
@@ -249,53 +234,44 @@ private:
     void CreateActions();
     void CreateMenus();
     void CreateToolbar();
-    void CreatePathBar(QWidget *parent);
     void CreateFoldersPanel();
     void CreateFileList();
     void CreatePopupMenu();
     void CreateStatusBar();
-    // The merged game view's node, its commands and menu items.
-    void PlaceMergedNode();
-    // The winners of the selected rows of the game view as outgoing rows.
-    std::vector<TOutgoingRow> MergedSelectionRows() const;
-    // Extracts entry groups of several archives, asking for the target once.
-    void ExtractGroups(const std::vector<TEntryGroup> &groups);
     void LayOutWindow();
     void ConnectIdleUpdate();
+    // Find, the preview pane and the game view: their bar, actions, dock and
+    // tree node in the window.
+    void PlaceFind();
+    void PlacePreview();
+    void PlaceMergedGame();
 
     void AddVornToTree(TVornFile &vorn, const QString &path);
-    void AddFolderNodes(QTreeWidgetItem *parent, TVornFile &vorn, TEntryOffset directory);
-    // Removes the archive's nodes before its reader goes.
+    // Removes the archive's nodes and rows before its reader goes.
     void RemoveVornFromTree(const TVornFile *vorn);
-    QTreeWidgetItem *TopNodeOfVorn(const TVornFile *vorn) const;
     void SetCaptionForVorn(const TVornFile *vorn);
     void ShowNothingOpen();
     void UpdatePathLabel(TEntryOffset folder);
     void OnTreeSelectionChanged();
-    void OnSelectionChanged();
 
     std::unique_ptr<TUiSeam> m_OwnSeam;
     TUiSeam *m_Seam = nullptr;
     TfrmOptions *m_frmOptions = nullptr;
     TfrmExtractDialog *frmExtractDialog = nullptr;
     THistory *FileHistory = nullptr;
-    TDragStartTracker m_DragStart;
-    std::unique_ptr<TClipboardCopy> m_ClipboardCopy;
-    std::unique_ptr<TOpenWithDefault> m_OpenWith;
+    std::unique_ptr<TOutgoingCommands> m_Outgoing; // drag-out, Copy, Open with
     TfrmSaveVVC *frmSaveVVC = nullptr;
     TfrmProperties *frmProperties = nullptr;
     TFileListModel *m_Model = nullptr;
+    TListSelection *m_Selection = nullptr;
     TFindController *m_Find = nullptr;
-    TMergedGameNode *m_Merged = nullptr;
-    QMenu *mnuFile = nullptr;
-    QMenu *mnuActions = nullptr;
     TTestArchiveActions *m_TestArchive = nullptr;
+    TMergedGameNode *m_Merged = nullptr;
     TMountActions *m_MountActions = nullptr;
     TOpenProgress *m_OpenProgress = nullptr;
 
     TBrowserSession *m_Session = nullptr;
+    TPathBar *m_PathBar = nullptr;
     QTreeWidgetItem *m_ActiveRootNode = nullptr;
-    mutable int m_SelectedCountCache = -1; // -1: count again
-    QString m_TempFolder;
     QString m_IniFileName;
 };

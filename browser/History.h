@@ -31,7 +31,6 @@ public:
     // Lowering the maximum below Count drops the oldest paths and fires
     // OnChange; raising it keeps the list as it is.
     void SetMaxItems(int value);
-    bool IfExistsPlaceFirst() const { return m_IfExistsPlaceFirst; }
     void SetIfExistsPlaceFirst(bool value) { m_IfExistsPlaceFirst = value; }
 
     // Replaces the list with the non-empty keys "0" .. MaxItems-1 of section;

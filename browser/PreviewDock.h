@@ -1,21 +1,21 @@
 #pragma once
-// TPreviewDock: the main window's preview pane, docked right of or below the
-// file list and hidden until View > "Preview pane" (F3) shows it. While it
-// is visible it previews the selected file when exactly one file row is
-// selected. Before the list's archive can go away (every new listing), it
-// waits for the file being read.
+// TPreviewDock: the preview pane, a dock the window places right of or below
+// the file list, hidden until View > "Preview pane" (F3) shows it. While it
+// is visible it previews the selected file when exactly one file row of the
+// folder listing is selected. Before the listing's archive can go away
+// (every new listing), it waits for the file being read.
 
 #include <QDockWidget>
 
 class QAction;
-class TfrmMain;
+class TListSelection;
 class TPreviewPane;
 
 class TPreviewDock : public QDockWidget {
     Q_OBJECT
 public:
-    // Docks itself (hidden) in `window` and adds its command to the View menu.
-    explicit TPreviewDock(TfrmMain *window);
+    // Hidden at first; the window docks it and places ToggleAction.
+    TPreviewDock(TListSelection &list, QWidget *parent);
 
     TPreviewPane *Pane() const { return m_pane; }
     QAction *ToggleAction() const;
@@ -23,6 +23,6 @@ public:
     void Refresh();
 
 private:
-    TfrmMain *m_window;
+    TListSelection &m_list;
     TPreviewPane *m_pane;
 };

@@ -1,9 +1,8 @@
 #include "browser/TestArchiveActions.h"
 
 #include "browser/BrowserSession.h"
-#include "browser/FileListView.h"
-#include "browser/FormMain.h"
 #include "browser/EntryListModel.h"
+#include "browser/ListSelection.h"
 #include "browser/PictureLists.h"
 #include "browser/UiSeam.h"
 #include "extract/FormFailureReport.h"
@@ -12,7 +11,8 @@
 #include <QAction>
 #include <QItemSelectionModel>
 
-TTestArchiveActions::TTestArchiveActions(TfrmMain &window) : QObject(&window), m_Window(window)
+TTestArchiveActions::TTestArchiveActions(TBrowserSession &session, TListSelection &list, TUiSeam &ui, QWidget *window)
+    : QObject(window), m_Session(session), m_List(list), m_Ui(ui), m_Window(window)
 {
     actTestArchive = new QAction(QStringLiteral("Test Archive"), this);
     actTestArchive->setStatusTip(QStringLiteral("Check every file of the active vorn for damage"));
@@ -22,43 +22,41 @@ TTestArchiveActions::TTestArchiveActions(TfrmMain &window) : QObject(&window), m
     mniSelectDamaged->setStatusTip(QStringLiteral("Select the entries Test Archive found damaged"));
     actTestArchive->setEnabled(false);
     mniSelectDamaged->setEnabled(false);
+    connect(actTestArchive, &QAction::triggered, this, [this] { RunReporting(m_Ui, m_Window, [this] { TestArchive(); }); });
+    connect(mniSelectDamaged, &QAction::triggered, this, &TTestArchiveActions::SelectDamaged);
+    connect(&session, &TBrowserSession::activeChanged, this, &TTestArchiveActions::UpdateEnabled);
+    connect(&session, &TBrowserSession::damagedChanged, this, &TTestArchiveActions::UpdateEnabled);
 }
 
 void TTestArchiveActions::TestArchive()
 {
-    TBrowserSession &session = m_Window.Session();
-    const TVornFile *vorn = session.ActiveVorn();
+    const TVornFile *vorn = m_Session.ActiveVorn();
     if (!vorn)
         return;
-    const std::optional<TVerifyResult> result = RunTestArchive(&m_Window, *vorn, session.BusyFlag());
+    const std::optional<TVerifyResult> result = RunTestArchive(m_Window, *vorn, m_Session.BusyFlag());
     if (!result)
         return;
-    session.SetDamaged(vorn, result->Damaged, !result->Cancelled);
-    UpdateEnabled();
-    TfrmFailureReport report(&m_Window);
+    m_Session.SetDamaged(vorn, result->Damaged, !result->Cancelled);
+    TfrmFailureReport report(m_Window);
     PrepareTestReport(report, *result);
-    m_Window.Ui().execDialog(report);
+    m_Ui.execDialog(report);
 }
 
 void TTestArchiveActions::SelectDamaged()
 {
     // The folder listing or the search results, whichever the list shows.
-    QItemSelectionModel *selection = m_Window.lsvMain->selectionModel();
-    const auto *model = qobject_cast<const TEntryListModel *>(selection->model());
-    if (!model)
-        return;
+    const TEntryListModel *model = m_List.Model();
     QItemSelection damaged;
     for (int row = 0; row < model->rowCount(); ++row) {
         if (model->DamageOf(row))
             damaged.select(model->index(row, 0), model->index(row, model->columnCount() - 1));
     }
-    selection->select(damaged, QItemSelectionModel::ClearAndSelect);
+    m_List.SelectionModel()->select(damaged, QItemSelectionModel::ClearAndSelect);
 }
 
 void TTestArchiveActions::UpdateEnabled()
 {
-    const TBrowserSession &session = m_Window.Session();
-    const TVornFile *vorn = session.ActiveVorn();
+    const TVornFile *vorn = m_Session.ActiveVorn();
     actTestArchive->setEnabled(vorn != nullptr);
-    mniSelectDamaged->setEnabled(vorn != nullptr && session.Damaged().Any(vorn));
+    mniSelectDamaged->setEnabled(vorn != nullptr && m_Session.Damaged().Any(vorn));
 }

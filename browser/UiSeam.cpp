@@ -1,6 +1,8 @@
 #include "browser/UiSeam.h"
 
+#include "archive/Exceptions.h"
 #include "browser/Constants.h"
+#include "browser/GenFunctions.h"
 #include "viewers/PngWriter.h"
 
 #include <QDesktopServices>
@@ -63,4 +65,20 @@ QString TUiSeam::askSavePngName(QWidget *parent, const QString &)
 QString TDialogUiSeam::askSavePngName(QWidget *parent, const QString &suggestedName)
 {
     return TPngWriter::AskFileName(parent, suggestedName);
+}
+
+void ShowErrorBox(TUiSeam &ui, QWidget *parent, const std::exception &error)
+{
+    if (dynamic_cast<const EAbort *>(&error))
+        return;
+    ui.showError(parent, ErrorBoxText(QString::fromUtf8(error.what())));
+}
+
+void RunReporting(TUiSeam &ui, QWidget *parent, const std::function<void()> &command)
+{
+    try {
+        command();
+    } catch (const std::exception &error) {
+        ShowErrorBox(ui, parent, error);
+    }
 }

@@ -5,6 +5,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <exception>
+#include <functional>
+
 class IExtractReport;
 class IOverwriteQuestion;
 class QDialog;
@@ -50,3 +53,9 @@ public:
     QString askSaveFileName(QWidget *parent, const QString &filter, const QString &defaultSuffix) override;
     QString askSavePngName(QWidget *parent, const QString &suggestedName) override;
 };
+
+// The standard error box ("VornViewer", stop icon, "." appended) for an
+// error no command handles; a silent EAbort shows nothing.
+void ShowErrorBox(TUiSeam &ui, QWidget *parent, const std::exception &error);
+// Runs a command, reporting its error through ShowErrorBox.
+void RunReporting(TUiSeam &ui, QWidget *parent, const std::function<void()> &command);

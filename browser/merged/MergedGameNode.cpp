@@ -3,7 +3,9 @@
 #include "archive/Exceptions.h"
 #include "browser/BrowserSession.h"
 #include "browser/FileListView.h"
+#include "browser/FolderTree.h"
 #include "browser/GenFunctions.h"
+#include "browser/ListSelection.h"
 #include "browser/PictureLists.h"
 #include "browser/SortFunctions.h"
 #include "browser/UiSeam.h"
@@ -14,10 +16,9 @@
 #include "engines/MergeSources.h"
 #include "engines/MergedView.h"
 
+#include <QAbstractItemView>
 #include <QAction>
-#include <QItemSelectionModel>
-#include <QTreeView>
-#include <QTreeWidget>
+#include <QKeyEvent>
 
 #include <algorithm>
 
@@ -30,7 +31,7 @@ constexpr int UnfilledRole = Qt::UserRole + 41;
 
 } // namespace
 
-TMergedGameNode::TMergedGameNode(TBrowserSession &session, QTreeWidget &tree, TFileListView &list, TUiSeam &seam,
+TMergedGameNode::TMergedGameNode(TBrowserSession &session, TFolderTree &tree, TListSelection &list, TUiSeam &seam,
                                  THooks hooks, QWidget *window)
     : QObject(window), m_Session(session), m_Tree(tree), m_List(list), m_Seam(seam), m_Hooks(std::move(hooks)),
       m_Window(window)
@@ -45,17 +46,56 @@ TMergedGameNode::TMergedGameNode(TBrowserSession &session, QTreeWidget &tree, TF
     actCompareOverridden = new QAction(QStringLiteral("Compare with overridden version"), this);
     actChooseArchives = new QAction(QStringLiteral("Merged Archives..."), this);
     actOpenGameFolder = new QAction(QStringLiteral("Open Game Folder..."), this);
-    connect(actOnlyConflicts, &QAction::toggled, this, [this](bool only) { m_Model->SetOnlyConflicts(only); });
+    ConnectActions();
     connect(m_Game, &TMergedGame::membersChanged, this, &TMergedGameNode::Rebuild);
-    connect(actGameView, &QAction::toggled, this, &TMergedGameNode::Rebuild);
     connect(&m_Tree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *item) {
         if (Owns(item))
             FillFolderNodes(item);
     });
+    connect(&m_Tree, &QTreeWidget::itemSelectionChanged, this, &TMergedGameNode::OnTreeSelectionChanged);
+    connect(m_Model, &TMergedListModel::folderOpened, this, &TMergedGameNode::SelectFolder);
+    connect(m_Model, &TMergedListModel::propertiesRequested, this, &TMergedGameNode::ShowStack);
+    connect(&m_List, &TListSelection::modelChanged, this, &TMergedGameNode::UpdateActions);
+    connect(&m_List, &TListSelection::selectionChanged, this, &TMergedGameNode::UpdateActions);
+    for (QAbstractItemView *view : m_List.View().Views())
+        view->installEventFilter(this);
     Rebuild();
+    UpdateActions();
 }
 
 TMergedGameNode::~TMergedGameNode() = default;
+
+void TMergedGameNode::ConnectActions()
+{
+    const auto reporting = [this](void (TMergedGameNode::*command)()) {
+        return [this, command] { RunReporting(m_Seam, m_Window, [this, command] { (this->*command)(); }); };
+    };
+    connect(actOnlyConflicts, &QAction::toggled, this, [this](bool only) { m_Model->SetOnlyConflicts(only); });
+    connect(actGameView, &QAction::toggled, this, &TMergedGameNode::Rebuild);
+    connect(actOpenGameFolder, &QAction::triggered, this, reporting(&TMergedGameNode::OpenGameFolder));
+    connect(actChooseArchives, &QAction::triggered, this, reporting(&TMergedGameNode::ChooseArchives));
+    connect(actCompareOverridden, &QAction::triggered, this, reporting(&TMergedGameNode::CompareWithOverridden));
+}
+
+void TMergedGameNode::OnTreeSelectionChanged()
+{
+    const QList<QTreeWidgetItem *> selected = m_Tree.selectedItems();
+    if (!selected.isEmpty() && Owns(selected.front()))
+        RunReporting(m_Seam, m_Window, [this, &selected] { ShowNode(selected.front()); });
+}
+
+bool TMergedGameNode::eventFilter(QObject *watched, QEvent *event)
+{
+    // Backspace goes up from a merged folder, as it does in an archive's.
+    if (event->type() == QEvent::KeyPress && Showing()) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Backspace && !(key->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier))) {
+            RunReporting(m_Seam, m_Window, [this] { GoUp(); });
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
 
 TMergedView *TMergedGameNode::View()
 {
@@ -76,7 +116,7 @@ void TMergedGameNode::Rebuild()
     top->setData(0, MergedNodeRole, uint(MergeRoot));
     top->setData(0, UnfilledRole, true);
     top->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
-    m_Tree.insertTopLevelItem(0, top);
+    m_Tree.InsertViewNode(top);
 }
 
 QTreeWidgetItem *TMergedGameNode::TopNode() const
@@ -144,34 +184,32 @@ void TMergedGameNode::ShowNode(QTreeWidgetItem *node)
         }
     }
     m_Model->ShowFolder(TMergeNodeId(node->data(0, MergedNodeRole).toUInt()));
-    m_Hooks.ShowListModel(m_Model);
+    m_List.Show(m_Model);
     UpdateActions();
+    emit pathChanged(PathText());
 }
 
 bool TMergedGameNode::Showing() const
 {
-    return m_List.DetailsView()->model() == m_Model;
+    return m_List.Model() == m_Model;
 }
 
 std::vector<TMergeNodeId> TMergedGameNode::SelectedNodes() const
 {
     std::vector<TMergeNodeId> nodes;
-    if (!Showing())
-        return nodes;
-    QModelIndexList rows = m_List.selectionModel()->selectedRows();
-    std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
-    for (const QModelIndex &index : rows)
-        nodes.push_back(m_Model->NodeAt(index.row()));
+    if (Showing())
+        for (const int row : m_List.SelectedRowNumbers())
+            nodes.push_back(m_Model->NodeAt(row));
     return nodes;
 }
 
-void TMergedGameNode::ShowStack()
+void TMergedGameNode::ShowStack(TMergeNodeId node)
 {
-    const std::vector<TMergeNodeId> nodes = SelectedNodes();
-    if (nodes.size() != 1)
-        return;
+    TMergedView *view = View();
+    if (!view || view != m_Model->View())
+        return; // the row is of a view that is gone
     TfrmMergeStack dialog(m_Window);
-    dialog.Fill(*View(), nodes.front());
+    dialog.Fill(*view, node);
     m_Seam.execDialog(dialog);
 }
 
@@ -180,9 +218,9 @@ void TMergedGameNode::CompareWithOverridden()
     const std::vector<TMergeNodeId> nodes = SelectedNodes();
     if (nodes.size() != 1)
         return;
-    const int version = FirstOverriddenFile(*View(), nodes.front());
+    const int version = FirstOverriddenFile(*m_Model->View(), nodes.front());
     if (version > 0)
-        ::CompareWithOverridden(m_Window, *View(), nodes.front(), version);
+        ::CompareWithOverridden(m_Window, *m_Model->View(), nodes.front(), version);
 }
 
 void TMergedGameNode::ChooseArchives()
@@ -198,7 +236,7 @@ void TMergedGameNode::ChooseArchives()
 
 void TMergedGameNode::OpenGameFolder()
 {
-    const QString folder = m_Hooks.AskFolder(m_Hooks.GameFolder());
+    const QString folder = m_Seam.askFolder(m_Window, QStringLiteral("Open Game Folder"), m_Hooks.GameFolder());
     if (folder.isEmpty())
         return;
     const std::vector<std::string> archives = FindGameArchives(folder.toStdString());
@@ -223,27 +261,12 @@ void TMergedGameNode::OpenGameFolder()
 
 void TMergedGameNode::UpdateActions()
 {
-    const std::vector<TMergeNodeId> nodes = SelectedNodes();
-    actCompareOverridden->setEnabled(nodes.size() == 1 && FirstOverriddenFile(*View(), nodes.front()) > 0);
-    actOnlyConflicts->setEnabled(Showing());
-}
-
-std::vector<std::pair<const TVornFile *, TEntryOffset>> TMergedGameNode::SelectedWinners() const
-{
-    std::vector<std::pair<const TVornFile *, TEntryOffset>> winners;
-    for (const TMergeNodeId node : SelectedNodes()) {
-        const TMergeVersion &winner = m_Model->View()->Winner(node);
-        winners.emplace_back(&m_Model->View()->Archive(winner.Archive), winner.Entry);
-    }
-    return winners;
-}
-
-std::pair<const TVornFile *, TEntryOffset> TMergedGameNode::SingleSelectedFile() const
-{
-    const std::vector<TMergeNodeId> nodes = SelectedNodes();
-    if (nodes.size() != 1 || m_Model->View()->IsFolder(nodes.front()))
-        return {nullptr, 0};
-    return SelectedWinners().front();
+    const bool showing = Showing();
+    actOnlyConflicts->setEnabled(showing);
+    actCompareOverridden->setVisible(showing);
+    // Counted first: the selection is read only when one row is selected.
+    const std::vector<TMergeNodeId> nodes = showing && m_List.Count() == 1 ? SelectedNodes() : std::vector<TMergeNodeId>();
+    actCompareOverridden->setEnabled(nodes.size() == 1 && FirstOverriddenFile(*m_Model->View(), nodes.front()) > 0);
 }
 
 QString TMergedGameNode::PathText() const
@@ -252,18 +275,6 @@ QString TMergedGameNode::PathText() const
     if (m_Model->View() && m_Model->CurrentFolder() != MergeRoot)
         text += AnsiToQString(m_Model->View()->Path(m_Model->CurrentFolder())).replace(u'/', u'\\') + u'\\';
     return text;
-}
-
-std::pair<const TVornFile *, TEntryOffset> TMergedGameNode::OpenSelected()
-{
-    const std::vector<TMergeNodeId> nodes = SelectedNodes();
-    if (nodes.size() != 1)
-        return {nullptr, 0};
-    if (m_Model->View()->IsFolder(nodes.front())) {
-        SelectFolder(nodes.front());
-        return {nullptr, 0};
-    }
-    return SelectedWinners().front();
 }
 
 void TMergedGameNode::GoUp()

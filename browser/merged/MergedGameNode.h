@@ -8,6 +8,12 @@
 // filter "Only files in conflict", the stack of a path ("Properties"),
 // "Compare with overridden version", the choice of the merged archives and
 // File > "Open Game Folder...".
+//
+// The node is a node of its own view in the folder tree: it carries no
+// archive, so the window leaves it alone; this object lists it through the
+// list selection when it is selected, goes up on Backspace and opens the
+// folders and the stack of its rows. It exposes its actions; the window
+// places them.
 
 #include "archive/vmVornFileDef.h"
 #include "engines/MergedTree.h"
@@ -16,15 +22,13 @@
 #include <QString>
 
 #include <functional>
-#include <utility>
 #include <vector>
 
 class QAction;
-class QAbstractItemModel;
-class QTreeWidget;
 class QTreeWidgetItem;
 class TBrowserSession;
-class TFileListView;
+class TFolderTree;
+class TListSelection;
 class TMergedGame;
 class TMergedListModel;
 class TMergedView;
@@ -37,16 +41,14 @@ class TMergedGameNode : public QObject {
 public:
     // What the node needs from the window.
     struct THooks {
-        std::function<void(QAbstractItemModel *model)> ShowListModel;
         // Opens an archive as File > Open does; raises its error.
         std::function<void(const QString &path)> OpenArchive;
-        // Asks for a folder, starting at the given one; empty when cancelled.
-        std::function<QString(const QString &start)> AskFolder;
         // The game's install folder the options found; empty when none.
         std::function<QString()> GameFolder;
     };
 
-    TMergedGameNode(TBrowserSession &session, QTreeWidget &tree, TFileListView &list, TUiSeam &seam,
+    // `window` parents the dialogs and the error boxes.
+    TMergedGameNode(TBrowserSession &session, TFolderTree &tree, TListSelection &list, TUiSeam &seam,
                     THooks hooks, QWidget *window);
     ~TMergedGameNode() override;
 
@@ -62,25 +64,18 @@ public:
     bool Showing() const;
     // The merged paths of the selected list rows, in list order.
     std::vector<TMergeNodeId> SelectedNodes() const;
-    // The winners of the selected rows (archive, entry), in list order.
-    std::vector<std::pair<const TVornFile *, TEntryOffset>> SelectedWinners() const;
-    // The winner of the one selected row when it is a file.
-    std::pair<const TVornFile *, TEntryOffset> SingleSelectedFile() const;
     // The path label's text for the listed folder: "Game\art\maps\".
     QString PathText() const;
 
-    // Enter or a double click on a row: a folder is opened in the tree, a
-    // file's winner is returned for viewing (no archive for a folder).
-    std::pair<const TVornFile *, TEntryOffset> OpenSelected();
     // Backspace: the folder above the listed one.
     void GoUp();
 
     // Commands.
-    void ShowStack();              // Properties of the one selected path
+    void ShowStack(TMergeNodeId node); // Properties of a path
     void CompareWithOverridden();  // the selected file against the version it hides
     void ChooseArchives();         // "Merged Archives..."
     void OpenGameFolder();         // File > "Open Game Folder..."
-    // Enables the commands by the selection.
+    // Shows and enables the commands by the list and its selection.
     void UpdateActions();
     // Selects the tree node of a merged folder, filling in the nodes above it.
     void SelectFolder(TMergeNodeId folder);
@@ -91,15 +86,24 @@ public:
     QAction *actChooseArchives = nullptr;
     QAction *actOpenGameFolder = nullptr;
 
+signals:
+    // The listed merged folder changed; the text is its path label.
+    void pathChanged(const QString &text);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void ConnectActions();
+    void OnTreeSelectionChanged();
     void Rebuild();
     void FillFolderNodes(QTreeWidgetItem *item);
     QTreeWidgetItem *AddFolderNode(QTreeWidgetItem *parent, TMergeNodeId node);
     TMergedView *View();
 
     TBrowserSession &m_Session;
-    QTreeWidget &m_Tree;
-    TFileListView &m_List;
+    TFolderTree &m_Tree;
+    TListSelection &m_List;
     TUiSeam &m_Seam;
     THooks m_Hooks;
     QWidget *m_Window;

@@ -157,6 +157,23 @@ const TVornFile *TMergedListModel::VornAt(int row) const
     return &m_View->Archive(m_Rows[size_t(row)].Archive);
 }
 
+TEntryOffset TMergedListModel::BaseFolderAt(int row) const
+{
+    return VornAt(row)->GetParent(EntryAt(row));
+}
+
+bool TMergedListModel::OpenFolderAt(int row)
+{
+    emit folderOpened(NodeAt(row));
+    return true;
+}
+
+bool TMergedListModel::ShowPropertiesAt(int row)
+{
+    emit propertiesRequested(NodeAt(row));
+    return true;
+}
+
 QString TMergedListModel::NameAt(int row) const
 {
     return AnsiToQString(m_Rows[size_t(row)].Item.Name);

@@ -41,7 +41,7 @@ public:
     void SetOnlyConflicts(bool only);
     bool OnlyConflicts() const { return m_OnlyConflicts; }
     // Sorts by a column: the same column again reverses the order.
-    void SortByColumn(int column);
+    void SortByColumn(int column) override;
 
     const std::vector<TRow> &Rows() const { return m_Rows; }
     TMergeNodeId NodeAt(int row) const { return m_Rows[size_t(row)].Node; }
@@ -51,11 +51,22 @@ public:
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
-protected:
-    QString Caption(int column) const override { return ColumnCaption(column); }
+    // Each row stands for its winner, taken below the winner's own folder.
     const TVornFile *VornAt(int row) const override;
     TEntryOffset EntryAt(int row) const override { return m_Rows[size_t(row)].Item.Entry; }
     QString NameAt(int row) const override;
+    TEntryOffset BaseFolderAt(int row) const override;
+    bool IsFolderAt(int row) const override { return m_Rows[size_t(row)].Item.IsFolder(); }
+    // A folder opens as a merged folder, Properties show the path's stack.
+    bool OpenFolderAt(int row) override;
+    bool ShowPropertiesAt(int row) override;
+
+signals:
+    void folderOpened(TMergeNodeId folder);
+    void propertiesRequested(TMergeNodeId node);
+
+protected:
+    QString Caption(int column) const override { return ColumnCaption(column); }
 
 private:
     void Rebuild();

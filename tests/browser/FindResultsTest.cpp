@@ -3,11 +3,12 @@
 
 #include "browser/FileListModel.h"
 #include "browser/FileListView.h"
-#include "browser/FindBar.h"
-#include "browser/FindController.h"
+#include "browser/find/FindBar.h"
+#include "browser/find/FindController.h"
 #include "browser/BrowserSession.h"
 #include "browser/FormMain.h"
-#include "browser/SearchResultModel.h"
+#include "browser/ListSelection.h"
+#include "browser/find/SearchResultModel.h"
 #include "browser/TestArchiveActions.h"
 #include "extract/DropSource.h"
 #include "extract/FormExtractDialog.h"
@@ -143,13 +144,13 @@ TEST_F(FindResultsTest, ResultsOfEveryArchiveWithFolderAndArchiveColumns)
     m_Window->lsvMain->CurrentView()->setFocus();
     ASSERT_TRUE(m_Window->lsvMain->HasListFocus());
     m_Window->mniSelectAllClick();
-    EXPECT_EQ(m_Window->SelectedCount(), 3);
+    EXPECT_EQ(m_Window->Selection().Count(), 3);
     m_Window->mniInvertSelectionClick();
-    EXPECT_EQ(m_Window->SelectedCount(), 0);
+    EXPECT_EQ(m_Window->Selection().Count(), 0);
     SelectRowsNamed({QStringLiteral("stone.wav")});
-    const auto [vorn, entry] = m_Find->SingleSelected();
-    ASSERT_NE(vorn, nullptr);
-    EXPECT_EQ(vorn->GetName(entry), "stone.wav");
+    const std::optional<TListSelection::TRow> row = m_Window->Selection().Single();
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->Vorn->GetName(row->Entry), "stone.wav");
 }
 
 TEST_F(FindResultsTest, ExtractionRebuildsEachResultsOwnFolders)
@@ -208,7 +209,7 @@ TEST_F(FindResultsTest, SameNamedResultsFromTwoFoldersAndTwoArchivesAllArriveByD
     Type(QStringLiteral("readme.txt"));
     m_Window->lsvMain->CurrentView()->setFocus();
     m_Window->mniSelectAllClick();
-    const TOutgoingFiles files = m_Window->SelectedFiles();
+    const TOutgoingFiles files = m_Window->Selection().Files();
     ASSERT_EQ(files.Names.size(), 3);
     const QString temp = m_Window->TempFolder();
     const auto contents = [](const QStringList &paths) {
@@ -229,7 +230,7 @@ TEST_F(FindResultsTest, SameNamedResultsFromTwoFoldersAndTwoArchivesAllArriveByD
     EXPECT_EQ(contents(offered), all);
 
     // Copy: the pasted URLs.
-    m_Window->popmniCopyClick();
+    m_Window->popmniCopy->trigger();
     QStringList pasted;
     for (const QUrl &url : QGuiApplication::clipboard()->mimeData()->urls())
         pasted << url.toLocalFile();
@@ -279,6 +280,19 @@ TEST_F(FindResultsTest, BackToTheFolderByEscapeGoToFolderOrTheTree)
     ASSERT_TRUE(m_Find->ShowingResults());
     m_Window->trvFolders->setCurrentItem(m_Window->trvFolders->topLevelItem(0));
     EXPECT_FALSE(m_Find->ShowingResults());
+
+    // Into the folder whose node is selected already: the tree reports no
+    // change, the listing must show all the same.
+    ASSERT_TRUE(m_Window->SelectIfOpen(m_A));
+    m_Find->Bar()->Field()->clear();
+    Type(QStringLiteral("stone.t"));
+    SelectRowsNamed({QStringLiteral("stone.txt")});
+    m_Find->GoToFolder();
+    EXPECT_FALSE(m_Find->ShowingResults());
+    EXPECT_EQ(m_Window->lsvMain->DetailsView()->model(), m_Window->FileListModel());
+    const QModelIndexList inRoot = m_Window->lsvMain->selectionModel()->selectedRows();
+    ASSERT_EQ(inRoot.size(), 1);
+    EXPECT_EQ(inRoot.first().data().toString(), QStringLiteral("stone.txt"));
 }
 
 TEST_F(FindResultsTest, BadPatternsShowInTheBarAndClosingAnArchiveDropsItsRows)
@@ -330,7 +344,7 @@ TEST_F(FindResultsTest, DamagedFindsWhatTheLastTestFoundAndNamesArchivesNotTeste
     EXPECT_TRUE(broken.data(TFileListModel::DamagedRole).toBool());
     EXPECT_EQ(broken.data(Qt::ToolTipRole).toString(), QStringLiteral("\nDamaged: CRC-32 differs from header"));
     m_Window->TestArchive()->SelectDamaged();
-    EXPECT_EQ(m_Window->SelectedCount(), 1);
+    EXPECT_EQ(m_Window->Selection().Count(), 1);
     ASSERT_TRUE(m_Window->SelectIfOpen(m_B));
     m_Window->TestArchive()->TestArchive(); // nothing damaged there, but tested
     EXPECT_EQ(search(), QStringLiteral("1 found"));

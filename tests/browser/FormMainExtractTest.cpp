@@ -6,6 +6,7 @@
 #include "archive/vmVornFile.h"
 #include "browser/BrowserSession.h"
 #include "browser/FormMain.h"
+#include "browser/ListSelection.h"
 #include "engines/ExtractTypes.h"
 #include "extract/DropSource.h"
 #include "extract/FormExtractDialog.h"
@@ -148,7 +149,7 @@ TEST_F(FormMainExtractTest, DropWritesTheDraggedEntriesIntoThePrivateTempFolder)
     EXPECT_TRUE(temp.endsWith(u'/'));
     EXPECT_EQ(QFile::permissions(temp) & (QFileDevice::ReadOther | QFileDevice::WriteOther), QFileDevice::Permissions());
     QFile::remove(temp + QStringLiteral("readme.txt"));
-    EXPECT_TRUE(window->dfsMainDrop(window->SelectedFiles().Groups, temp));
+    EXPECT_TRUE(window->dfsMainDrop(window->Selection().Files().Groups, temp));
     EXPECT_TRUE(QFile::exists(temp + QStringLiteral("readme.txt")));
     EXPECT_TRUE(m_seam.reports.isEmpty());
     EXPECT_FALSE(window->Session().Busy());
@@ -156,7 +157,7 @@ TEST_F(FormMainExtractTest, DropWritesTheDraggedEntriesIntoThePrivateTempFolder)
 
     // A drop rendered after its archive was closed writes nothing.
     QFile::remove(temp + QStringLiteral("readme.txt"));
-    const std::vector<TEntryGroup> dragged = window->SelectedFiles().Groups;
+    const std::vector<TEntryGroup> dragged = window->Selection().Files().Groups;
     window->CloseAllVorns();
     EXPECT_FALSE(window->dfsMainDrop(dragged, temp));
     EXPECT_FALSE(QFile::exists(temp + QStringLiteral("readme.txt")));
@@ -173,7 +174,7 @@ TEST_F(FormMainExtractTest, AFolderThatRepeatsANameHandsOutEveryEntryAndCleansUp
     auto window = MakeWindow();
     window->OpenFile(Write(writer, QStringLiteral("twice.vmres")));
     SelectAllRows(*window);
-    const TOutgoingFiles files = window->SelectedFiles();
+    const TOutgoingFiles files = window->Selection().Files();
     const QString temp = window->TempFolder();
     const QStringList offered = DragFileList(temp, files.Names);
     ASSERT_EQ(offered.size(), 4);
@@ -267,7 +268,7 @@ TEST_F(FormMainExtractTest, SmallMovesAfterAPressOnASelectedRowKeepTheSelection)
     window->OpenFile(WriteSample(QStringLiteral("a.vmres")));
     window->show();
     SelectAllRows(*window);
-    const int selected = window->SelectedCount();
+    const int selected = window->Selection().Count();
     ASSERT_GE(selected, 2);
     QAbstractItemView *view = window->lsvMain->CurrentView();
     QWidget *viewport = view->viewport();
@@ -280,7 +281,7 @@ TEST_F(FormMainExtractTest, SmallMovesAfterAPressOnASelectedRowKeepTheSelection)
     // Below the drag distance: the list's rubber band would take these.
     for (int step = 1; step <= 6; ++step)
         send(QEvent::MouseMove, press + QPoint(0, step), Qt::NoButton, Qt::LeftButton);
-    EXPECT_EQ(window->SelectedCount(), selected);
+    EXPECT_EQ(window->Selection().Count(), selected);
 }
 
 } // namespace

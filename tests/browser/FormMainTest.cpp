@@ -3,6 +3,7 @@
 #include "browser/FileListView.h"
 #include "browser/BrowserSession.h"
 #include "browser/FormMain.h"
+#include "browser/ListSelection.h"
 #include "browser/GenFunctions.h"
 #include "archive/Exceptions.h"
 #include "tests/browser/BrowserFixture.h"
@@ -236,18 +237,19 @@ TEST_F(FormMainTest, SelectionCommandsNeedTheListFocus)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     window->trvFolders->setFocus();
     window->mniSelectAllClick();
-    EXPECT_EQ(window->SelectedCount(), 0);
+    EXPECT_EQ(window->Selection().Count(), 0);
 
     QAbstractItemView *list = window->lsvMain->CurrentView();
     list->setFocus();
     ASSERT_TRUE(list->hasFocus());
     window->mniSelectAllClick();
-    EXPECT_EQ(window->SelectedCount(), 3);
+    EXPECT_EQ(window->Selection().Count(), 3);
     SelectRow(*window, QStringLiteral("sound"));
     window->mniInvertSelectionClick();
-    EXPECT_EQ(window->SelectedEntries().size(), 2u);
-    EXPECT_EQ(window->SelectedEntries()[0], m_model->Rows()[0].Entry);
-    EXPECT_EQ(window->SelectedEntries()[1], m_model->Rows()[2].Entry);
+    const std::vector<TListSelection::TRow> selected = window->Selection().SelectedRows();
+    ASSERT_EQ(selected.size(), 2u);
+    EXPECT_EQ(selected[0].Entry, m_model->Rows()[0].Entry);
+    EXPECT_EQ(selected[1].Entry, m_model->Rows()[2].Entry);
 }
 
 TEST_F(FormMainTest, ViewStylesCycleAndShareTheSelection)
@@ -260,7 +262,7 @@ TEST_F(FormMainTest, ViewStylesCycleAndShareTheSelection)
     EXPECT_EQ(window->ViewStyle(), TFileListView::BigIcons);
     EXPECT_EQ(window->lsvMain->CurrentView(), window->lsvMain->IconsView());
     EXPECT_EQ(window->lsvMain->IconsView()->selectionModel(), window->lsvMain->selectionModel());
-    EXPECT_EQ(window->SelectedCount(), 1);
+    EXPECT_EQ(window->Selection().Count(), 1);
     window->tbnViewStyleClick();
     window->tbnViewStyleClick();
     EXPECT_EQ(window->ViewStyle(), TFileListView::List);
@@ -284,7 +286,7 @@ TEST_F(FormMainTest, ViewStylesCycleAndShareTheSelection)
     QAction *thumbnails = window->mnuView->actions().at(first + 4);
     thumbnails->trigger();
     EXPECT_EQ(window->ViewStyle(), TFileListView::Thumbnails);
-    EXPECT_EQ(window->SelectedCount(), 1);
+    EXPECT_EQ(window->Selection().Count(), 1);
     window->mniViewStyles[0]->setChecked(true);
     window->mnuView->aboutToShow();
     EXPECT_TRUE(thumbnails->isChecked());

@@ -3,8 +3,8 @@
 // toolbar that show whole at the starting size.
 
 #include "browser/FileListView.h"
-#include "browser/FindBar.h"
-#include "browser/FindController.h"
+#include "browser/find/FindBar.h"
+#include "browser/find/FindController.h"
 #include "browser/FormMain.h"
 #include "browser/PictureLists.h"
 #include "platform/ThemeColors.h"

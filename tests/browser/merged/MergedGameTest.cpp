@@ -8,6 +8,7 @@
 #include "archive/vmVornFile.h"
 #include "browser/FileListView.h"
 #include "browser/FormMain.h"
+#include "browser/ListSelection.h"
 #include "browser/merged/FormMergeStack.h"
 #include "browser/merged/MergedGame.h"
 #include "browser/merged/MergedGameNode.h"
@@ -20,6 +21,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QTableWidget>
+#include <QTest>
 #include <QTreeView>
 #include <QTreeWidget>
 
@@ -135,7 +137,8 @@ TEST_F(MergedGameTest, TheGameNodeListsWinnersAndFiltersConflicts)
     EXPECT_EQ(Column(model, 0), Texts({"A.TXT", "same.txt"}));
 
     // The filter keeps paths in conflict and the folders above them.
-    window->lsvMainKeyPress(8);
+    QTest::keyClick(window->lsvMain->CurrentView(), Qt::Key_Backspace);
+    EXPECT_EQ(window->lblVornPath->text(), QStringLiteral("Game\\"));
     EXPECT_EQ(Column(model, 0).size(), 2);
     window->MergedGame()->actOnlyConflicts->setChecked(true);
     EXPECT_EQ(Column(model, 0), (QStringList{QStringLiteral("art")}));
@@ -143,10 +146,10 @@ TEST_F(MergedGameTest, TheGameNodeListsWinnersAndFiltersConflicts)
 
     // Copy and drag-out hand out the winner, taken below its own folder.
     SelectRow(*window, QStringLiteral("only.txt"));
-    const TOutgoingFiles files = window->SelectedFiles();
+    const TOutgoingFiles files = window->Selection().Files();
     ASSERT_EQ(files.Groups.size(), 1u);
     EXPECT_EQ(QString::fromStdString(files.Groups[0].Vorn->FileName()), Path(QStringLiteral("factory.vmres")));
-    EXPECT_TRUE(window->SelectedEntries().empty()); // no rows of the active archive
+    EXPECT_EQ(files.Groups[0].Folder, files.Groups[0].Vorn->GetRootOffset());
 
     // An archive leaving the game takes its rows with it.
     window->SelectIfOpen(Path(QStringLiteral("patch.vmres")));

@@ -1,4 +1,4 @@
-#include "browser/FindBar.h"
+#include "browser/find/FindBar.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

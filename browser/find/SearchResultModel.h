@@ -39,8 +39,7 @@ public:
     void RemoveArchive(const TVornFile &vorn);
 
     // Sorts by a column: the same column again reverses the order.
-    void SortByColumn(int column);
-    int SortColumn() const { return m_SortColumn; }
+    void SortByColumn(int column) override;
     bool SortDescending() const { return m_SortDescending; }
 
     const std::vector<TRow> &Rows() const { return m_Rows; }
@@ -59,11 +58,15 @@ public:
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
-protected:
-    QString Caption(int column) const override { return ColumnCaption(column); }
     const TVornFile *VornAt(int row) const override { return &VornOf(m_Rows[size_t(row)]); }
     TEntryOffset EntryAt(int row) const override { return EntryOf(m_Rows[size_t(row)]); }
     QString NameAt(int row) const override;
+    // Results come from any folder: their folder names are taken below the root.
+    TEntryOffset BaseFolderAt(int row) const override { return VornAt(row)->GetRootOffset(); }
+    bool IsFolderAt(int row) const override { return IsFolder(m_Rows[size_t(row)]); }
+
+protected:
+    QString Caption(int column) const override { return ColumnCaption(column); }
 
 private:
     struct TArchive {

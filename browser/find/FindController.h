@@ -1,13 +1,13 @@
 #pragma once
-// TFindController: find in the main window. It owns the find bar, the Find
-// dialog and the result view, runs each search on a thread of its own (name
-// criteria over a cached name index per archive, then the content criterion
-// on worker threads) and streams the results into the file list. The list
-// commands of the main window hand over to it while results are shown.
+// TFindController: find over the archives of a browsing session. It owns the
+// find bar, the Find dialog and the result model, runs each search on a
+// thread of its own (name criteria over a cached name index per archive,
+// then the content criterion on worker threads) and streams the results into
+// the file list, which shows them through the list selection like any other
+// list. It exposes its bar and actions; the window places them.
 
-#include "browser/FormFind.h"
-#include "browser/OutgoingFiles.h"
-#include "browser/SearchResultModel.h"
+#include "browser/find/FormFind.h"
+#include "browser/find/SearchResultModel.h"
 #include "engines/FindCriteria.h"
 
 #include <QObject>
@@ -26,24 +26,31 @@
 
 class QAction;
 class QTimer;
+class QWidget;
+class TBrowserSession;
 class TFindBar;
-class TNameIndex;
-class TVornFile;
-class TfrmExtractDialog;
-class TfrmMain;
-struct TExtractHooks;
 class TJob;
+class TListSelection;
+class TNameIndex;
+class TUiSeam;
+class TVornFile;
 
 class TFindController : public QObject {
     Q_OBJECT
 
 public:
-    explicit TFindController(TfrmMain &main);
+    // `window` parents the dialog and the error boxes.
+    TFindController(TBrowserSession &session, TListSelection &list, TUiSeam &ui, QWidget *window);
     ~TFindController() override;
 
     TFindBar *Bar() const { return m_Bar; }
     TfrmFind *Dialog() const { return m_Dialog; }
     TSearchResultModel *Results() const { return m_Results; }
+    // Ctrl+F: into the find bar.
+    QAction *FocusBarAction() const { return m_FocusBar; }
+    // Actions > "Find...".
+    QAction *DialogAction() const { return m_DialogAction; }
+    // The list's pop-up: "Go to folder", shown while results are.
     QAction *GoToFolderAction() const { return m_GoToFolder; }
     bool ShowingResults() const { return m_Showing; }
     bool Searching() const { return m_Thread.joinable() && !m_Finished; }
@@ -57,23 +64,16 @@ public:
     void WaitForSearch();
     // Back to the folder listing.
     void LeaveResults();
-    // Must be called before an open archive is destroyed.
-    void ArchiveClosing(const TVornFile &vorn);
-
-    // ---- List commands on results ----
-    void SortResults(int column);
-    // View for a file, into the folder for a folder.
-    void OpenSelectedResult();
-    // Shows the folder of the current result in the tree and selects it there.
+    // Shows the folder of the one selected result and selects the entry in
+    // its listing.
     void GoToFolder();
-    void ExtractSelected(TfrmExtractDialog &dialog, const TExtractHooks &hooks);
-    // The one selected result; null archive when not exactly one is selected.
-    std::pair<const TVornFile *, TEntryOffset> SingleSelected() const;
-    // The selected results as files for drag-out and Copy.
-    TOutgoingFiles SelectedFiles() const;
 
 signals:
     void searchFinished();
+    // The list shows the results (true) or the folder listing again.
+    void showingResultsChanged(bool showing);
+    // Asks whoever shows the session's folders to list this one.
+    void folderRequested(const TVornFile *vorn, TEntryOffset folder);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -93,6 +93,10 @@ private:
     };
 
     void CreateWidgets();
+    void FollowShownList();
+    void UpdateGoToFolder();
+    // The session lets go of an archive: the search stops reading it.
+    void ArchiveClosing(const TVornFile &vorn);
     void OnTextEdited(const QString &text);
     std::vector<TScopeArchive> ScopeArchives(TFindScope scope, bool narrow) const;
     // With the damaged criterion: each archive's damaged entries, and the
@@ -116,22 +120,19 @@ private:
     void Post(uint64_t generation, std::function<void()> work);
     void Finish(uint64_t generation, bool completed, std::vector<TFailure> failures);
     void UpdateProgress();
-    // Selected result rows in list order.
-    std::vector<int> SelectedRows() const;
-    std::optional<TSearchResultModel::TRow> SingleSelectedRow() const;
-    // Shows the folder in the tree and lists it.
-    void ShowFolder(const TVornFile &vorn, TEntryOffset folder);
-    // The entries of the selected rows, by archive.
-    std::vector<TEntryGroup> SelectedGroups() const;
 
-    TfrmMain &m_Main;
+    TBrowserSession &m_Session;
+    TListSelection &m_List;
+    TUiSeam &m_Ui;
+    QWidget *m_Window;
     TFindBar *m_Bar = nullptr;
     TfrmFind *m_Dialog = nullptr;
     TSearchResultModel *m_Results = nullptr;
+    QAction *m_FocusBar = nullptr;
+    QAction *m_DialogAction = nullptr;
     QAction *m_GoToFolder = nullptr;
     QTimer *m_ProgressTimer = nullptr;
     bool m_Showing = false;
-    QString m_SavedPathLabel;
 
     TFindCriteria m_Criteria;
     TFindScope m_Scope = TFindScope::AllArchives;

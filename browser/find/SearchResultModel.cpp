@@ -1,4 +1,4 @@
-#include "browser/SearchResultModel.h"
+#include "browser/find/SearchResultModel.h"
 
 #include "archive/Exceptions.h"
 #include "browser/FileListModel.h"

@@ -1,38 +1,27 @@
-#include "browser/FindController.h"
+#include "browser/find/FindController.h"
 
 #include "archive/Exceptions.h"
 #include "archive/vmVornFile.h"
 #include "browser/BrowserSession.h"
-#include "browser/FileListModel.h"
 #include "browser/FileListView.h"
 #include "browser/FileTypes.h"
-#include "browser/FindBar.h"
-#include "browser/FormMain.h"
 #include "browser/GenFunctions.h"
-#include "browser/SearchResultModel.h"
+#include "browser/ListSelection.h"
 #include "browser/UiSeam.h"
+#include "browser/find/FindBar.h"
 #include "engines/AnsiFold.h"
 #include "engines/ContentSearch.h"
 #include "engines/NameIndex.h"
 #include "engines/NameSearch.h"
-#include "extract/ExtractCommand.h"
-#include "extract/FormExtractDialog.h"
-#include "viewers/ViewHandler.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QEventLoop>
-#include <QHeaderView>
-#include <QItemSelectionModel>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
 #include <QTimer>
-#include <QToolBar>
 #include <QTreeView>
-#include <QTreeWidget>
 
 #include <algorithm>
 #include <set>
@@ -63,15 +52,15 @@ QString ArchiveName(const TVornFile &vorn)
 
 } // namespace
 
-TFindController::TFindController(TfrmMain &main) : QObject(&main), m_Main(main)
+TFindController::TFindController(TBrowserSession &session, TListSelection &list, TUiSeam &ui, QWidget *window)
+    : QObject(window), m_Session(session), m_List(list), m_Ui(ui), m_Window(window)
 {
     m_Results = new TSearchResultModel(this);
-    const TBrowserSession &session = main.Session();
     m_Results->SetDamagedEntries(&session.Damaged());
     connect(&session, &TBrowserSession::damagedChanged, m_Results, &TEntryListModel::DamagedEntriesChanged);
     connect(&session, &TBrowserSession::archiveAboutToClose, this,
             [this](const TVornFile *vorn) { ArchiveClosing(*vorn); });
-    m_Dialog = new TfrmFind(&main);
+    m_Dialog = new TfrmFind(window);
     m_ProgressTimer = new QTimer(this);
     m_ProgressTimer->setInterval(100);
     connect(m_ProgressTimer, &QTimer::timeout, this, &TFindController::UpdateProgress);
@@ -87,18 +76,7 @@ TFindController::~TFindController()
 
 void TFindController::CreateWidgets()
 {
-    // A row of its own below the toolbar: beside the buttons the field and
-    // its count would not fit the window's starting width, and the toolbar
-    // would hide them in its overflow menu.
-    m_Main.addToolBarBreak();
-    QToolBar *row = m_Main.addToolBar(QStringLiteral("Find"));
-    row->setObjectName(QStringLiteral("tbrFind"));
-    row->setMovable(false);
-    row->setFloatable(false);
-    row->toggleViewAction()->setVisible(false);
-    row->setContextMenuPolicy(Qt::PreventContextMenu);
-    m_Bar = new TFindBar(row);
-    row->addWidget(m_Bar);
+    m_Bar = new TFindBar(m_Window);
     connect(m_Bar, &TFindBar::textEdited, this, &TFindController::OnTextEdited);
     connect(m_Bar, &TFindBar::dialogRequested, this, [this] { ShowDialog(); });
     connect(m_Bar, &TFindBar::escapePressed, this, [this] {
@@ -106,42 +84,56 @@ void TFindController::CreateWidgets()
         LeaveResults();
     });
 
-    auto *focusBar = new QAction(QStringLiteral("Find"), &m_Main);
-    focusBar->setObjectName(QStringLiteral("actFindBar"));
-    focusBar->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-    connect(focusBar, &QAction::triggered, m_Bar, &TFindBar::FocusField);
-    auto *findDialog = new QAction(QStringLiteral("Find..."), &m_Main);
-    findDialog->setObjectName(QStringLiteral("actFindDialog"));
-    findDialog->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
-    findDialog->setStatusTip(QStringLiteral("Find entries by name, type, size, format, date or content"));
-    connect(findDialog, &QAction::triggered, this, [this] { ShowDialog(); });
-    m_Main.addAction(focusBar);
-    for (QAction *menu : m_Main.menuBar()->actions())
-        if (menu->menu() && menu->text() == QLatin1String("Actions"))
-            menu->menu()->addAction(findDialog);
+    m_FocusBar = new QAction(QStringLiteral("Find"), this);
+    m_FocusBar->setObjectName(QStringLiteral("actFindBar"));
+    m_FocusBar->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    connect(m_FocusBar, &QAction::triggered, m_Bar, &TFindBar::FocusField);
+    m_DialogAction = new QAction(QStringLiteral("Find..."), this);
+    m_DialogAction->setObjectName(QStringLiteral("actFindDialog"));
+    m_DialogAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+    m_DialogAction->setStatusTip(QStringLiteral("Find entries by name, type, size, format, date or content"));
+    connect(m_DialogAction, &QAction::triggered, this, [this] { ShowDialog(); });
 
-    m_GoToFolder = new QAction(QStringLiteral("Go to folder"), m_Main.mnuPopupMain);
+    m_GoToFolder = new QAction(QStringLiteral("Go to folder"), this);
     m_GoToFolder->setObjectName(QStringLiteral("popmniGoToFolder"));
     m_GoToFolder->setVisible(false);
-    m_Main.mnuPopupMain->addAction(m_GoToFolder);
-    connect(m_GoToFolder, &QAction::triggered, this, [this] { m_Main.RunCommand([this] { GoToFolder(); }); });
-    connect(m_Main.mnuPopupMain, &QMenu::aboutToShow, this, [this] {
-        m_GoToFolder->setVisible(m_Showing);
-        m_GoToFolder->setEnabled(m_Showing && SelectedRows().size() == 1);
-    });
+    connect(m_GoToFolder, &QAction::triggered, this, [this] { RunReporting(m_Ui, m_Window, [this] { GoToFolder(); }); });
+    connect(&m_List, &TListSelection::selectionChanged, this, &TFindController::UpdateGoToFolder);
+    // Whoever shows another list (the window opening a folder) ends the result view.
+    connect(&m_List, &TListSelection::modelChanged, this, &TFindController::FollowShownList);
 
-    for (QAbstractItemView *view : m_Main.lsvMain->Views())
+    for (QAbstractItemView *view : m_List.View().Views())
         view->installEventFilter(this);
-    // Choosing a folder in the tree, even the one already chosen, ends the result view.
-    connect(m_Main.trvFolders, &QTreeWidget::itemSelectionChanged, this, [this] { LeaveResults(); });
-    connect(m_Main.trvFolders, &QTreeWidget::itemClicked, this, [this] { LeaveResults(); });
+}
+
+void TFindController::FollowShownList()
+{
+    const bool showing = m_List.Model() == m_Results;
+    if (showing == m_Showing)
+        return;
+    m_Showing = showing;
+    UpdateGoToFolder();
+    emit showingResultsChanged(showing);
+}
+
+void TFindController::UpdateGoToFolder()
+{
+    m_GoToFolder->setVisible(m_Showing);
+    m_GoToFolder->setEnabled(m_Showing && m_List.Count() == 1);
 }
 
 bool TFindController::eventFilter(QObject *watched, QEvent *event)
 {
-    if (m_Showing && event->type() == QEvent::KeyPress
-        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+    if (!m_Showing || event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if (key->key() == Qt::Key_Escape) {
         CancelSearch();
+        LeaveResults();
+        return true;
+    }
+    // Backspace goes up from a folder, and from the results back to it.
+    if (key->key() == Qt::Key_Backspace && !(key->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier))) {
         LeaveResults();
         return true;
     }
@@ -167,7 +159,7 @@ void TFindController::ShowDialog()
     if (shown.Name.empty())
         shown.Name = m_Bar->Text().toStdString();
     m_Dialog->SetCriteria(shown, m_Scope);
-    if (m_Main.Ui().execDialog(*m_Dialog)) {
+    if (m_Ui.execDialog(*m_Dialog)) {
         m_Bar->Field()->setText(QString::fromStdString(m_Dialog->Criteria().Name));
         Search(m_Dialog->Criteria(), m_Dialog->Scope());
     }
@@ -177,11 +169,11 @@ std::vector<TFindController::TScopeArchive> TFindController::ScopeArchives(TFind
 {
     std::vector<TScopeArchive> archives;
     if (scope == TFindScope::AllArchives) {
-        for (const auto &vorn : m_Main.Session().OpenVorns())
+        for (const auto &vorn : m_Session.OpenVorns())
             archives.push_back({vorn.get(), 0, {}, false});
-    } else if (m_Main.Session().ActiveVorn()) {
-        const TEntryOffset folder = scope == TFindScope::CurrentFolder ? m_Main.Session().CurrentFolder() : 0;
-        archives.push_back({m_Main.Session().ActiveVorn(), folder, {}, false});
+    } else if (m_Session.ActiveVorn()) {
+        const TEntryOffset folder = scope == TFindScope::CurrentFolder ? m_Session.CurrentFolder() : 0;
+        archives.push_back({m_Session.ActiveVorn(), folder, {}, false});
     }
     if (!narrow)
         return archives;
@@ -270,7 +262,7 @@ void TFindController::TakeDamagedMarks(std::vector<TScopeArchive> &archives)
 {
     // The marks are copied: the search thread must not read what a test
     // running meanwhile would change.
-    const TDamagedEntries &marks = m_Main.Session().Damaged();
+    const TDamagedEntries &marks = m_Session.Damaged();
     for (TScopeArchive &archive : archives) {
         archive.DamagedOnly = true;
         archive.Damaged = marks.Entries(archive.Vorn);
@@ -478,23 +470,16 @@ void TFindController::EnterResults()
 {
     if (m_Showing)
         return;
-    m_Showing = true;
-    m_SavedPathLabel = m_Main.lblVornPath->text();
-    m_Main.ShowListModel(m_Results);
-    QTreeView *details = m_Main.lsvMain->DetailsView();
+    m_List.Show(m_Results);
+    QTreeView *details = m_List.View().DetailsView();
     details->setColumnWidth(TSearchResultModel::ColFolder, FolderColumnWidth);
     details->setColumnWidth(TSearchResultModel::ColArchive, ArchiveColumnWidth);
-    m_Main.lblVornPath->setText(QStringLiteral("Search results"));
 }
 
 void TFindController::LeaveResults()
 {
-    if (!m_Showing)
-        return;
-    m_Showing = false;
-    m_Main.ShowListModel(m_Main.FileListModel());
-    if (m_Main.lblVornPath->text() == QLatin1String("Search results"))
-        m_Main.lblVornPath->setText(m_SavedPathLabel);
+    if (m_Showing) // another view's list (the game view) stays
+        m_List.ShowListing();
 }
 
 void TFindController::ArchiveClosing(const TVornFile &vorn)
@@ -510,127 +495,15 @@ void TFindController::ArchiveClosing(const TVornFile &vorn)
     m_Indexes.erase(&vorn);
 }
 
-// ---- List commands on results ----
-
-std::vector<int> TFindController::SelectedRows() const
-{
-    std::vector<int> rows;
-    if (!m_Showing)
-        return rows;
-    for (const QModelIndex &index : m_Main.lsvMain->selectionModel()->selectedRows())
-        rows.push_back(index.row());
-    std::sort(rows.begin(), rows.end());
-    return rows;
-}
-
-void TFindController::SortResults(int column)
-{
-    m_Results->SortByColumn(column);
-}
-
-std::optional<TSearchResultModel::TRow> TFindController::SingleSelectedRow() const
-{
-    const std::vector<int> rows = SelectedRows();
-    if (rows.size() != 1)
-        return std::nullopt;
-    return m_Results->Rows()[size_t(rows.front())];
-}
-
-std::pair<const TVornFile *, TEntryOffset> TFindController::SingleSelected() const
-{
-    const std::optional<TSearchResultModel::TRow> row = SingleSelectedRow();
-    if (!row)
-        return {nullptr, 0};
-    return {&m_Results->VornOf(*row), m_Results->EntryOf(*row)};
-}
-
-void TFindController::ShowFolder(const TVornFile &vorn, TEntryOffset folder)
-{
-    m_Main.SelectIfOpen(PathFromLocal(vorn.FileName()));
-    m_Main.SelectFolderNode(folder, m_Main.ActiveRootNode());
-}
-
-void TFindController::OpenSelectedResult()
-{
-    const std::optional<TSearchResultModel::TRow> row = SingleSelectedRow();
-    if (!row)
-        return;
-    const TVornFile &vorn = m_Results->VornOf(*row);
-    const TEntryOffset entry = m_Results->EntryOf(*row);
-    if (m_Results->IsFolder(*row)) {
-        ShowFolder(vorn, entry);
-        return;
-    }
-    TFileBuffer buffer = vorn.ReadFile(entry);
-    const QString name = AnsiToQString(vorn.GetName(entry));
-    try {
-        ViewFile(std::move(buffer), name, &m_Main);
-    } catch (...) {
-        // the viewers fail silently, as for the folder list
-    }
-}
-
 void TFindController::GoToFolder()
 {
-    const std::optional<TSearchResultModel::TRow> row = SingleSelectedRow();
-    if (!row)
+    const std::vector<int> selected = m_Showing ? m_List.SelectedRowNumbers() : std::vector<int>();
+    if (selected.size() != 1)
         return;
-    const TEntryOffset entry = m_Results->EntryOf(*row);
-    ShowFolder(m_Results->VornOf(*row), m_Results->FolderEntryOf(*row));
+    const TSearchResultModel::TRow row = m_Results->Rows()[size_t(selected.front())];
+    const TVornFile *vorn = &m_Results->VornOf(row);
+    const TEntryOffset entry = m_Results->EntryOf(row);
+    emit folderRequested(vorn, m_Results->FolderEntryOf(row));
     // The entry itself becomes the selected row of the folder's listing.
-    const std::vector<TVornChildItem> &listed = m_Main.FileListModel()->Rows();
-    for (size_t i = 0; i < listed.size(); ++i) {
-        if (listed[i].Entry != entry)
-            continue;
-        const QModelIndex index = m_Main.FileListModel()->index(int(i), 0);
-        m_Main.lsvMain->selectionModel()->setCurrentIndex(
-            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        m_Main.lsvMain->CurrentView()->scrollTo(index);
-        break;
-    }
-}
-
-std::vector<TEntryGroup> TFindController::SelectedGroups() const
-{
-    // One group per archive, in the order the archives first appear in the
-    // selection; each entry's folder names are taken below the root.
-    std::vector<TEntryGroup> groups;
-    for (const int index : SelectedRows()) {
-        const TSearchResultModel::TRow &row = m_Results->Rows()[size_t(index)];
-        const TVornFile *vorn = &m_Results->VornOf(row);
-        auto group = std::find_if(groups.begin(), groups.end(), [vorn](const TEntryGroup &g) { return g.Vorn == vorn; });
-        if (group == groups.end())
-            group = groups.insert(groups.end(), {vorn, vorn->GetRootOffset(), {}});
-        group->Entries.push_back(m_Results->EntryOf(row));
-    }
-    return groups;
-}
-
-TOutgoingFiles TFindController::SelectedFiles() const
-{
-    // Each entry's folder names are taken below the root, as in extraction.
-    std::vector<TOutgoingRow> rows;
-    for (const int index : SelectedRows()) {
-        const TSearchResultModel::TRow &row = m_Results->Rows()[size_t(index)];
-        const TVornFile &vorn = m_Results->VornOf(row);
-        rows.push_back({&vorn, vorn.GetRootOffset(), m_Results->EntryOf(row),
-                        AnsiToQString(std::string(m_Results->IndexOf(row).Name(row.Item)))});
-    }
-    return GroupOutgoingRows(rows);
-}
-
-void TFindController::ExtractSelected(TfrmExtractDialog &dialog, const TExtractHooks &hooks)
-{
-    // One run per archive; the target dialog is shown for the first only and
-    // the others go to the same place with the same choices.
-    const std::vector<TEntryGroup> groups = SelectedGroups();
-    TExtractHooks next = hooks;
-    for (size_t g = 0; g < groups.size(); ++g) {
-        const TVornFile &vorn = *groups[g].Vorn;
-        if (!RunExtraction(&m_Main, dialog, vorn, groups[g].Folder, groups[g].Entries, g == 0 ? hooks : next))
-            return;
-        const QString target = dialog.Path();
-        next.GetExtractDir = [target] { return target; };
-        next.ShowDialog = [](TfrmExtractDialog &) { return true; };
-    }
+    m_List.SelectEntry(vorn, entry);
 }

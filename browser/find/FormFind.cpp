@@ -1,4 +1,4 @@
-#include "browser/FormFind.h"
+#include "browser/find/FormFind.h"
 
 #include "archive/Exceptions.h"
 
