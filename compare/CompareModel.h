@@ -25,7 +25,6 @@ public:
     void SetResult(std::shared_ptr<const TCompareResult> result);
     const TCompareResult *Result() const { return m_Result.get(); }
     void SetTree(bool tree);
-    bool IsTree() const { return m_Tree; }
     void SetStateShown(TCompareState state, bool shown);
     const TCompareReport::TStateSet &ShownStates() const { return m_Shown; }
 

@@ -8,11 +8,6 @@
 
 #include <cstring>
 
-std::string ExtractFailureText(const TExtractFailure &failure)
-{
-    return "Can't extract: " + failure.Path + "\nError: " + failure.Message;
-}
-
 struct TExtractEngine::TRun {
     const TExtractPlan &plan;
     TExtractOptions &Options;
@@ -48,13 +43,6 @@ TExtractResult TExtractEngine::ExtractEntries(const std::string &TargetDir, TExt
         plan.AddEntry(m_Vorn, TargetDir, root, Options.FolderMode);
     }
     return Execute(plan, Options, TargetDir);
-}
-
-TExtractResult TExtractEngine::ExtractEntry(const std::string &Dir, TEntryOffset Entry, TExtractOptions *Options)
-{
-    TExtractPlan plan;
-    plan.AddEntry(m_Vorn, Dir, Entry, Options->FolderMode);
-    return Execute(plan, *Options, Dir);
 }
 
 TExtractResult TExtractEngine::Execute(const TExtractPlan &plan, TExtractOptions &Options, const std::string &root)

@@ -1,6 +1,6 @@
 #pragma once
 // TJob: what every long piece of work on an archive shares with whoever
-// watches it -- extraction, verifying, and the engines to come. The engine
+// watches it -- extraction, verifying, content search. The engine
 // counts its progress in entries and bytes, looks at the cancel flag between
 // entries and records each failure (path + reason) in the order it happened;
 // a window or a terminal reads all of it from another thread at any time.

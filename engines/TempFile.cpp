@@ -38,12 +38,6 @@ std::string NewTempName()
                      counter++);
 }
 
-void WriteAndStamp(int handle, const TFileBuffer &data, TFileTime time, const std::string &target)
-{
-    WriteAll(handle, data.data(), data.size(), target);
-    Stamp(handle, time);
-}
-
 void WriteAll(int handle, const uint8_t *bytes, size_t size, const std::string &target)
 {
     size_t left = size;

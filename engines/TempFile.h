@@ -18,12 +18,6 @@ void WriteAll(int handle, const uint8_t *bytes, size_t size, const std::string &
 // time outside the DOS range leaves the system's time).
 void Stamp(int handle, TFileTime time);
 
-// Writes all the bytes to `handle`, with one write where possible, and then
-// stamps the file with the FILETIME taken as local time (DOS precision; a
-// time outside the DOS range leaves the system's time). Closing the file
-// later does not change the time. Raises with `target`, the file's final
-// path, in the message.
-void WriteAndStamp(int handle, const TFileBuffer &data, TFileTime time, const std::string &target);
 
 // Raises "Cannot create file "<path>". <reason>".
 [[noreturn]] void ThrowCreateError(const std::string &path, int error);

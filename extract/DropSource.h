@@ -46,7 +46,6 @@ public:
     // The effects offered to the target; the drag-out offers move only, so
     // a file manager moves the fresh files out of the temporary folder.
     Qt::DropActions Dragtypes() const { return m_dragtypes; }
-    void SetDragtypes(Qt::DropActions actions) { m_dragtypes = actions; }
 
     // The effect last reported by the target during the drag.
     Qt::DropAction FeedbackEffect() const { return m_feedbackEffect; }

@@ -194,8 +194,3 @@ TGameInstall FindGameInstall()
 {
     return FindGameInstall(WinePrefixCandidates(QDir::homePath(), qEnvironmentVariable("WINEPREFIX")));
 }
-
-QString GetGameFolder()
-{
-    return FindGameInstall().Folder;
-}

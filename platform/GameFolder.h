@@ -18,9 +18,6 @@ TGameInstall FindGameInstall(const QStringList &winePrefixes);
 // The game in the user's Wine prefixes (see WinePrefixCandidates).
 TGameInstall FindGameInstall();
 
-// The install folder of FindGameInstall(); empty when the game is not there.
-QString GetGameFolder();
-
 // The same for a given Wine prefix folder.
 QString GetGameFolderFromPrefix(const QString &winePrefix);
 

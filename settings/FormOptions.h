@@ -52,7 +52,6 @@ public:
     void SaveSettings();
 
     const QString &GameFolder() const { return m_GameFolder; }
-    const QString &GamePrefix() const { return m_GamePrefix; }
     const QString &IniFileName() const { return m_IniFileName; }
 
     // Replaceable services; the defaults are the real dialogs, the user's

@@ -105,11 +105,6 @@ bool TAbstractFormatPlugin::RenderPreview(const QString &fileName, const TFileBu
     return LowByteSet(m_renderPreview(name.constData(), data, int32_t(buffer.size()), parent));
 }
 
-QString PluginFolder()
-{
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/plugins/");
-}
-
 QStringList PluginFoldersFor(const QString &programFolder, const QString &dataHome)
 {
     const QStringList candidates{

@@ -38,9 +38,6 @@ private:
     TPluginRenderPreview m_renderPreview = nullptr;
 };
 
-// The plug-in folder: "plugins/" beside the executable.
-QString PluginFolder();
-
 // The plug-in folders that exist, each once, in loading order: the installed
 // one (lib/vornviewer/plugins/ beside the program's bin/ folder), "plugins/"
 // beside the executable, then the user's own (vornviewer/plugins/ in the
