@@ -104,6 +104,7 @@ TEST_F(ListSelectionTest, SearchResultsAnswerTheSameQuestionsAcrossArchives)
 {
     listing.FillFileList(a.get(), a->GetRootOffset());
     Select({QStringLiteral("readme.txt")});
+    ASSERT_EQ(list->Count(), 1);
     TNameIndex indexA(*a), indexB(*b);
     TSearchResultModel results;
     FillResults(results, indexA, indexB);

@@ -29,6 +29,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -271,6 +272,21 @@ TEST_F(ExtractCommand, ASecondStartDuringARunIsRefused)
     };
     ASSERT_TRUE(RunExtraction(nullptr, dialog, *vorn, aOffset, {xOffset}, hooks));
     EXPECT_FALSE(innerStarted);
+}
+
+TEST_F(ExtractCommand, AJobStartedWhileTheDialogIsOpenKeepsTheRunFromStarting)
+{
+    // A job that begins while the dialog waits (the late drop of an earlier
+    // drag-out, rendered from the dialog's event loop) goes first.
+    std::optional<TBusyFlag::TScope> other;
+    const auto show = hooks.ShowDialog;
+    hooks.ShowDialog = [&](TfrmExtractDialog &shown) {
+        other.emplace(busy);
+        return show(shown);
+    };
+    EXPECT_FALSE(RunExtraction(nullptr, dialog, *vorn, aOffset, {xOffset}, hooks));
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_TRUE(lastExtractDir.isEmpty());
 }
 
 TEST_F(ExtractCommand, AnErrorThatEndsTheRunStillClearsBusy)
