@@ -45,6 +45,13 @@ TExtractResult TExtractEngine::ExtractEntries(const std::string &TargetDir, TExt
     return Execute(plan, Options, TargetDir);
 }
 
+TExtractResult TExtractEngine::ExtractEntry(const std::string &Dir, TEntryOffset Entry, TExtractOptions *Options)
+{
+    TExtractPlan plan;
+    plan.AddEntry(m_Vorn, Dir, Entry, Options->FolderMode);
+    return Execute(plan, *Options, Dir);
+}
+
 TExtractResult TExtractEngine::Execute(const TExtractPlan &plan, TExtractOptions &Options, const std::string &root)
 {
     // Files whose names are usable are prepared ahead, in the order they are

@@ -63,6 +63,8 @@ public:
     TExtractResult ExtractEntries(const std::string &TargetDir, TExtractOptions Options);
     // A cancelled job ends the run before its next entry: the files placed so
     // far stay, the file being prepared is never put in place.
+    // Writes Entry into Dir, a folder with everything below it.
+    TExtractResult ExtractEntry(const std::string &Dir, TEntryOffset Entry, TExtractOptions *Options);
     // Asks about replacing ExistingPath with Entry; raises when the existing
     // file can't be opened.
     TOverwriteAnswer AskOverwrite(const std::string &ExistingPath, TEntryOffset Entry);

@@ -135,6 +135,15 @@ TEST_F(MergedGameTest, TheGameNodeListsWinnersAndFiltersConflicts)
     EXPECT_EQ(Column(model, 0), Texts({"same.txt", "A.TXT"}));
     window->lsvMainColumnClick(TMergedListModel::ColSize);
     EXPECT_EQ(Column(model, 0), Texts({"A.TXT", "same.txt"}));
+    // A file is handed out as its winner, taken below the winner's own folder.
+    SelectRow(*window, QStringLiteral("A.TXT"));
+    const TOutgoingFiles patched = window->Selection().Files();
+    ASSERT_EQ(patched.Groups.size(), 1u);
+    const TEntryGroup &winner = patched.Groups[0];
+    EXPECT_EQ(QString::fromStdString(winner.Vorn->FileName()), Path(QStringLiteral("patch.vmres")));
+    ASSERT_EQ(winner.Entries.size(), 1u);
+    EXPECT_EQ(winner.Folder, winner.Vorn->GetParent(winner.Entries[0]));
+    EXPECT_NE(winner.Folder, winner.Vorn->GetRootOffset());
 
     // The filter keeps paths in conflict and the folders above them.
     QTest::keyClick(window->lsvMain->CurrentView(), Qt::Key_Backspace);
@@ -144,12 +153,11 @@ TEST_F(MergedGameTest, TheGameNodeListsWinnersAndFiltersConflicts)
     EXPECT_EQ(Column(model, 0), (QStringList{QStringLiteral("art")}));
     window->MergedGame()->actOnlyConflicts->setChecked(false);
 
-    // Copy and drag-out hand out the winner, taken below its own folder.
+    // Copy and drag-out hand out the winner of its own archive.
     SelectRow(*window, QStringLiteral("only.txt"));
     const TOutgoingFiles files = window->Selection().Files();
     ASSERT_EQ(files.Groups.size(), 1u);
     EXPECT_EQ(QString::fromStdString(files.Groups[0].Vorn->FileName()), Path(QStringLiteral("factory.vmres")));
-    EXPECT_EQ(files.Groups[0].Folder, files.Groups[0].Vorn->GetRootOffset());
 
     // An archive leaving the game takes its rows with it.
     window->SelectIfOpen(Path(QStringLiteral("patch.vmres")));
