@@ -42,31 +42,42 @@ TExtractResult TMergedExtract::Extract(const std::string &TargetDir, const std::
     return run.result;
 }
 
-void TMergedExtract::ExtractNode(TRun &run, TMergeNodeId node, const std::string &dir)
+void TMergedExtract::ExtractNode(TRun &run, TMergeNodeId top, const std::string &dir)
 {
-    if (run.result.Cancelled)
-        return;
-    if (!m_View.IsFolder(node)) {
-        if (m_BeforeFile && !m_BeforeFile(node)) {
-            run.result.Cancelled = true;
-            return;
+    // Depth first without recursion: a damaged index can nest folders very
+    // deep, and without folders (fnNone) no path length stops the descent.
+    std::vector<std::pair<TMergeNodeId, std::string>> pending{{top, dir}};
+    while (!pending.empty() && !run.result.Cancelled) {
+        const auto [node, at] = std::move(pending.back());
+        pending.pop_back();
+        if (!m_View.IsFolder(node)) {
+            ExtractFile(run, node, at);
+            continue;
         }
-        const TMergeVersion &winner = m_View.Winner(node);
-        const TExtractResult one = EngineOf(winner.Archive).ExtractEntry(dir, winner.Entry, &run.Options);
-        run.result.Written += one.Written;
-        run.result.Skipped += one.Skipped;
-        run.result.Failed += one.Failed;
+        std::string inside = at;
+        if (node != MergeRoot && run.Options.FolderMode != fnNone) {
+            inside = FolderFor(run, node, at);
+            if (inside.empty())
+                continue;
+            run.writer.CreateFolders(inside);
+        }
+        const TMergeNodeRange children = m_View.Children(node);
+        for (TMergeNodeId child = children.Last; child-- > children.First;)
+            pending.emplace_back(child, inside);
+    }
+}
+
+void TMergedExtract::ExtractFile(TRun &run, TMergeNodeId file, const std::string &dir)
+{
+    if (m_BeforeFile && !m_BeforeFile(file)) {
+        run.result.Cancelled = true;
         return;
     }
-    std::string inside = dir;
-    if (node != MergeRoot && run.Options.FolderMode != fnNone) {
-        inside = FolderFor(run, node, dir);
-        if (inside.empty())
-            return;
-        run.writer.CreateFolders(inside);
-    }
-    for (const TMergeNodeId child : m_View.Children(node))
-        ExtractNode(run, child, inside);
+    const TMergeVersion winner = m_View.Winner(file);
+    const TExtractResult one = EngineOf(winner.Archive).ExtractEntry(dir, winner.Entry, &run.Options);
+    run.result.Written += one.Written;
+    run.result.Skipped += one.Skipped;
+    run.result.Failed += one.Failed;
 }
 
 std::string TMergedExtract::FolderFor(TRun &run, TMergeNodeId folder, const std::string &dir)

@@ -33,7 +33,9 @@ public:
 private:
     struct TRun;
 
-    void ExtractNode(TRun &run, TMergeNodeId node, const std::string &dir);
+    // Writes a node, a folder with everything below it, into `dir`.
+    void ExtractNode(TRun &run, TMergeNodeId top, const std::string &dir);
+    void ExtractFile(TRun &run, TMergeNodeId file, const std::string &dir);
     // The folder below `dir` that a merged folder maps to; "" when its name
     // can't be used (the failure is reported).
     std::string FolderFor(TRun &run, TMergeNodeId folder, const std::string &dir);

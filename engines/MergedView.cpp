@@ -160,12 +160,21 @@ std::vector<TMergeVersion> TMergedView::Versions(TMergeNodeId node) const
 
 TChildStacks TMergedView::ChildStacks(TMergeNodeId folder) const
 {
+    return ChildStacks(folder, folder == MergeRoot ? RootVersions() : Versions(folder));
+}
+
+TChildStacks TMergedView::ChildStacks(TMergeNodeId folder, std::span<const TMergeVersion> stack) const
+{
     TChildStacks stacks;
     stacks.FirstChild = m_Tree.Nodes[folder].FirstChild;
     if (!IsFolder(folder))
         return stacks;
+    std::vector<TMergeVersion> folders;
+    for (const TMergeVersion &version : stack)
+        if (version.IsFolder)
+            folders.push_back(version);
     TFolderMerge merge(m_Archives);
-    merge.Merge(FolderVersions(folder));
+    merge.Merge(folders);
     stacks.Versions = std::move(merge.Result().Versions);
     stacks.Starts = std::move(merge.Result().Starts);
     if (!m_Settled.empty())

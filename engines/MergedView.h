@@ -103,6 +103,9 @@ public:
     // The stacks of all children of a folder, made in one walk of its
     // folders: for going through many paths of one folder.
     TChildStacks ChildStacks(TMergeNodeId folder) const;
+    // The same when the folder's own stack (Versions(folder)) is at hand:
+    // a walk down the tree passes each folder's stack on to its children.
+    TChildStacks ChildStacks(TMergeNodeId folder, std::span<const TMergeVersion> stack) const;
     TMergeVersion Winner(TMergeNodeId node) const;
     uint32_t HiddenCount(TMergeNodeId node) const { return m_Tree.Nodes[node].HiddenCount; }
     bool IsFolder(TMergeNodeId node) const;

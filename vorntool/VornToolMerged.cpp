@@ -34,17 +34,42 @@ public:
 
     void Run()
     {
-        ListBelow(MergeRoot);
+        // Depth first without recursion (a damaged index can nest folders
+        // very deep): the next path to list is the last one pending.
+        std::vector<TPending> pending;
+        Expand(MergeRoot, View().Versions(MergeRoot), pending);
+        while (!pending.empty()) {
+            TPending next = std::move(pending.back());
+            pending.pop_back();
+            if (!m_Arguments.conflicts) {
+                List(next.Node, {});
+            } else if (View().InConflict(next.Node)) {
+                View().Settle(next.Stack);
+                List(next.Node, next.Stack);
+            }
+            if (View().IsFolder(next.Node))
+                Expand(next.Node, next.Stack, pending);
+        }
         if (m_Arguments.json)
             m_Array.Finish();
     }
 
 private:
+    // A path still to list, with its stack when conflicts are listed.
+    struct TPending {
+        TMergeNodeId Node = 0;
+        std::vector<TMergeVersion> Stack;
+    };
+
     TMergedView &View() { return m_Set.View(); }
 
-    // Depth first, each folder's children by folded name.
-    void ListBelow(TMergeNodeId folder)
+    // Puts a folder's children on `pending`, by folded name. Under
+    // --conflicts a folder without any conflict below is passed over, and
+    // the children's stacks are made at once from the folder's own stack.
+    void Expand(TMergeNodeId folder, const std::vector<TMergeVersion> &stack, std::vector<TPending> &pending)
     {
+        if (m_Arguments.conflicts && !View().HasConflictBelow(folder))
+            return;
         std::vector<std::pair<std::string, TMergeNodeId>> children;
         for (const TMergeNodeId child : View().Children(folder)) {
             std::string key;
@@ -52,18 +77,12 @@ private:
             children.emplace_back(std::move(key), child);
         }
         std::sort(children.begin(), children.end());
-        // The stacks of the whole folder at once: one walk of its folders.
-        const TChildStacks stacks = m_Arguments.conflicts ? View().ChildStacks(folder) : TChildStacks{};
-        for (const auto &[key, child] : children) {
-            if (!m_Arguments.conflicts) {
-                List(child, {});
-            } else if (View().InConflict(child)) {
-                std::vector<TMergeVersion> stack(stacks.Of(child).begin(), stacks.Of(child).end());
-                View().Settle(stack);
-                List(child, stack);
-            }
-            if (View().IsFolder(child))
-                ListBelow(child);
+        const TChildStacks stacks = m_Arguments.conflicts ? View().ChildStacks(folder, stack) : TChildStacks{};
+        for (auto it = children.rbegin(); it != children.rend(); ++it) {
+            TPending child{it->second, {}};
+            if (m_Arguments.conflicts && (View().InConflict(child.Node) || View().IsFolder(child.Node)))
+                child.Stack.assign(stacks.Of(child.Node).begin(), stacks.Of(child.Node).end());
+            pending.push_back(std::move(child));
         }
     }
 

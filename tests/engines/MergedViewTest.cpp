@@ -5,9 +5,13 @@
 #include "tests/engines/ExtractTestSupport.h"
 
 #include "engines/MergeSources.h"
+#include "engines/MergedExtract.h"
 #include "engines/MergedView.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -225,7 +229,7 @@ TEST_F(MergedView, StacksFoundWhenAskedAgreeWithTheMerge)
 
 // A damaged or hostile index can nest folders far deeper than any game:
 // a stack deep down is still found, without running out of stack.
-TEST_F(MergedView, AStackFarDownIsFoundWithoutRecursion)
+TEST_F(MergedView, AStackAndAFileFarDownAreReachedWithoutRecursion)
 {
     constexpr int depth = 60000;
     for (const char *name : {"low.vmres", "high.vmres"}) {
@@ -241,6 +245,16 @@ TEST_F(MergedView, AStackFarDownIsFoundWithoutRecursion)
     const TMergeNodeId deepest = TMergeNodeId(view.NodeCount() - 1);
     ASSERT_EQ(view.Name(deepest), "x.txt");
     EXPECT_EQ(StackOf(view, deepest), (std::vector<std::string>{"high winner", "low different"}));
+    // Written without folders, no path length ends the descent either.
+    TRecorder recorder;
+    TExtractOptions flat;
+    flat.FolderMode = fnNone;
+    const fs::path target = scratch.path() / "flat";
+    fs::create_directories(target);
+    const TExtractResult written = TMergedExtract(view, recorder, recorder).Extract(target.string(), {MergeRoot}, flat);
+    EXPECT_EQ(written.Written, 1u);
+    std::ifstream file(target / "x.txt");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), "high.vmres");
 }
 
 TEST_F(MergedView, ADamagedMemberIsLeftOutWholeAndTheRestMerged)

@@ -556,4 +556,27 @@ TEST(VornToolTest, MergedConflictsCompareFilesWithoutCrcByTheirBytes)
         << conflicts.out;
 }
 
+TEST(VornToolTest, MergedConflictsFarDownAreListedWithoutRecursion)
+{
+    // Folders nested far deeper than any game's, as a damaged or hostile
+    // index can nest them, with one conflict at the bottom.
+    TempDir dir;
+    for (const char *name : {"low.vmres", "high.vmres"}) {
+        VornWriter writer;
+        writer.header.m_Priority = std::string(name) == "high.vmres" ? 0x3000 : 0;
+        VornWriter::Handle folder = 0;
+        for (int level = 0; level < 60000; ++level)
+            folder = writer.addDir(folder, "d");
+        writer.addFile(folder, {.name = "x.txt", .data = TextBytes(name)});
+        writer.write(dir.file(name));
+    }
+    const ToolRun conflicts = Vorntool({"merged", dir.file("low.vmres"), dir.file("high.vmres"), "--conflicts"});
+    EXPECT_EQ(conflicts.exitCode, 0);
+    const std::vector<std::string> lines = Lines(conflicts.out);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].size(), 60000 * 2 + std::string("x.txt\t").size() + dir.file("high.vmres").size() + 2);
+    EXPECT_TRUE(lines[0].ends_with("/x.txt\t" + dir.file("high.vmres") + "\t1"));
+    EXPECT_TRUE(lines[2].starts_with("\tdifferent\t" + dir.file("low.vmres")));
+}
+
 } // namespace
