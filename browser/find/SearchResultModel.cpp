@@ -53,7 +53,8 @@ void TSearchResultModel::AppendRows(uint32_t archive, const std::vector<uint32_t
         return;
     const int first = int(m_Rows.size());
     beginInsertRows(QModelIndex(), first, first + int(items.size()) - 1);
-    m_Rows.reserve(m_Rows.size() + items.size());
+    // No reserve here: growing by the batch would copy every row for each
+    // batch of a broad search; push_back grows the rows geometrically.
     for (const uint32_t item : items)
         m_Rows.push_back({archive, item});
     endInsertRows();
