@@ -29,6 +29,7 @@
 #include "browser/find/FindBar.h"
 #include "browser/find/FindController.h"
 #include "browser/find/FindRow.h"
+#include "browser/merged/MergedGame.h"
 #include "browser/merged/MergedGameNode.h"
 #include "compare/CompareCommand.h"
 #include "extract/DropSource.h"
@@ -429,6 +430,10 @@ void TfrmMain::PlaceMergedGame()
     mnuActions->addAction(m_Merged->actOnlyConflicts);
     mnuActions->addAction(m_Merged->actChooseArchives);
     mnuPopupMain->insertAction(popmniProperties, m_Merged->actCompareOverridden);
+    m_MountActions->SetGameView([this] {
+        return m_Merged->Showing() ? TListedGameView{m_Merged->Game().Caption(), m_Merged->Game().MemberPaths()}
+                                   : TListedGameView();
+    });
 }
 
 void TfrmMain::PlacePreview()

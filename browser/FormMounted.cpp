@@ -37,8 +37,9 @@ TfrmMounted::TfrmMounted(TMountedFolders &folders, TUiSeam &ui, QWidget *parent)
     Refill();
 }
 
-// One row per mount: the archive's name and where it is shown; the
-// tooltip holds the archive's path and any renamed entries.
+// One row per mount: the archive's name (or the game view's caption) and
+// where it is shown; the tooltip holds the archive's path (or the merged
+// archives) and what vorntool reported.
 void TfrmMounted::Refill()
 {
     lstMounted->clear();
@@ -46,7 +47,8 @@ void TfrmMounted::Refill()
         auto *item = new QListWidgetItem(
             QStringLiteral("%1  \u2192  %2").arg(QFileInfo(mount.archive).fileName(), mount.mountPoint), lstMounted);
         item->setData(Qt::UserRole, mount.mountPoint);
-        item->setToolTip(mount.warnings.isEmpty() ? mount.archive : mount.archive + QLatin1Char('\n') + mount.warnings);
+        const QStringList lines = QStringList{mount.archive} + mount.members + QStringList{mount.warnings};
+        item->setToolTip(lines.join(QLatin1Char('\n')).trimmed());
     }
     if (lstMounted->count() > 0)
         lstMounted->setCurrentRow(0);

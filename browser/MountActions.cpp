@@ -24,9 +24,24 @@ TMountActions::TMountActions(TBrowserSession &session, TUiSeam &ui, QWidget *win
     UpdateEnabled();
 }
 
+void TMountActions::SetGameView(std::function<TListedGameView()> listedGameView)
+{
+    m_ListedGameView = std::move(listedGameView);
+}
+
+// The game view's archives are open ones, so an active archive is there
+// whenever the game view has something to mount.
 void TMountActions::UpdateEnabled()
 {
     actMountAsFolder->setEnabled(m_Session.ActiveVorn() && !m_Session.Busy());
+}
+
+const TMountedFolder &TMountActions::MountListed()
+{
+    const TListedGameView game = m_ListedGameView ? m_ListedGameView() : TListedGameView();
+    if (!game.archives.isEmpty())
+        return m_Folders->MountMerged(game.archives, game.caption);
+    return m_Folders->Mount(TBrowserSession::PathOf(*m_Session.ActiveVorn()));
 }
 
 void TMountActions::MountAsFolder()
@@ -35,7 +50,7 @@ void TMountActions::MountAsFolder()
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
-        const TMountedFolder &mount = m_Folders->Mount(TBrowserSession::PathOf(*m_Session.ActiveVorn()));
+        const TMountedFolder &mount = MountListed();
         QApplication::restoreOverrideCursor();
         m_Ui.openWithDefault(QUrl::fromLocalFile(mount.mountPoint));
     } catch (const std::exception &error) {

@@ -52,10 +52,9 @@ QString TMountedFolders::DefaultTool()
     return QStandardPaths::findExecutable(QStringLiteral("vorntool"));
 }
 
-// "<base>/<archive file name>", numbered when that folder is taken.
-QString TMountedFolders::NewMountPoint(const QString &archive) const
+// "<base>/<name>", numbered when that folder is taken.
+QString TMountedFolders::NewMountPoint(const QString &name) const
 {
-    const QString name = QFileInfo(archive).fileName();
     QString candidate = m_Base + QLatin1Char('/') + name;
     for (int n = 2; QFileInfo::exists(candidate); ++n)
         candidate = m_Base + QStringLiteral("/%1 (%2)").arg(name).arg(n);
@@ -64,26 +63,41 @@ QString TMountedFolders::NewMountPoint(const QString &archive) const
 
 const TMountedFolder &TMountedFolders::Mount(const QString &archive)
 {
+    return Start({archive, {}, {}, {}}, QFileInfo(archive).fileName(), {archive});
+}
+
+const TMountedFolder &TMountedFolders::MountMerged(const QStringList &archives, const QString &caption)
+{
+    return Start({caption, archives, {}, {}}, QStringLiteral("Game"), QStringList{QStringLiteral("--merged")} + archives);
+}
+
+const TMountedFolder &TMountedFolders::Start(TMountedFolder mount, const QString &folderName,
+                                             const QStringList &arguments)
+{
     if (m_Tool.isEmpty())
         throw Exception("vorntool, which mounts archives, is not installed");
     if (!QDir().mkpath(m_Base))
         throw Exception(Text(QStringLiteral("Cannot create the folder %1").arg(m_Base)));
-    const QString mountPoint = NewMountPoint(archive);
-    if (!QDir().mkdir(mountPoint))
-        throw Exception(Text(QStringLiteral("Cannot create the folder %1").arg(mountPoint)));
+    mount.mountPoint = NewMountPoint(folderName);
+    if (!QDir().mkdir(mount.mountPoint))
+        throw Exception(Text(QStringLiteral("Cannot create the folder %1").arg(mount.mountPoint)));
     QProcess tool;
-    tool.start(m_Tool, {QStringLiteral("mount"), QStringLiteral("-b"), archive, mountPoint});
+    tool.start(m_Tool, QStringList{QStringLiteral("mount"), QStringLiteral("-b")} + arguments + QStringList{mount.mountPoint});
     // With -b, vorntool returns once the folder is mounted, or with the reason it can't be.
     const bool finished = tool.waitForFinished(MountTimeoutMs);
     const QString output = QString::fromUtf8(tool.readAllStandardError()).trimmed();
     if (!finished || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0) {
         tool.kill();
         tool.waitForFinished();
-        QDir().rmdir(mountPoint);
-        const QString reason = output.isEmpty() ? tool.errorString() : output.split(QLatin1Char('\n')).last();
-        throw Exception(Text(QStringLiteral("Cannot mount %1: %2").arg(archive, reason)));
+        QDir().rmdir(mount.mountPoint);
+        // A game view names why each archive was left out before it gives up.
+        const QString reason = output.isEmpty()            ? tool.errorString()
+                               : !mount.members.isEmpty() ? output
+                                                          : output.split(QLatin1Char('\n')).last();
+        throw Exception(Text(QStringLiteral("Cannot mount %1: %2").arg(mount.archive, reason)));
     }
-    m_Mounts.push_back({archive, mountPoint, output});
+    mount.warnings = output;
+    m_Mounts.push_back(std::move(mount));
     emit changed();
     return m_Mounts.back();
 }

@@ -1,8 +1,9 @@
 #pragma once
-// TMountedFolders: the archives this window has mounted as folders. Each is
-// a `vorntool mount -b` of its own below the user's runtime folder
-// ($XDG_RUNTIME_DIR/vornviewer/), so a fault in one mount never reaches the
-// window; it lasts until Unmount, or UnmountAll when the window closes.
+// TMountedFolders: the archives (and game views) this window has mounted as
+// folders. Each is a `vorntool mount -b` of its own below the user's runtime
+// folder ($XDG_RUNTIME_DIR/vornviewer/), so a fault in one mount never
+// reaches the window; it lasts until Unmount, or UnmountAll when the window
+// closes.
 
 #include <QObject>
 #include <QString>
@@ -11,8 +12,9 @@
 #include <vector>
 
 struct TMountedFolder {
-    QString archive;    // as the session opened it
-    QString mountPoint; // the folder that shows it
+    QString archive;     // as the session opened it; a game view's caption
+    QStringList members; // the archives merged in a game view
+    QString mountPoint;  // the folder that shows it
     QString warnings;   // what vorntool said about names it had to change
 };
 
@@ -28,6 +30,9 @@ public:
     // Mounts the archive in a new folder named after it and returns the
     // mount. Raises an Exception with vorntool's message when it fails.
     const TMountedFolder &Mount(const QString &archive);
+    // Mounts what the game sees of these archives in a new folder "Game",
+    // listed under `caption`. Raises like Mount.
+    const TMountedFolder &MountMerged(const QStringList &archives, const QString &caption);
     // Ends a mount and removes its folder. Raises when a program still uses
     // it; the mount then stays.
     void Unmount(const QString &mountPoint);
@@ -41,7 +46,10 @@ signals:
     void changed();
 
 private:
-    QString NewMountPoint(const QString &archive) const;
+    // Runs vorntool mount -b with the arguments in a new folder named
+    // `folderName` and records the mount.
+    const TMountedFolder &Start(TMountedFolder mount, const QString &folderName, const QStringList &arguments);
+    QString NewMountPoint(const QString &name) const;
     static QString RunFusermount(const QStringList &arguments, int &exitCode);
 
     QString m_Tool;

@@ -26,6 +26,14 @@ bool TMergedGame::JoinsByDefault(const QString &path)
     return IsGameArchiveName(path.toStdString());
 }
 
+QStringList TMergedGame::MemberPaths() const
+{
+    QStringList paths;
+    for (const TVornFile *vorn : m_Members)
+        paths << TBrowserSession::PathOf(*vorn);
+    return paths;
+}
+
 bool TMergedGame::IsMember(const TVornFile *vorn) const
 {
     return std::find(m_Members.begin(), m_Members.end(), vorn) != m_Members.end();

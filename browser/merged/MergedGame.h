@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <vector>
@@ -25,6 +26,8 @@ public:
 
     // The merged archives, oldest first.
     const std::vector<const TVornFile *> &Members() const { return m_Members; }
+    // Their paths, as the session opened them.
+    QStringList MemberPaths() const;
     bool IsMember(const TVornFile *vorn) const;
     // Replaces the set with these open archives.
     void Choose(const std::vector<const TVornFile *> &members);

@@ -4,6 +4,7 @@
 #include "browser/BrowserSession.h"
 #include "browser/FormMounted.h"
 #include "browser/MountActions.h"
+#include "browser/merged/MergedGame.h"
 #include "tests/browser/BrowserFixture.h"
 #include "tests/support/VornWriter.h"
 
@@ -68,12 +69,13 @@ protected:
     }
     void TearDown() override { folders.reset(); } // ends every mount, also after a failure
 
-    QString archive(const QString &name)
+    QString archive(const QString &name, uint32_t priority = 0)
     {
         VornWriter writer;
+        writer.header.m_Priority = priority;
         const auto maps = writer.addDir(0, "maps");
         writer.addFile(maps, {"world.vmmap", TextLikeBytes(100000, 1), DATAFORMAT_ZLIB, 16384});
-        writer.addFile(0, {"readme.txt", TextBytes("hello")});
+        writer.addFile(0, {priority ? "README.TXT" : "readme.txt", TextBytes(priority ? "patched" : "hello")});
         const QString path = scratch.filePath(name);
         writer.write(path.toStdString());
         return path;
@@ -143,6 +145,58 @@ TEST_F(MountActionsTest, AnArchiveThatCantBeMountedGivesTheErrorBoxAndLeavesNoFo
     EXPECT_TRUE(seam.opened.isEmpty());
     EXPECT_TRUE(folders->Mounts().empty());
     EXPECT_EQ(QDir(base).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+}
+
+// While the game view is listed, Mount as Folder mounts what the game sees
+// of its archives: the patch's README.TXT replaces the factory's readme.txt.
+TEST_F(MountActionsTest, TheListedGameViewMountsTheMergedArchives)
+{
+    TMergedGame game(session);
+    bool listed = false;
+    actions.SetGameView([&] {
+        return listed ? TListedGameView{game.Caption(), game.MemberPaths()} : TListedGameView();
+    });
+    const QString factory = archive(QStringLiteral("factory.vmres"));
+    const QString patch = archive(QStringLiteral("patch.vmres"), 0x3000); // Patch, above Factory
+    session.Open(factory);
+    session.Open(patch);
+    listed = true;
+    actions.actMountAsFolder->trigger();
+    ASSERT_EQ(seam.errors, QStringList());
+    const QString folder = base + QStringLiteral("/Game");
+    EXPECT_EQ(seam.opened, QStringList({folder}));
+    EXPECT_EQ(FilesBelow(folder), QStringList({QStringLiteral("README.TXT"), QStringLiteral("maps/world.vmmap")}));
+    QFile readme(folder + QStringLiteral("/README.TXT"));
+    ASSERT_TRUE(readme.open(QIODevice::ReadOnly));
+    EXPECT_EQ(readme.readAll(), QByteArray("patched"));
+    readme.close();
+
+    actions.mniMounted->trigger();
+    EXPECT_EQ(rows(), QStringList({QStringLiteral("Game (2 archives)  \u2192  ") + folder}));
+    EXPECT_EQ(actions.MountedWindow()->lstMounted->item(0)->toolTip(),
+              QStringList({QStringLiteral("Game (2 archives)"), factory, patch}).join(QLatin1Char('\n')));
+    listed = false; // an archive's folder is listed again: the active archive is mounted
+    actions.actMountAsFolder->trigger();
+    EXPECT_EQ(seam.opened.last(), base + QStringLiteral("/patch.vmres"));
+    folders.reset();
+    EXPECT_FALSE(IsMounted(folder));
+}
+
+TEST_F(MountActionsTest, AGameViewWithNothingLeftToMergeSaysWhy)
+{
+    TMergedGame game(session);
+    actions.SetGameView([&] { return TListedGameView{game.Caption(), game.MemberPaths()}; });
+    const QString path = archive(QStringLiteral("broken.vmres"));
+    session.Open(path);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    file.seek(4);
+    file.write("vorn"); // spoiled after it was opened
+    file.close();
+    actions.actMountAsFolder->trigger();
+    EXPECT_EQ(seam.errors,
+              QStringList({QStringLiteral("Cannot mount Game (1 archive): %1: Unknown header!\nNo archives to merge.").arg(path)}));
+    EXPECT_TRUE(folders->Mounts().empty());
 }
 
 } // namespace
