@@ -219,6 +219,7 @@ TEST_F(MergedView, StacksFoundWhenAskedAgreeWithTheMerge)
         }
     }
     EXPECT_EQ(stacksSeen, view.NodeCount() - 1);
+    EXPECT_EQ(text(view.Versions(MergeRoot)[0]), text(view.Winner(MergeRoot))); // the highest archive's root
     EXPECT_EQ(StackOf(view, view.Find("d/e/nocrc.txt")),
               (std::vector<std::string>{"mod winner", "patch same", "base same"}));
     EXPECT_EQ(StackOf(view, view.Find("d/e/x.txt")),
