@@ -31,14 +31,23 @@ public:
         m_Timer.setTimerType(Qt::PreciseTimer);
         QObject::connect(&m_Timer, &QTimer::timeout, [this] {
             const double now = Now();
-            m_Longest = std::max(m_Longest, now - m_Last);
+            if (now - m_Last > m_Longest) {
+                m_Longest = now - m_Last;
+                m_EventsInLongest = m_Events;
+            }
             m_Last = now;
+            m_Events = 0;
         });
         m_Clock.start();
     }
+    // Something the window did, counted per gap between ticks.
+    void Count() { ++m_Events; }
+    size_t EventsInLongest() const { return m_EventsInLongest; }
     void Start()
     {
         m_Longest = 0;
+        m_Events = 0;
+        m_EventsInLongest = 0;
         m_Last = Now();
         m_Timer.start();
     }
@@ -55,6 +64,8 @@ private:
     QElapsedTimer m_Clock;
     double m_Longest = 0;
     double m_Last = 0;
+    size_t m_Events = 0;
+    size_t m_EventsInLongest = 0;
 };
 
 // Lets the event loop run until `done` holds, then 200 ms more; returns the
@@ -96,6 +107,7 @@ int main(int argc, char **argv)
     std::printf("%-34s done %8.1f ms  longest stall %8.1f ms\n", "open the archive", opened, watch.Stop());
 
     TFindController *find = window.Find();
+    QObject::connect(find->Results(), &QAbstractItemModel::rowsInserted, [&] { watch.Count(); });
     const auto type = [&](const char *what, const char *text) {
         watch.Start();
         bool typed = false;
@@ -105,8 +117,9 @@ int main(int argc, char **argv)
             typed = true;
         });
         const double took = RunUntil(watch, [&] { return typed && !find->Searching(); });
-        std::printf("%-34s done %8.1f ms  longest stall %8.1f ms  %zu rows\n", what, took, watch.Stop(),
-                    find->Results()->Rows().size());
+        const double longest = watch.Stop();
+        std::printf("%-34s done %8.1f ms  longest stall %8.1f ms  %zu rows (%zu batches added in that stall)\n",
+                    what, took, longest, find->Results()->Rows().size(), watch.EventsInLongest());
     };
     type("type 'e' (every entry)", "e");
     type("clear the find bar", "");
