@@ -34,14 +34,19 @@ libdir=$(dirname "$(find "$usr/lib" -name libvorn.so.1 -print -quit)")
 # Installed into a temporary root, the library is not where the loader looks.
 export LD_LIBRARY_PATH=$libdir
 for program in vorntool vornviewer; do
-  ldd "$usr/bin/$program" | grep -q "libvorn.so.1 => $libdir/libvorn.so.1 " || fail "$program does not use the installed libvorn.so.1"
-  ! nm -C --defined-only "$usr/bin/$program" 2>/dev/null | grep -q ' TVornFile::' || fail "$program carries its own archive core"
+  # (ldd's output is taken whole: a grep -q that stops reading early can make
+  # ldd fail with a broken pipe.)
+  libraries=$(ldd "$usr/bin/$program")
+  grep -q "libvorn.so.1 => $libdir/libvorn.so.1 " <<<"$libraries" || fail "$program does not use the installed libvorn.so.1"
+  defined=$(nm -C --defined-only "$usr/bin/$program" 2>/dev/null || true)
+  ! grep -q ' TVornFile::' <<<"$defined" || fail "$program carries its own archive core"
 done
 symbols=$(readelf --dyn-syms -W "$libdir/libvorn.so.1" | awk '$7 != "UND" {print $8}')
 public=$(grep -c '@@VORN_1$' <<<"$symbols" || true)
 private=$(grep -c '@@VORN_PRIVATE_1$' <<<"$symbols" || true)
 [ "$public" -gt 0 ] && [ "$private" -gt 0 ] || fail "libvorn.so.1 lacks a version node: VORN_1 $public, VORN_PRIVATE_1 $private"
-! grep '@@VORN_1$' <<<"$symbols" | c++filt | grep -v 'vorn::' | grep -qv '^VORN_1@@VORN_1$' || fail "VORN_1 holds more than the vorn namespace"
+public_names=$(grep '@@VORN_1$' <<<"$symbols" | c++filt)
+[ -z "$(grep -v 'vorn::' <<<"$public_names")" ] || fail "VORN_1 holds more than the vorn namespace"
 echo "libvorn.so.1: $public symbols in VORN_1, $private in VORN_PRIVATE_1"
 
 echo "-- desktop entry, metadata, MIME types"
@@ -70,7 +75,7 @@ opener=$(XDG_CURRENT_DESKTOP= xdg-mime query default application/x-vorn-save)
 [ "$opener" = vornviewer.desktop ] || fail "saves open with '$opener'"
 
 echo "-- the installed programs"
-"$usr/bin/vorntool" info "$demo" | grep -q . || fail "vorntool info"
+[ -n "$("$usr/bin/vorntool" info "$demo")" ] || fail "vorntool info"
 "$usr/bin/vorntool" test "$demo" >/dev/null || fail "vorntool test"
 PATH=$usr/bin:$PATH bash -c "source /usr/share/bash-completion/bash_completion
     source '$usr/share/bash-completion/completions/vorntool'
@@ -87,7 +92,8 @@ export PKG_CONFIG_PATH=$libdir/pkgconfig
 # shellcheck disable=SC2046  # the flags are words
 c++ -std=c++17 -o "$work/consumer-pc" "$consumer/main.cpp" $(pkg-config --cflags --libs vorn)
 LD_LIBRARY_PATH=$libdir "$work/consumer-pc" "$demo" > "$work/consumer-pc.out" || fail "the pkg-config consumer"
-LD_LIBRARY_PATH=$libdir ldd "$work/consumer-pc" | grep -q "libvorn.so.1 => $libdir/" || fail "consumer not linked to the installed library"
+libraries=$(LD_LIBRARY_PATH=$libdir ldd "$work/consumer-pc")
+grep -q "libvorn.so.1 => $libdir/" <<<"$libraries" || fail "consumer not linked to the installed library"
 cmake -S "$consumer" -B "$work/consumer-cmake" -DCMAKE_PREFIX_PATH="$usr" >/dev/null
 cmake --build "$work/consumer-cmake" >/dev/null
 LD_LIBRARY_PATH=$libdir "$work/consumer-cmake/vorn-consumer" "$demo" > "$work/consumer-cmake.out" || fail "the CMake consumer"
