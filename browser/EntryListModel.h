@@ -5,10 +5,13 @@
 // leaves on damaged entries.
 
 #include "archive/vmVornFileDef.h"
+#include "browser/OutgoingFiles.h"
 
 #include <QAbstractTableModel>
 
+#include <optional>
 #include <string>
+#include <vector>
 
 class TDamagedEntries;
 class TVornFile;
@@ -61,6 +64,12 @@ public:
     // Properties of a row: true when the list showed its own; false leaves
     // it to the window, which shows the entry's.
     virtual bool ShowPropertiesAt(int /*row*/) { return false; }
+    // Whether the preview pane shows the one selected file: for the rows of
+    // a folder, not for search results.
+    virtual bool Previewed() const { return false; }
+    // Rows (in list order) that are handed out by a writer of their own, as
+    // one group; none: each row is its archive's entry.
+    virtual std::optional<TEntryGroup> OwnGroup(const std::vector<int> & /*rows*/) const { return std::nullopt; }
 
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;

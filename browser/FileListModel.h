@@ -58,6 +58,7 @@ public:
     TEntryOffset EntryAt(int row) const override { return m_Rows[size_t(row)].Entry; }
     QString NameAt(int row) const override;
     TEntryOffset BaseFolderAt(int) const override { return m_Folder; }
+    bool Previewed() const override { return true; }
     // Rows without a picture of a file open as folders.
     bool IsFolderAt(int row) const override { return m_Rows[size_t(row)].ImageIndex <= TVornChildItem::FolderImage; }
 

@@ -12,6 +12,7 @@
 #include "browser/FormSaveVVC.h"
 #include "browser/FormVornProperties.h"
 #include "browser/GenFunctions.h"
+#include "browser/GroupExtraction.h"
 #include "browser/History.h"
 #include "browser/ListSelection.h"
 #include "browser/MenuHeading.h"
@@ -937,7 +938,7 @@ void TfrmMain::tbnExtractClick()
     // the others go to the same place with the same choices.
     TExtractHooks hooks = ExtractHooks();
     for (const TEntryGroup &group : groups) {
-        if (!RunExtraction(this, *frmExtractDialog, *group.Vorn, group.Folder, group.Entries, hooks))
+        if (!ExtractGroup(this, *frmExtractDialog, group, hooks))
             return;
         const QString target = frmExtractDialog->Path();
         hooks.GetExtractDir = [target] { return target; };

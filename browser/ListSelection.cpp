@@ -101,6 +101,9 @@ std::optional<TListSelection::TRow> TListSelection::SingleFile() const
 
 std::vector<TEntryGroup> TListSelection::Groups() const
 {
+    const std::vector<int> numbers = SelectedRowNumbers();
+    if (std::optional<TEntryGroup> own = numbers.empty() ? std::nullopt : m_Shown->OwnGroup(numbers))
+        return {std::move(*own)};
     std::vector<TEntryGroup> groups;
     for (const TRow &row : SelectedRows()) {
         auto group = std::find_if(groups.begin(), groups.end(),
@@ -117,7 +120,11 @@ TOutgoingFiles TListSelection::Files() const
     std::vector<TOutgoingRow> rows;
     for (const TRow &row : SelectedRows())
         rows.push_back({row.Vorn, row.Folder, row.Entry, row.Name});
-    return GroupOutgoingRows(rows);
+    TOutgoingFiles files = GroupOutgoingRows(rows);
+    const std::vector<int> numbers = SelectedRowNumbers();
+    if (std::optional<TEntryGroup> own = numbers.empty() ? std::nullopt : m_Shown->OwnGroup(numbers))
+        files.Groups = {std::move(*own)};
+    return files;
 }
 
 void TListSelection::SelectEntry(const TVornFile *vorn, TEntryOffset entry)

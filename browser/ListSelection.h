@@ -61,7 +61,8 @@ public:
     // The one selected row when it is a file.
     std::optional<TRow> SingleFile() const;
     // The selected entries by archive (in the order the archives first
-    // appear), each with the folder its names are taken below.
+    // appear), each with the folder its names are taken below; or the one
+    // group of a list whose rows are written by a writer of their own.
     std::vector<TEntryGroup> Groups() const;
     // The selected rows as files for drag-out and Copy.
     TOutgoingFiles Files() const;

@@ -8,6 +8,7 @@
 #include "extract/ClipboardCopy.h"
 #include "extract/DropSource.h"
 #include "extract/ExtractCommand.h"
+#include "browser/GroupExtraction.h"
 #include "extract/OpenWithDefault.h"
 #include "extract/SameNameFolders.h"
 
@@ -86,12 +87,8 @@ bool TOutgoingCommands::Drop(const std::vector<TEntryGroup> &groups, const QStri
     hooks.Events = events;
     for (const TEntryGroup &group : groups) {
         const QString into = intoTemp ? SameNameFolder(target, group.Repeat) : target;
-        // An archive closed since the drag or copy began is passed over.
-        if (!m_Session.IsOpen(group.Vorn))
-            continue;
         RunReporting(m_Ui, m_Window, [&] {
-            written = ExtractForDragOut(m_Window, *group.Vorn, group.Folder, group.Entries, into, hooks,
-                                        intoTemp ? owReplaceAll : owAsk)
+            written = ExtractGroupForDragOut(m_Window, m_Session, group, into, hooks, intoTemp ? owReplaceAll : owAsk)
                       || written;
         });
     }

@@ -7,12 +7,15 @@
 // offered file names point (SameNameFolder), so none replaces another.
 
 #include "archive/vmVornFileDef.h"
+#include "engines/MergedTree.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <vector>
 
+class TMergedView;
 class TVornFile;
 
 struct TEntryGroup {
@@ -20,6 +23,14 @@ struct TEntryGroup {
     TEntryOffset Folder = 0; // what the entries' folder names are taken below
     std::vector<TEntryOffset> Entries;
     int Repeat = 0; // how often the entries' names came before in the list
+
+    // Paths of the merged game view instead of entries (Vorn, Folder and
+    // Entries unused): written as the game sees them. When the view is gone
+    // by then (its archives changed), nothing is written.
+    std::weak_ptr<const TMergedView> Merged;
+    std::vector<TMergeNodeId> Nodes;
+    TMergeNodeId MergedFolder = MergeRoot; // the listed merged folder
+    bool IsMerged() const { return !Nodes.empty(); }
 };
 
 struct TOutgoingFiles {

@@ -1,7 +1,7 @@
 #include "browser/PreviewDock.h"
 
 #include "archive/vmVornFile.h"
-#include "browser/FileListModel.h"
+#include "browser/EntryListModel.h"
 #include "browser/GenFunctions.h"
 #include "browser/ListSelection.h"
 #include "viewers/PreviewPane.h"
@@ -24,11 +24,8 @@ TPreviewDock::TPreviewDock(TListSelection &list, QWidget *parent)
     toggle->setStatusTip(QStringLiteral("Show / Hide the preview pane"));
 
     connect(&list, &TListSelection::selectionChanged, this, &TPreviewDock::Refresh);
-    connect(&list, &TListSelection::modelChanged, this, &TPreviewDock::Refresh);
-    connect(&list.Listing(), &QAbstractItemModel::modelAboutToBeReset, this, [this] {
-        m_pane->WaitForLoads();
-        m_pane->Clear();
-    });
+    connect(&list, &TListSelection::modelChanged, this, &TPreviewDock::FollowShownList);
+    FollowShownList();
     connect(this, &QDockWidget::visibilityChanged, this, [this](bool visible) {
         if (visible)
             Refresh();
@@ -42,23 +39,38 @@ QAction *TPreviewDock::ToggleAction() const
     return toggleViewAction();
 }
 
+void TPreviewDock::FollowShownList()
+{
+    // A list's reset may be the last moment before its archive goes away.
+    connect(m_list.Model(), &QAbstractItemModel::modelAboutToBeReset, this, &TPreviewDock::StopLoading,
+            Qt::UniqueConnection);
+    Refresh();
+}
+
+void TPreviewDock::StopLoading()
+{
+    m_pane->WaitForLoads();
+    m_pane->Clear();
+}
+
 void TPreviewDock::Refresh()
 {
     if (isHidden())
         return;
-    // Only rows of the listed folder are previewed, not search results.
-    const TFileListModel &listing = m_list.Listing();
-    const std::vector<int> rows = m_list.ShowsListing() ? m_list.SelectedRowNumbers() : std::vector<int>();
-    const TVornFile *vorn = listing.Vorn();
-    if (rows.size() != 1 || !vorn || size_t(rows.front()) >= listing.Rows().size()) {
+    const std::optional<TListSelection::TRow> row =
+        m_list.Model()->Previewed() ? m_list.SingleFile() : std::optional<TListSelection::TRow>();
+    if (!row) {
         m_pane->Clear();
         return;
     }
-    const TVornChildItem &row = listing.Rows()[size_t(rows.front())];
-    if (row.ImageIndex <= TVornChildItem::FolderImage) {
-        m_pane->Clear();
+    const TVornFile *vorn = row->Vorn;
+    const TEntryOffset entry = row->Entry;
+    uint64_t size = 0;
+    try {
+        size = vorn->GetSize(entry);
+    } catch (const std::exception &) {
+        m_pane->Clear(); // a damaged record: nothing to read
         return;
     }
-    const TEntryOffset entry = row.Entry;
-    m_pane->Preview(AnsiToQString(row.Name), row.Size, [vorn, entry] { return vorn->ReadFile(entry); });
+    m_pane->Preview(row->Name, size, [vorn, entry] { return vorn->ReadFile(entry); });
 }

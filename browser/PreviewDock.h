@@ -1,9 +1,10 @@
 #pragma once
 // TPreviewDock: the preview pane, a dock the window places right of or below
 // the file list, hidden until View > "Preview pane" (F3) shows it. While it
-// is visible it previews the selected file when exactly one file row of the
-// folder listing is selected. Before the listing's archive can go away
-// (every new listing), it waits for the file being read.
+// is visible it previews the selected file when exactly one file row of a
+// folder is selected: of an archive's folder or of the game view's, whose
+// rows preview their winners. Before the list's archives can go away (every
+// new listing), it waits for the file being read.
 
 #include <QDockWidget>
 
@@ -23,6 +24,9 @@ public:
     void Refresh();
 
 private:
+    void FollowShownList();
+    void StopLoading();
+
     TListSelection &m_list;
     TPreviewPane *m_pane;
 };

@@ -74,7 +74,8 @@ TExtractResult TExtractEngine::Execute(const TExtractPlan &plan, TExtractOptions
     });
     TDecodePrefetcher prefetcher(m_Vorn, std::move(files), m_Limits, m_Limits.Threads > 0 ? &staging : nullptr);
     TRun run{plan, Options, prefetcher, TTargetWriter(WithSeparator(root)), {}};
-    SetJobTotals(plan);
+    if (!m_KeepJobTotals)
+        SetJobTotals(plan);
     size_t nextJob = 0; // the prefetcher's number of the next usable file
     for (const TPlanStep &step : plan.Steps()) {
         if (m_BeforeEntry)

@@ -51,6 +51,9 @@ public:
     // cancelled and collects its failures; without one the engine keeps its
     // own. It must outlive the runs.
     void SetJob(TJob &job) { m_Job = &job; }
+    // The job's totals are set by the caller (who runs the engine for one
+    // entry at a time, as the merged extraction does), not by each run.
+    void KeepJobTotals() { m_KeepJobTotals = true; }
     // Writes the files it claims in converted form; null (the default)
     // writes every file as it is stored. Must outlive the runs.
     void SetConverter(const IFileConverter *converter) { m_Converter = converter; }
@@ -103,5 +106,6 @@ private:
     TPrefetchLimits m_Limits = WritingPrefetchLimits();
     TJob m_OwnJob;
     TJob *m_Job = &m_OwnJob;
+    bool m_KeepJobTotals = false;
     const IFileConverter *m_Converter = nullptr;
 };

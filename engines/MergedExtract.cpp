@@ -27,6 +27,7 @@ TExtractResult TMergedExtract::Extract(const std::string &TargetDir, const std::
         throw Exception("No folder to extract to");
     const std::string root = WithSeparator(TargetDir);
     TRun run{Options, TTargetWriter(root), {}};
+    SetJobTotals(nodes);
     for (const TMergeNodeId node : nodes) {
         std::string dir = root;
         if (Options.FolderMode == fnFullPath) {
@@ -42,12 +43,40 @@ TExtractResult TMergedExtract::Extract(const std::string &TargetDir, const std::
     return run.result;
 }
 
+void TMergedExtract::SetJobTotals(const std::vector<TMergeNodeId> &nodes)
+{
+    uint64_t files = 0;
+    uint64_t bytes = 0;
+    std::vector<TMergeNodeId> pending(nodes.begin(), nodes.end());
+    while (!pending.empty()) {
+        const TMergeNodeId node = pending.back();
+        pending.pop_back();
+        if (m_View.IsFolder(node)) {
+            for (const TMergeNodeId child : m_View.Children(node))
+                pending.push_back(child);
+            continue;
+        }
+        ++files;
+        const TMergeVersion &winner = m_View.Winner(node);
+        try {
+            bytes += m_View.Archive(winner.Archive).GetSize(winner.Entry);
+        } catch (const std::exception &) {
+            // a damaged record: the file's own error is reported when its turn comes
+        }
+    }
+    m_Job->SetTotals(files, bytes);
+}
+
 void TMergedExtract::ExtractNode(TRun &run, TMergeNodeId top, const std::string &dir)
 {
     // Depth first without recursion: a damaged index can nest folders very
     // deep, and without folders (fnNone) no path length stops the descent.
     std::vector<std::pair<TMergeNodeId, std::string>> pending{{top, dir}};
     while (!pending.empty() && !run.result.Cancelled) {
+        if (m_Job->Cancelled()) {
+            run.result.Cancelled = true;
+            break;
+        }
         const auto [node, at] = std::move(pending.back());
         pending.pop_back();
         if (!m_View.IsFolder(node)) {
@@ -97,6 +126,7 @@ std::string TMergedExtract::FolderFor(TRun &run, TMergeNodeId folder, const std:
 void TMergedExtract::Fail(TRun &run, const std::string &path, const std::string &message)
 {
     ++run.result.Failed;
+    m_Job->AddFailure({path, message});
     m_Report.ReportFailure({path, message});
 }
 
@@ -109,6 +139,11 @@ TExtractEngine &TMergedExtract::EngineOf(uint16_t archive)
         TPrefetchLimits limits{0, 1, 1};
         limits.PieceThreads = WritingPrefetchLimits().PieceThreads;
         engine->SetPrefetchLimits(limits);
+        engine->SetJob(*m_Job);
+        engine->KeepJobTotals();
+        engine->SetConverter(m_Converter);
+        if (m_Status)
+            engine->SetStatusCallback(m_Status);
     }
     return *engine;
 }

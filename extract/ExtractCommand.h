@@ -7,6 +7,7 @@
 
 #include "archive/vmVornFile.h"
 #include "engines/ExtractTypes.h"
+#include "engines/MergedTree.h"
 
 #include <QEventLoop>
 #include <QString>
@@ -16,6 +17,7 @@
 
 class IFileConverter;
 class TBusyFlag;
+class TMergedView;
 class QWidget;
 class TfrmExtractDialog;
 class TfrmFailureReport;
@@ -52,3 +54,14 @@ bool RunExtraction(QWidget *parent, TfrmExtractDialog &dialog, const TVornFile &
 bool ExtractForDragOut(QWidget *parent, const TVornFile &vorn, TEntryOffset currentFolder,
                        const std::vector<TEntryOffset> &selectedEntries, const QString &target,
                        const TExtractHooks &hooks, TOverwriteMode overwrite = owReplaceAll);
+
+// The same two for paths of the merged game view: what is written is what
+// the game sees, each file from its winning archive, a folder with the
+// merged contents below it. For the Extract command `currentFolder` is the
+// listed merged folder; "all" in the dialog is the whole game.
+bool RunMergedExtraction(QWidget *parent, TfrmExtractDialog &dialog, const TMergedView &view,
+                         TMergeNodeId currentFolder, const std::vector<TMergeNodeId> &selected,
+                         const TExtractHooks &hooks);
+bool ExtractMergedForDragOut(QWidget *parent, const TMergedView &view, const std::vector<TMergeNodeId> &nodes,
+                             const QString &target, const TExtractHooks &hooks,
+                             TOverwriteMode overwrite = owReplaceAll);

@@ -77,7 +77,7 @@ TMergedView *TMergedGame::View()
     if (m_Members.empty())
         return nullptr;
     if (m_Stale) {
-        m_View = std::make_unique<TMergedView>(m_Members);
+        m_View = std::make_shared<TMergedView>(m_Members);
         m_Stale = false;
     }
     return m_View.get();

@@ -34,6 +34,8 @@ public:
     // The view over the members, made now if the set changed; null when no
     // archive is merged.
     TMergedView *View();
+    // The view made last, to find out later whether it is still there.
+    std::weak_ptr<const TMergedView> ViewHandle() const { return m_View; }
     // "Game (12 archives)", "Game (1 archive)".
     QString Caption() const;
     // Whether an archive of this path joins by default (".vmres", ".vmmap").
@@ -50,6 +52,6 @@ private:
 
     TBrowserSession &m_Session;
     std::vector<const TVornFile *> m_Members;
-    std::unique_ptr<TMergedView> m_View;
+    std::shared_ptr<TMergedView> m_View;
     bool m_Stale = true;
 };

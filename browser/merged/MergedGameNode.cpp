@@ -174,7 +174,7 @@ void TMergedGameNode::ShowNode(QTreeWidgetItem *node)
     if (!view || !Owns(node))
         return;
     if (m_Model->View() != view) {
-        m_Model->SetView(view);
+        m_Model->SetView(view, m_Game->ViewHandle());
         if (!view->Failures().empty()) {
             QString text = QStringLiteral("Left out of the game view:");
             for (const TMergedView::TFailure &failure : view->Failures())

@@ -23,9 +23,10 @@ QString TMergedListModel::ColumnCaption(int column)
     return TFileListModel::ColumnCaption(column);
 }
 
-void TMergedListModel::SetView(const TMergedView *view)
+void TMergedListModel::SetView(const TMergedView *view, std::weak_ptr<const TMergedView> handle)
 {
     m_View = view;
+    m_Handle = std::move(handle);
     m_Folder = MergeRoot;
     Rebuild();
 }
@@ -166,6 +167,17 @@ bool TMergedListModel::OpenFolderAt(int row)
 {
     emit folderOpened(NodeAt(row));
     return true;
+}
+
+std::optional<TEntryGroup> TMergedListModel::OwnGroup(const std::vector<int> &rows) const
+{
+    TEntryGroup group;
+    group.Vorn = VornAt(rows.front());
+    group.Merged = m_Handle;
+    group.MergedFolder = m_Folder;
+    for (const int row : rows)
+        group.Nodes.push_back(NodeAt(row));
+    return group;
 }
 
 bool TMergedListModel::ShowPropertiesAt(int row)

@@ -33,7 +33,8 @@ public:
     static QString ColumnCaption(int column);
 
     // The view whose folders are listed (null: none); the list empties.
-    void SetView(const TMergedView *view);
+    // `handle` tells the rows handed out whether the view is still there.
+    void SetView(const TMergedView *view, std::weak_ptr<const TMergedView> handle = {});
     const TMergedView *View() const { return m_View; }
     // Lists a merged folder.
     void ShowFolder(TMergeNodeId folder);
@@ -57,9 +58,12 @@ public:
     QString NameAt(int row) const override;
     TEntryOffset BaseFolderAt(int row) const override;
     bool IsFolderAt(int row) const override { return m_Rows[size_t(row)].Item.IsFolder(); }
+    bool Previewed() const override { return true; }
     // A folder opens as a merged folder, Properties show the path's stack.
     bool OpenFolderAt(int row) override;
     bool ShowPropertiesAt(int row) override;
+    // The rows are written as the game sees them, folders merged.
+    std::optional<TEntryGroup> OwnGroup(const std::vector<int> &rows) const override;
 
 signals:
     void folderOpened(TMergeNodeId folder);
@@ -75,6 +79,7 @@ private:
     QString ArchiveName(uint16_t archive) const;
 
     const TMergedView *m_View = nullptr;
+    std::weak_ptr<const TMergedView> m_Handle;
     TMergeNodeId m_Folder = MergeRoot;
     bool m_OnlyConflicts = false;
     std::vector<TRow> m_Rows;

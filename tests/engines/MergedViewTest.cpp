@@ -76,6 +76,34 @@ protected:
     std::vector<std::unique_ptr<TVornFile>> archives;
 };
 
+TEST_F(MergedView, AFolderIsExtractedMergedUnderOneJobThatCanStopIt)
+{
+    Archive("base.vmres", 0x0000, {{"Art/a.txt", "base a"}, {"Art/old.txt", "old"}, {"top.txt", "top"}});
+    Archive("patch.vmres", 0x13000, {{"art/A.TXT", "patched a!"}});
+    const TMergedView view = Merge();
+    const std::vector<TMergeNodeId> art{view.Find("art")};
+    TRecorder recorder;
+    TMergedExtract extract(view, recorder, recorder);
+    TJob job;
+    extract.SetJob(job);
+    const fs::path out = scratch.path() / "out";
+    const TExtractResult result = extract.Extract(out.string(), art, {fnRelative, owReplaceAll, esSelected});
+    // Each path's winner, below the folder's merged name.
+    EXPECT_EQ(FilesBelow(out), (std::map<std::string, std::string>{{"art/A.TXT", "patched a!"}, {"art/old.txt", "old"}}));
+    EXPECT_EQ(result.Written, 2u);
+    const TJobProgress progress = job.Progress();
+    EXPECT_EQ(progress.EntriesTotal, 2u);
+    EXPECT_EQ(progress.EntriesDone, 2u);
+    EXPECT_EQ(progress.BytesTotal, 13u); // "patched a!" and "old"
+
+    TJob cancelled;
+    cancelled.Cancel();
+    extract.SetJob(cancelled);
+    const fs::path none = scratch.path() / "none";
+    EXPECT_TRUE(extract.Extract(none.string(), {MergeRoot}, {fnFullPath, owReplaceAll, esAll}).Cancelled);
+    EXPECT_FALSE(fs::exists(none));
+}
+
 TEST_F(MergedView, ClassThenNumberDecidesAndBitsBelowTheClassDoNot)
 {
     // Given out of order; each one's own file tells where it ranks.

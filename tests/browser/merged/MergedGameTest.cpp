@@ -6,19 +6,29 @@
 #include "tests/browser/BrowserFixture.h"
 
 #include "archive/vmVornFile.h"
+#include "browser/BrowserSession.h"
 #include "browser/FileListView.h"
 #include "browser/FormMain.h"
 #include "browser/ListSelection.h"
+#include "browser/PreviewDock.h"
 #include "browser/merged/FormMergeStack.h"
 #include "browser/merged/MergedGame.h"
 #include "browser/merged/MergedGameNode.h"
 #include "browser/merged/MergedListModel.h"
 #include "compare/FormCompareHex.h"
+#include "extract/FormExtractDialog.h"
 #include "engines/MergedView.h"
+#include "viewers/PreviewPane.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
 #include <QLabel>
 #include <QTableWidget>
 #include <QTest>
@@ -51,7 +61,7 @@ public:
     {
         if (onDialog)
             onDialog(dialog);
-        return false;
+        return dialog.result() == QDialog::Accepted;
     }
 };
 
@@ -67,6 +77,7 @@ protected:
         const auto art = factory.addDir(0, "Art");
         factory.addFile(art, {.name = "a.txt", .data = TextBytes("factory a")});
         factory.addFile(art, {.name = "same.txt", .data = TextBytes("same")});
+        factory.addFile(art, {.name = "old.txt", .data = TextBytes("old")});
         factory.addFile(0, {.name = "only.txt", .data = TextBytes("only")});
         patch.header.m_Priority = 0x13000;
         const auto patchArt = patch.addDir(0, "art");
@@ -128,22 +139,19 @@ TEST_F(MergedGameTest, TheGameNodeListsWinnersAndFiltersConflicts)
     window->lsvMainKeyPress(13);
     EXPECT_EQ(window->trvFolders->currentItem()->parent(), game);
     EXPECT_EQ(window->lblVornPath->text(), QStringLiteral("Game\\art\\"));
-    EXPECT_EQ(Column(model, 0), (QStringList{QStringLiteral("A.TXT"), QStringLiteral("same.txt")}));
-    EXPECT_EQ(Column(model, TMergedListModel::ColArchive), Texts({"patch.vmres", "patch.vmres"}));
-    EXPECT_EQ(Column(model, TMergedListModel::ColOverrides), Texts({"1", "1"}));
-    window->lsvMainColumnClick(TMergedListModel::ColSize); // "patched a!" is the bigger file
-    EXPECT_EQ(Column(model, 0), Texts({"same.txt", "A.TXT"}));
+    EXPECT_EQ(Column(model, 0), Texts({"A.TXT", "old.txt", "same.txt"}));
+    EXPECT_EQ(Column(model, TMergedListModel::ColArchive), Texts({"patch.vmres", "factory.vmres", "patch.vmres"}));
+    EXPECT_EQ(Column(model, TMergedListModel::ColOverrides), Texts({"1", "", "1"}));
+    window->lsvMainColumnClick(TMergedListModel::ColSize); // "patched a!" is the biggest file
+    EXPECT_EQ(Column(model, 0), Texts({"old.txt", "same.txt", "A.TXT"}));
     window->lsvMainColumnClick(TMergedListModel::ColSize);
-    EXPECT_EQ(Column(model, 0), Texts({"A.TXT", "same.txt"}));
-    // A file is handed out as its winner, taken below the winner's own folder.
+    EXPECT_EQ(Column(model, 0), Texts({"A.TXT", "same.txt", "old.txt"}));
+    // The selected rows are handed out as merged paths.
     SelectRow(*window, QStringLiteral("A.TXT"));
     const TOutgoingFiles patched = window->Selection().Files();
+    EXPECT_EQ(patched.Names, QStringList{QStringLiteral("A.TXT")});
     ASSERT_EQ(patched.Groups.size(), 1u);
-    const TEntryGroup &winner = patched.Groups[0];
-    EXPECT_EQ(QString::fromStdString(winner.Vorn->FileName()), Path(QStringLiteral("patch.vmres")));
-    ASSERT_EQ(winner.Entries.size(), 1u);
-    EXPECT_EQ(winner.Folder, winner.Vorn->GetParent(winner.Entries[0]));
-    EXPECT_NE(winner.Folder, winner.Vorn->GetRootOffset());
+    EXPECT_EQ(patched.Groups[0].Nodes, std::vector<TMergeNodeId>{window->MergedGame()->Game().View()->Find("art/a.txt")});
 
     // The filter keeps paths in conflict and the folders above them.
     QTest::keyClick(window->lsvMain->CurrentView(), Qt::Key_Backspace);
@@ -169,6 +177,51 @@ TEST_F(MergedGameTest, TheGameNodeListsWinnersAndFiltersConflicts)
     EXPECT_EQ(window->trvFolders->topLevelItem(0)->text(0), QStringLiteral("party.vmsave"));
     window->CloseAllVorns();
     EXPECT_EQ(window->trvFolders->topLevelItemCount(), 0);
+}
+
+TEST_F(MergedGameTest, AMergedFolderIsExtractedAndDroppedAsTheGameSeesIt)
+{
+    WriteGame();
+    auto window = MakeWindow();
+    window->OpenFile(Path(QStringLiteral("factory.vmres")));
+    window->OpenFile(Path(QStringLiteral("patch.vmres")));
+    window->trvFolders->setCurrentItem(window->trvFolders->topLevelItem(0));
+    SelectRow(*window, QStringLiteral("art"));
+    // art's own winner is the patch's folder; old.txt is only in the factory's.
+    const QStringList merged = Texts({"art/A.TXT: patched a!", "art/old.txt: old", "art/same.txt: same"});
+    const auto written = [](const QString &folder) {
+        QStringList files;
+        for (const QString &name : FilesBelow(folder)) {
+            QFile file(folder + u'/' + name);
+            file.open(QIODevice::ReadOnly);
+            files << name + QStringLiteral(": ") + QString::fromUtf8(file.readAll());
+        }
+        return files;
+    };
+
+    const QString dropped = Path(QStringLiteral("dropped"));
+    QDir().mkpath(dropped);
+    EXPECT_TRUE(window->dfsMainDrop(window->Selection().Files().Groups, dropped));
+    EXPECT_EQ(written(dropped), merged);
+
+    const QString extracted = Path(QStringLiteral("extracted"));
+    m_seam.onDialog = [&](QDialog &dialog) {
+        auto &extract = dynamic_cast<TfrmExtractDialog &>(dialog);
+        extract.cbxPath->setEditText(extracted);
+        extract.rbnExtractSelected->setChecked(true);
+        extract.chkUseFolderNames->setChecked(true);
+        extract.Button1->click();
+    };
+    window->tbnExtractClick();
+    EXPECT_EQ(written(extracted), merged);
+
+    // A copy whose game view was made anew since writes nothing.
+    const std::vector<TEntryGroup> copied = window->Selection().Files().Groups;
+    window->MergedGame()->Game().Choose({static_cast<const TVornFile *>(window->Session().OpenVorns().front().get())});
+    const QString late = Path(QStringLiteral("late"));
+    QDir().mkpath(late);
+    EXPECT_FALSE(window->dfsMainDrop(copied, late));
+    EXPECT_TRUE(FilesBelow(late).isEmpty());
 }
 
 TEST_F(MergedGameTest, PropertiesShowTheStackAndCompareOpensTheOverriddenVersion)
@@ -213,6 +266,25 @@ TEST_F(MergedGameTest, PropertiesShowTheStackAndCompareOpensTheOverriddenVersion
     archives.clear();
     window->popmniPropertiesClick();
     EXPECT_EQ(versions, Texts({"Wins", "Same bytes"}));
+}
+
+TEST_F(MergedGameTest, ThePreviewShowsTheWinner)
+{
+    WriteGame();
+    auto window = MakeWindow();
+    window->OpenFile(Path(QStringLiteral("factory.vmres")));
+    window->OpenFile(Path(QStringLiteral("patch.vmres")));
+    auto *dock = window->findChild<TPreviewDock *>();
+    ASSERT_NE(dock, nullptr);
+    dock->ToggleAction()->trigger();
+    window->MergedGame()->SelectFolder(window->MergedGame()->Game().View()->Find("art"));
+    QSignalSpy shown(dock->Pane(), &TPreviewPane::shown);
+    SelectRow(*window, QStringLiteral("A.TXT"));
+    ASSERT_TRUE(shown.wait(10000));
+    EXPECT_EQ(dock->Pane()->Text(), QStringLiteral("patched a!"));
+    SelectRow(*window, QStringLiteral("old.txt")); // from the other archive
+    ASSERT_TRUE(shown.wait(10000));
+    EXPECT_EQ(dock->Pane()->Text(), QStringLiteral("old"));
 }
 
 TEST_F(MergedGameTest, OpenGameFolderOpensEveryArchiveBelowItAndShowsTheGame)
