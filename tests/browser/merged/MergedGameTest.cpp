@@ -187,8 +187,12 @@ TEST_F(MergedGameTest, AMergedFolderIsExtractedAndDroppedAsTheGameSeesIt)
     window->OpenFile(Path(QStringLiteral("patch.vmres")));
     window->trvFolders->setCurrentItem(window->trvFolders->topLevelItem(0));
     SelectRow(*window, QStringLiteral("art"));
+    const TMergedListModel &model = window->MergedGame()->Model();
+    window->lsvMain->selectionModel()->select(model.index(int(Column(model, 0).indexOf(QStringLiteral("only.txt"))), 0),
+                                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
     // art's own winner is the patch's folder; old.txt is only in the factory's.
-    const QStringList merged = Texts({"art/A.TXT: patched a!", "art/old.txt: old", "art/same.txt: same"});
+    const QStringList merged =
+        Texts({"art/A.TXT: patched a!", "art/old.txt: old", "art/same.txt: same", "only.txt: only"});
     const auto written = [](const QString &folder) {
         QStringList files;
         for (const QString &name : FilesBelow(folder)) {
