@@ -11,6 +11,7 @@
 #include "archive/OpenFileLimit.h"
 #include "extract/StaleFolders.h"
 #include "platform/TerminationSignals.h"
+#include "viewers/BuiltInFormats.h"
 #include "viewers/ImageFormat.h"
 
 #include <QApplication>

@@ -6,6 +6,7 @@
 #include "archive/vmVornFile.h"
 #include "browser/ThumbnailCache.h"
 #include "tests/support/DemoContent.h"
+#include "viewers/BuiltInFormats.h"
 #include "viewers/ImageFormat.h"
 #include "viewers/PreviewPane.h"
 

@@ -4,7 +4,7 @@
 // ignoring case when asked (Windows-1252 letters too); hex is sought as the
 // exact bytes.
 
-#include "engines/FindCriteria.h"
+#include "engines/FindModes.h"
 #include "engines/NeedleScan.h"
 
 #include <cstdint>

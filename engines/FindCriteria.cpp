@@ -9,9 +9,7 @@
 
 TNameMode TFindCriteria::EffectiveNameMode() const
 {
-    if (NameMode != TNameMode::Auto)
-        return NameMode;
-    return Name.find_first_of("*?") == std::string::npos ? TNameMode::Substring : TNameMode::Glob;
+    return ResolveNameMode(Name, NameMode);
 }
 
 bool TFindCriteria::FilesOnly() const

@@ -3,24 +3,12 @@
 // hold; an empty criteria set finds every entry. Texts are UTF-8.
 
 #include "archive/vmFunctions.h"
+#include "engines/FindModes.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
-
-enum class TNameMode : uint8_t {
-    Auto,      // a glob when the text has "*" or "?", else a substring
-    Substring, // the text anywhere in the name
-    Glob,      // "*" and "?" wildcards over the whole name
-    Regex,     // a regular expression found anywhere in the name
-};
-
-enum class TContentMode : uint8_t {
-    None,
-    Text, // Windows-1252 (ASCII) or UTF-16LE text
-    Hex,  // bytes written in hex ("DE AD be ef", "deadbeef")
-};
 
 struct TFindCriteria {
     std::string Name; // empty: any name

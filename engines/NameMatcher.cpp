@@ -5,10 +5,7 @@
 TNameMatcher::TNameMatcher(const std::string &pattern, TNameMode mode, bool ignoreCase)
     : m_IgnoreCase(ignoreCase)
 {
-    TFindCriteria resolve;
-    resolve.Name = pattern;
-    resolve.NameMode = mode;
-    m_Mode = resolve.EffectiveNameMode();
+    m_Mode = ResolveNameMode(pattern, mode);
     const std::vector<int> chars = Utf8ToAnsiChars(pattern);
     switch (m_Mode) {
     case TNameMode::Regex:

@@ -4,7 +4,7 @@
 // passes the name folded (FoldAnsiText) as well, so a million names are not
 // folded again for every keystroke.
 
-#include "engines/FindCriteria.h"
+#include "engines/FindModes.h"
 #include "engines/GlobPattern.h"
 #include "engines/RegexPattern.h"
 

@@ -1,7 +1,5 @@
 #include "extract/DragReleaseWatch.h"
 
-#include "extract/DropSource.h"
-
 #include <QDropEvent>
 #include <QGuiApplication>
 
@@ -40,7 +38,7 @@ bool TDragReleaseWatch::nativeEventFilter(const QByteArray &eventType, void *mes
     const auto *generic = static_cast<const xcb_ge_generic_event_t *>(message);
     const bool xinput = type == XCB_GE_GENERIC && m_xinputOpcode && generic->extension == m_xinputOpcode;
     if (type == XCB_BUTTON_RELEASE || (xinput && generic->event_type == XIButtonRelease))
-        m_data->NoteButtonReleased();
+        m_released();
     return false;
 }
 
@@ -48,6 +46,6 @@ bool TDragReleaseWatch::eventFilter(QObject *, QEvent *event)
 {
     if (event->type() == QEvent::Drop && m_data &&
         static_cast<QDropEvent *>(event)->mimeData() == m_data.data())
-        m_data->NoteButtonReleased();
+        m_released();
     return false;
 }

@@ -7,16 +7,18 @@
 
 #include <QAbstractNativeEventFilter>
 #include <QObject>
+#include <QMimeData>
 #include <QPointer>
 
-class TDropFileSource;
+#include <functional>
 
 class TDragReleaseWatch : public QObject, public QAbstractNativeEventFilter {
 public:
     // xinputOpcode: the X server's number for the XInput extension, whose
     // events carry the pointer's buttons where Qt uses it (0: none).
-    explicit TDragReleaseWatch(TDropFileSource *data, quint8 xinputOpcode = XInputOpcode())
-        : m_data(data), m_xinputOpcode(xinputOpcode)
+    // released: called on each button release while data is alive.
+    TDragReleaseWatch(QMimeData *data, std::function<void()> released, quint8 xinputOpcode = XInputOpcode())
+        : m_data(data), m_released(std::move(released)), m_xinputOpcode(xinputOpcode)
     {
     }
 
@@ -28,6 +30,7 @@ public:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QPointer<TDropFileSource> m_data;
+    QPointer<QMimeData> m_data;
+    std::function<void()> m_released;
     quint8 m_xinputOpcode = 0;
 };

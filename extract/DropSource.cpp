@@ -191,7 +191,7 @@ TDragResult Execute(QWidget *source, std::unique_ptr<TDropFileSource> dfs)
     drag->setMimeData(data);
     QObject::connect(drag, &QDrag::actionChanged, data,
                      [data](Qt::DropAction action) { data->SetFeedbackEffect(action); });
-    TDragReleaseWatch releaseWatch(data);
+    TDragReleaseWatch releaseWatch(data, [data] { data->NoteButtonReleased(); });
     QCoreApplication::instance()->installEventFilter(&releaseWatch);
     const bool x11 = TDirectSave::Available();
     if (x11) {
@@ -211,7 +211,7 @@ TDragResult Execute(QWidget *source, std::unique_ptr<TDropFileSource> dfs)
     std::optional<TWaylandDropWatch> dropWatch;
     if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
         data->SetReleaseWatched(true);
-        dropWatch.emplace(data);
+        dropWatch.emplace(data, [data] { data->NoteDropDelivered(); });
     }
     data->SetDragRunning(true);
     const Qt::DropAction chosen = drag->exec(offered);

@@ -1,7 +1,5 @@
 #include "extract/WaylandDropWatch.h"
 
-#include "extract/DropSource.h"
-
 #include <QCoreApplication>
 #include <QMetaMethod>
 #include <QObject>
@@ -46,7 +44,8 @@ int SignalNumber(const QMetaObject *meta, int methodIndex)
 
 } // namespace
 
-TWaylandDropWatch::TWaylandDropWatch(TDropFileSource *data) : m_data(data)
+TWaylandDropWatch::TWaylandDropWatch(QObject *owner, std::function<void()> delivered)
+    : m_owner(owner), m_delivered(std::move(delivered))
 {
     QSignalSpyCallbackSet *previous = qt_signal_spy_callback_set.loadAcquire();
     PreviousHooks.store(previous);
@@ -78,7 +77,7 @@ void TWaylandDropWatch::SignalBegins(QObject *caller, int signalIndex, void **ar
 void TWaylandDropWatch::Seen(QObject *caller, int signalIndex, void **argv)
 {
     const QMetaObject *meta = caller->metaObject();
-    if (!m_data || std::strcmp(meta->className(), SourceClass()) != 0)
+    if (!m_owner || std::strcmp(meta->className(), SourceClass()) != 0)
         return;
     const int method = meta->indexOfSignal(DroppedSignal());
     if (method < 0 || SignalNumber(meta, method) != signalIndex || !argv || !argv[1])
@@ -86,5 +85,5 @@ void TWaylandDropWatch::Seen(QObject *caller, int signalIndex, void **argv)
     // dndDropped(accepted, action): a drop the target did not accept is
     // cancelled and nobody asks for the data.
     if (*static_cast<const bool *>(argv[1]))
-        m_data->NoteDropDelivered();
+        m_delivered();
 }

@@ -14,14 +14,16 @@
 
 #include <QPointer>
 
+#include <functional>
+
 class QObject;
-class TDropFileSource;
 
 class TWaylandDropWatch {
 public:
     // Watches from construction to destruction; one watch at a time (a drag
-    // is modal), on the thread that runs the drag.
-    explicit TWaylandDropWatch(TDropFileSource *data);
+    // is modal), on the thread that runs the drag. delivered: called when
+    // the compositor reports an accepted drop, while owner is alive.
+    TWaylandDropWatch(QObject *owner, std::function<void()> delivered);
     ~TWaylandDropWatch();
     TWaylandDropWatch(const TWaylandDropWatch &) = delete;
     TWaylandDropWatch &operator=(const TWaylandDropWatch &) = delete;
@@ -34,5 +36,6 @@ private:
     static void SignalBegins(QObject *caller, int signalIndex, void **argv);
     void Seen(QObject *caller, int signalIndex, void **argv);
 
-    QPointer<TDropFileSource> m_data;
+    QPointer<QObject> m_owner;
+    std::function<void()> m_delivered;
 };

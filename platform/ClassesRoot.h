@@ -19,5 +19,3 @@ public:
     virtual void NotifyAssociationsChanged() = 0;
 };
 
-// The current user's file associations.
-std::unique_ptr<TClassesRoot> CreateClassesRoot();

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QStandardPaths>
 
 namespace {
 
@@ -203,4 +204,9 @@ void TXdgClassesRoot::RunCommand(const QString &program, const QStringList &argu
     process.start(program, arguments);
     if (process.waitForStarted())
         process.waitForFinished();
+}
+
+std::unique_ptr<TClassesRoot> CreateClassesRoot()
+{
+    return std::make_unique<TXdgClassesRoot>(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
 }

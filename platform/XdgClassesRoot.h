@@ -16,6 +16,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class TXdgClassesRoot : public TClassesRoot {
 public:
@@ -47,3 +48,6 @@ private:
     QString m_DataHome;
     TCommandRunner m_Runner;
 };
+
+// The current user's file associations.
+std::unique_ptr<TClassesRoot> CreateClassesRoot();

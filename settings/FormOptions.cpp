@@ -1,7 +1,7 @@
 #include "settings/FormOptions.h"
 
 #include "platform/AppFolder.h"
-#include "platform/ClassesRoot.h"
+#include "platform/XdgClassesRoot.h"
 #include "platform/GameFolder.h"
 #include "platform/IniFile.h"
 #include "settings/FileTypeRegistration.h"

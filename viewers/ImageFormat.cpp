@@ -1,18 +1,10 @@
 #include "viewers/ImageFormat.h"
 
-#include "viewers/BitmapFormat.h"
 #include "viewers/FormatList.h"
 #include "viewers/ImageFormatForm.h"
-#include "viewers/RawFormat.h"
 #include "viewers/WindowPlacement.h"
 
 #include <memory>
-
-void RegisterBuiltInFormats()
-{
-    RegisterFormat(std::make_unique<TBitmapFormat>());
-    RegisterFormat(std::make_unique<TRawFormat>());
-}
 
 void ShowImageWindow(const QImage &picture, const QString &fileName, QWidget *mainWindow)
 {

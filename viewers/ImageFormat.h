@@ -7,10 +7,6 @@
 class QImage;
 class QWidget;
 
-// Registers TBitmapFormat, then TRawFormat. Called once while the program
-// initialises, before the main window and its plug-ins exist.
-void RegisterBuiltInFormats();
-
 // Opens an image viewer window owned by mainWindow on the picture, titled
 // after the file and centred over mainWindow.
 void ShowImageWindow(const QImage &picture, const QString &fileName, QWidget *mainWindow);

@@ -5,6 +5,7 @@
 #include "browser/FileListView.h"
 #include "browser/FormMain.h"
 #include "browser/PreviewDock.h"
+#include "viewers/BuiltInFormats.h"
 #include "viewers/FormatList.h"
 #include "viewers/ImageFormat.h"
 #include "viewers/PreviewPane.h"

@@ -1,5 +1,6 @@
 #include "ViewerTestSupport.h"
 #include "archive/Exceptions.h"
+#include "viewers/BuiltInFormats.h"
 #include "viewers/ImageFormat.h"
 #include "viewers/ImageFormatForm.h"
 #include "viewers/RawFormat.h"

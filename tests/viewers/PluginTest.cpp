@@ -1,6 +1,7 @@
 #include "BufferTracker.h"
 #include "ViewerTestSupport.h"
 #include "archive/Exceptions.h"
+#include "viewers/BuiltInFormats.h"
 #include "viewers/FormHexViewer.h"
 #include "viewers/FormTextViewer.h"
 #include "viewers/FormatList.h"

@@ -3,6 +3,7 @@
 
 #include "ViewerTestSupport.h"
 #include "tests/support/DemoContent.h"
+#include "viewers/BuiltInFormats.h"
 #include "viewers/ImageFormat.h"
 #include "viewers/ImageFormatForm.h"
 #include "viewers/PngConversion.h"

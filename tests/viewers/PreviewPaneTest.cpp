@@ -5,6 +5,7 @@
 #include "ViewerTestSupport.h"
 #include "archive/Exceptions.h"
 #include "tests/support/DemoContent.h"
+#include "viewers/BuiltInFormats.h"
 #include "viewers/FormatList.h"
 #include "viewers/FormatPlugin.h"
 #include "viewers/ImageFormat.h"

@@ -1,5 +1,6 @@
 #include "ViewerTestSupport.h"
 #include "archive/Exceptions.h"
+#include "viewers/BuiltInFormats.h"
 #include "viewers/FormatList.h"
 #include "viewers/ImageFormat.h"
 #include "viewers/ViewHandler.h"

@@ -1,5 +1,6 @@
 #include "BufferTracker.h"
 #include "ViewerTestSupport.h"
+#include "viewers/BuiltInFormats.h"
 #include "viewers/FormHexViewer.h"
 #include "viewers/FormTextViewer.h"
 #include "viewers/ImageFormat.h"

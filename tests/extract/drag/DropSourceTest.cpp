@@ -238,7 +238,7 @@ TEST_F(DropFileSourceData, WhereTheReleaseIsWatchedOnlyItMakesARequestWrite)
     dfs->SetDragRunning(true);
     dfs->SetReleaseWatched(true);
     constexpr uint8_t XInput = 131;
-    TDragReleaseWatch watch(dfs.get(), XInput);
+    TDragReleaseWatch watch(dfs.get(), [&] { dfs->NoteButtonReleased(); }, XInput);
     auto feed = [&](uint8_t type, uint8_t extension = 0, uint16_t extensionType = 0) {
         xcb_ge_generic_event_t event{};
         event.response_type = type;
@@ -301,7 +301,7 @@ TEST_F(DropFileSourceData, UnderWaylandOnlyAnAcceptedDropOfTheDragMakesARequestW
     QtWaylandClient::QWaylandDataSource source;
     TOtherDataSource other;
     {
-        TWaylandDropWatch watch(dfs.get());
+        TWaylandDropWatch watch(dfs.get(), [&] { dfs->NoteDropDelivered(); });
         emit source.dndResponseUpdated(true, Qt::MoveAction); // a target accepts
         EXPECT_EQ(dfs->urls(), ExpectedUrls());              // and reads during the hover
         emit source.cancelled();
