@@ -51,12 +51,7 @@ ExtractResult Archive::extract(const std::string &targetFolder, const ExtractOpt
         });
     const TExtractResult done =
         Translated<Error>([&] { return engine.ExtractEntries(targetFolder, engineOptions); });
-    ExtractResult result;
-    result.written = done.Written;
-    result.skipped = done.Skipped;
-    result.cancelled = done.Cancelled;
-    result.failures = std::move(report.Failures);
-    return result;
+    return report.Result(done);
 }
 
 TestResult Archive::test(const ProgressCallback &progress) const

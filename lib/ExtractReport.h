@@ -17,6 +17,17 @@ public:
     void ReportFailure(const TExtractFailure &failure) override { Failures.push_back({failure.Path, failure.Message}); }
 
     std::vector<Failure> Failures;
+
+    // The caller's result: the engine's totals and the failures collected.
+    ExtractResult Result(const TExtractResult &done)
+    {
+        ExtractResult result;
+        result.written = done.Written;
+        result.skipped = done.Skipped;
+        result.cancelled = done.Cancelled;
+        result.failures = std::move(Failures);
+        return result;
+    }
 };
 
 // The engine's overwrite mode for the caller's rule.

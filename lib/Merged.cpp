@@ -266,12 +266,7 @@ ExtractResult MergedView::extract(const std::string &targetFolder, const Extract
     }
     const TExtractResult done =
         Translated<Error>([&] { return extraction.Extract(targetFolder, nodes, engineOptions); });
-    ExtractResult result;
-    result.written = done.Written;
-    result.skipped = done.Skipped;
-    result.cancelled = done.Cancelled;
-    result.failures = std::move(report.Failures);
-    return result;
+    return report.Result(done);
 }
 
 } // namespace vorn

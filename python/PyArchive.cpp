@@ -20,20 +20,7 @@ vorn::ExtractResult Extract(const vorn::Archive &archive, const std::string &tar
                             std::optional<std::vector<std::string>> paths, const py::object &overwrite, bool flat,
                             py::object progress)
 {
-    vorn::ExtractOptions options;
-    if (paths)
-        options.paths = std::move(*paths);
-    options.overwrite = OverwriteOf(overwrite);
-    options.keepFolders = !flat;
-    TPythonProgress python(std::move(progress));
-    options.progress = python.Callback();
-    vorn::ExtractResult result;
-    {
-        const py::gil_scoped_release released;
-        result = archive.extract(target, options);
-    }
-    python.RaiseAgain();
-    return result;
+    return ExtractWithPython(archive, target, std::move(paths), overwrite, flat, std::move(progress));
 }
 
 vorn::TestResult Test(const vorn::Archive &archive, py::object progress)

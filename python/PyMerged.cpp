@@ -17,20 +17,7 @@ vorn::ExtractResult ExtractMerged(const vorn::MergedView &view, const std::strin
                                   std::optional<std::vector<std::string>> paths, const py::object &overwrite,
                                   bool flat, py::object progress)
 {
-    vorn::ExtractOptions options;
-    if (paths)
-        options.paths = std::move(*paths);
-    options.overwrite = OverwriteOf(overwrite);
-    options.keepFolders = !flat;
-    TPythonProgress python(std::move(progress));
-    options.progress = python.Callback();
-    vorn::ExtractResult result;
-    {
-        const py::gil_scoped_release released;
-        result = view.extract(target, options);
-    }
-    python.RaiseAgain();
-    return result;
+    return ExtractWithPython(view, target, std::move(paths), overwrite, flat, std::move(progress));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
 // What the module's extractions and checks share: a Python progress
-// callable behind the library's callback, and the overwrite argument.
+// callable behind the library's callback, the overwrite argument and the
+// extraction call itself.
 
 #include <vorn/vorn.h>
 
@@ -8,6 +9,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace py = pybind11;
 
@@ -56,3 +58,26 @@ inline vorn::Overwrite OverwriteOf(const py::object &overwrite)
     return overwrite.cast<bool>() ? vorn::Overwrite::Replace : vorn::Overwrite::Skip;
 }
 
+// Extracts from an archive or the merged view with the module's arguments:
+// the GIL is released while the library writes, and an exception the
+// progress callable raised is raised again afterwards.
+template <class TSource>
+vorn::ExtractResult ExtractWithPython(const TSource &source, const std::string &target,
+                                      std::optional<std::vector<std::string>> paths, const py::object &overwrite,
+                                      bool flat, py::object progress)
+{
+    vorn::ExtractOptions options;
+    if (paths)
+        options.paths = std::move(*paths);
+    options.overwrite = OverwriteOf(overwrite);
+    options.keepFolders = !flat;
+    TPythonProgress python(std::move(progress));
+    options.progress = python.Callback();
+    vorn::ExtractResult result;
+    {
+        const py::gil_scoped_release released;
+        result = source.extract(target, options);
+    }
+    python.RaiseAgain();
+    return result;
+}
