@@ -70,6 +70,10 @@ public:
     // Rows (in list order) that are handed out by a writer of their own, as
     // one group; none: each row is its archive's entry.
     virtual std::optional<TEntryGroup> OwnGroup(const std::vector<int> & /*rows*/) const { return std::nullopt; }
+    // The archives the rows are entries of, known whenever the list is
+    // reset; the thumbnails are decoded from these. None: the list shows no
+    // thumbnails (search results, whose archives come and go as rows stream in).
+    virtual std::vector<const TVornFile *> Archives() const { return {}; }
 
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;

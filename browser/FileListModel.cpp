@@ -88,6 +88,13 @@ void TFileListModel::ClearRows()
     endResetModel();
 }
 
+std::vector<const TVornFile *> TFileListModel::Archives() const
+{
+    if (!m_Vorn)
+        return {};
+    return {m_Vorn};
+}
+
 void TFileListModel::FillDetails(TVornChildItem &row) const
 {
     row.NeedsDetail = false;

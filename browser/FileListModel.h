@@ -61,6 +61,7 @@ public:
     bool Previewed() const override { return true; }
     // Rows without a picture of a file open as folders.
     bool IsFolderAt(int row) const override { return m_Rows[size_t(row)].ImageIndex <= TVornChildItem::FolderImage; }
+    std::vector<const TVornFile *> Archives() const override;
 
 protected:
     QString Caption(int column) const override { return ColumnCaption(column); }

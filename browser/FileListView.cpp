@@ -1,7 +1,6 @@
 #include "browser/FileListView.h"
 
 #include "browser/FileListModel.h"
-#include "browser/ThumbnailCache.h"
 #include "browser/ThumbnailView.h"
 
 #include <QHeaderView>
@@ -89,13 +88,6 @@ void TFileListView::setModel(QAbstractItemModel *model)
     own = m_Thumbs->selectionModel();
     m_Thumbs->setSelectionModel(shared);
     delete own;
-    // The thumbnails' decodes read the listed archive: they end before it
-    // can go away, and go on with the archive listed next.
-    TThumbnailCache &cache = m_Thumbs->Cache();
-    connect(model, &QAbstractItemModel::modelAboutToBeReset, &cache, &TThumbnailCache::WaitForDecodes,
-            Qt::UniqueConnection);
-    if (auto *files = qobject_cast<TFileListModel *>(model))
-        connect(model, &QAbstractItemModel::modelReset, &cache, [files, &cache] { cache.SetArchive(files->Vorn()); });
     FitColumns();
     emit modelChanged();
 }

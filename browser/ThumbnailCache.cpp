@@ -28,21 +28,24 @@ TThumbnailCache::~TThumbnailCache()
     m_pool.waitForDone();
 }
 
-void TThumbnailCache::SetArchive(const TVornFile *vorn)
+void TThumbnailCache::SetArchives(const std::vector<const TVornFile *> &archives)
 {
-    if (vorn == m_vorn)
+    if (archives == m_archives)
         return;
     WaitForDecodes();
-    m_vorn = vorn;
-    ++m_generation;
-    m_archiveKey.clear();
-    if (vorn) {
-        // Path, size and time: an archive rebuilt under the same name gets
-        // new thumbnails.
-        const QFileInfo file(QString::fromStdString(vorn->FileName()));
-        m_archiveKey = file.absoluteFilePath() + u'|' + QString::number(file.size()) + u'|'
-                       + QString::number(file.lastModified().toMSecsSinceEpoch()) + u'|';
-    }
+    m_archives = archives;
+    m_archiveKeys.clear();
+    for (const TVornFile *vorn : archives)
+        m_archiveKeys.insert(vorn, ArchiveKey(*vorn));
+}
+
+QString TThumbnailCache::ArchiveKey(const TVornFile &vorn)
+{
+    // Path, size and time: an archive rebuilt under the same name gets new
+    // thumbnails.
+    const QFileInfo file(QString::fromStdString(vorn.FileName()));
+    return file.absoluteFilePath() + u'|' + QString::number(file.size()) + u'|'
+           + QString::number(file.lastModified().toMSecsSinceEpoch()) + u'|';
 }
 
 void TThumbnailCache::WaitForDecodes()
@@ -54,22 +57,19 @@ void TThumbnailCache::WaitForDecodes()
     m_pool.waitForDone();
 }
 
-QString TThumbnailCache::Key(TEntryOffset entry) const
+const QImage *TThumbnailCache::Thumbnail(TThumbnailKey item, const QString &name)
 {
-    return m_archiveKey + QString::number(entry);
-}
-
-const QImage *TThumbnailCache::Thumbnail(TEntryOffset entry, const QString &name)
-{
-    if (!m_vorn)
-        return nullptr;
-    if (const QImage *cached = m_cache.object(Key(entry)))
+    const auto archive = m_archiveKeys.constFind(item.Vorn);
+    if (archive == m_archiveKeys.cend())
+        return nullptr; // not an archive of the list: it may be gone
+    QString key = *archive + QString::number(item.Entry);
+    if (const QImage *cached = m_cache.object(key))
         return cached;
-    if (!m_wanted.contains(entry) && m_visible.contains(entry)) {
-        m_wanted.insert(entry);
-        m_queue.push_front({entry, name});
+    if (!m_wanted.contains(item) && m_visible.contains(item)) {
+        m_wanted.insert(item);
+        m_queue.push_front({item, std::move(key), name});
         if (m_queue.size() > kQueueLimit) {
-            m_wanted.remove(m_queue.back().entry);
+            m_wanted.remove(m_queue.back().item);
             m_queue.pop_back();
         }
         StartDecodes();
@@ -77,13 +77,13 @@ const QImage *TThumbnailCache::Thumbnail(TEntryOffset entry, const QString &name
     return nullptr;
 }
 
-void TThumbnailCache::KeepOnly(const QSet<TEntryOffset> &visible)
+void TThumbnailCache::KeepOnly(const QSet<TThumbnailKey> &visible)
 {
     m_visible = visible;
     const auto gone = [&](const TRequest &request) {
-        if (visible.contains(request.entry))
+        if (visible.contains(request.item))
             return false;
-        m_wanted.remove(request.entry);
+        m_wanted.remove(request.item);
         return true;
     };
     m_queue.erase(std::remove_if(m_queue.begin(), m_queue.end(), gone), m_queue.end());
@@ -96,24 +96,24 @@ void TThumbnailCache::StartDecodes()
         m_queue.pop_front();
         ++m_running;
         ++m_decodes;
-        m_pool.start([this, vorn = m_vorn, side = m_side, generation = m_generation, key = m_archiveKey, request] {
-            const QImage thumbnail = Decode(*vorn, request.entry, request.name, side);
+        m_pool.start([this, side = m_side, generation = m_generation, request] {
+            const QImage thumbnail = Decode(*request.item.Vorn, request.item.Entry, request.name, side);
             QMetaObject::invokeMethod(
-                this, [=, this] { Finished(generation, key, request.entry, thumbnail); }, Qt::QueuedConnection);
+                this, [=, this] { Finished(generation, request, thumbnail); }, Qt::QueuedConnection);
         });
     }
 }
 
-void TThumbnailCache::Finished(quint64 generation, const QString &archiveKey, TEntryOffset entry,
-                               const QImage &thumbnail)
+void TThumbnailCache::Finished(quint64 generation, const TRequest &request, const QImage &thumbnail)
 {
     --m_running;
-    // A thumbnail of an earlier archive is still right for that archive.
-    m_cache.insert(archiveKey + QString::number(entry), new QImage(thumbnail),
-                   std::max<qsizetype>(1, thumbnail.sizeInBytes()));
+    // Keyed by the archive file, the thumbnail stays right after its
+    // archive closed; its pointer may by now stand for another archive, so
+    // only a request of the current set is announced.
+    m_cache.insert(request.key, new QImage(thumbnail), std::max<qsizetype>(1, thumbnail.sizeInBytes()));
     if (generation == m_generation) {
-        m_wanted.remove(entry);
-        emit ready(entry);
+        m_wanted.remove(request.item);
+        emit ready(request.item);
     }
     StartDecodes();
     if (Idle())

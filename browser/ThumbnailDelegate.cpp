@@ -1,6 +1,6 @@
 #include "browser/ThumbnailDelegate.h"
 
-#include "browser/FileListModel.h"
+#include "browser/EntryListModel.h"
 #include "browser/ThumbnailCache.h"
 #include "viewers/ImageDecoder.h"
 
@@ -36,11 +36,11 @@ void TThumbnailDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
                             side, side);
     const QString name = index.data(Qt::DisplayRole).toString();
     const QImage *thumbnail = nullptr;
-    const auto *model = qobject_cast<const TFileListModel *>(index.model());
-    const bool isFile = model && size_t(index.row()) < model->Rows().size()
-                        && model->Rows()[size_t(index.row())].ImageIndex > TVornChildItem::FolderImage;
+    // Each row's picture comes from its own archive: a list may mix archives.
+    const auto *list = qobject_cast<const TEntryListModel *>(index.model());
+    const bool isFile = list && index.row() < list->rowCount() && !list->IsFolderAt(index.row());
     if (isFile && TImageDecoder::IsImageName(name))
-        thumbnail = m_cache.Thumbnail(TEntryOffset(index.data(TFileListModel::EntryRole).toUInt()), name);
+        thumbnail = m_cache.Thumbnail({list->VornAt(index.row()), list->EntryAt(index.row())}, name);
     if (thumbnail && !thumbnail->isNull()) {
         QRect target(QPoint(), thumbnail->size());
         target.moveCenter(pictureArea.center());

@@ -1,8 +1,8 @@
 #pragma once
 // TThumbnailDelegate: draws one item of the "Thumbnails" view style: the
-// picture of a bitmap or texture (its type picture until the thumbnail is
-// ready), or the type picture of any other row, with the name below. A
-// selected item is highlighted whole.
+// picture of a bitmap or texture, decoded from the row's own archive (its
+// type picture until the thumbnail is ready), or the type picture of any
+// other row, with the name below. A selected item is highlighted whole.
 
 #include <QStyledItemDelegate>
 

@@ -1,6 +1,6 @@
 #include "browser/ThumbnailView.h"
 
-#include "browser/FileListModel.h"
+#include "browser/EntryListModel.h"
 #include "browser/ThumbnailCache.h"
 #include "browser/ThumbnailDelegate.h"
 
@@ -23,12 +23,33 @@ TThumbnailView::TThumbnailView(QWidget *parent)
     connect(m_cache, &TThumbnailCache::ready, viewport(), qOverload<>(&QWidget::update));
 }
 
-QSet<TEntryOffset> TThumbnailView::VisibleEntries() const
+void TThumbnailView::setModel(QAbstractItemModel *model)
 {
-    QSet<TEntryOffset> visible;
+    if (QAbstractItemModel *previous = this->model())
+        disconnect(previous, nullptr, m_cache, nullptr);
+    QListView::setModel(model);
+    // The decodes read the listed archives: they end before an archive can
+    // go away, and go on with the archives listed next.
+    if (model) {
+        connect(model, &QAbstractItemModel::modelAboutToBeReset, m_cache, &TThumbnailCache::WaitForDecodes);
+        connect(model, &QAbstractItemModel::modelReset, m_cache, [this] { FollowArchives(); });
+    }
+    FollowArchives();
+}
+
+void TThumbnailView::FollowArchives()
+{
+    const auto *list = qobject_cast<const TEntryListModel *>(model());
+    m_cache->SetArchives(list ? list->Archives() : std::vector<const TVornFile *>());
+}
+
+QSet<TThumbnailKey> TThumbnailView::VisibleItems() const
+{
+    QSet<TThumbnailKey> visible;
+    const auto *list = qobject_cast<const TEntryListModel *>(model());
     const QSize grid = gridSize();
     const QRect area = viewport()->rect();
-    if (!model() || grid.isEmpty())
+    if (!list || grid.isEmpty())
         return visible;
     // Items sit on the grid: probing every half cell, and the edges, finds
     // the items cut off at the edges too.
@@ -43,7 +64,7 @@ QSet<TEntryOffset> TThumbnailView::VisibleEntries() const
         for (const int x : probes(area.left(), area.right(), grid.width())) {
             const QModelIndex index = indexAt(QPoint(x, y));
             if (index.isValid())
-                visible.insert(TEntryOffset(index.data(TFileListModel::EntryRole).toUInt()));
+                visible.insert({list->VornAt(index.row()), list->EntryAt(index.row())});
         }
     }
     return visible;
@@ -51,6 +72,6 @@ QSet<TEntryOffset> TThumbnailView::VisibleEntries() const
 
 void TThumbnailView::paintEvent(QPaintEvent *event)
 {
-    m_cache->KeepOnly(VisibleEntries());
+    m_cache->KeepOnly(VisibleItems());
     QListView::paintEvent(event);
 }

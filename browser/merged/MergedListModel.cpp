@@ -158,6 +158,14 @@ const TVornFile *TMergedListModel::VornAt(int row) const
     return &m_View->Archive(m_Rows[size_t(row)].Archive);
 }
 
+std::vector<const TVornFile *> TMergedListModel::Archives() const
+{
+    std::vector<const TVornFile *> archives;
+    for (size_t archive = 0; m_View && archive < m_View->ArchiveCount(); ++archive)
+        archives.push_back(&m_View->Archive(uint32_t(archive)));
+    return archives;
+}
+
 TEntryOffset TMergedListModel::BaseFolderAt(int row) const
 {
     return VornAt(row)->GetParent(EntryAt(row));

@@ -64,6 +64,8 @@ public:
     bool ShowPropertiesAt(int row) override;
     // The rows are written as the game sees them, folders merged.
     std::optional<TEntryGroup> OwnGroup(const std::vector<int> &rows) const override;
+    // The view's archives: any of them may hold a winner.
+    std::vector<const TVornFile *> Archives() const override;
 
 signals:
     void folderOpened(TMergeNodeId folder);

@@ -1,12 +1,16 @@
 // The "Thumbnails" view style: only the items in view are decoded, while
 // scrolling too, and the thumbnails are kept within the memory bound; a
-// selected item is marked whole.
+// selected item is marked whole. In the game view, whose folders mix the
+// entries of several archives, each item's picture comes from its own
+// archive, and an archive leaving the game is no longer read.
 
 #include "archive/vmVornFile.h"
 #include "browser/FileListModel.h"
 #include "browser/FileListView.h"
 #include "browser/ThumbnailCache.h"
 #include "browser/ThumbnailView.h"
+#include "browser/merged/MergedListModel.h"
+#include "engines/MergedView.h"
 #include "tests/browser/BrowserFixture.h"
 #include "tests/support/DemoContent.h"
 
@@ -68,12 +72,12 @@ protected:
 
 TEST_F(ThumbnailTest, OnlyTheItemsInViewAreDecoded)
 {
-    QSet<TEntryOffset> seen;
+    QSet<TThumbnailKey> seen;
     const int maximum = Thumbs().verticalScrollBar()->maximum();
     for (const int value : {0, maximum / 2, maximum}) {
         ScrollTo(value);
         WaitUntilIdle();
-        const QSet<TEntryOffset> visible = Thumbs().VisibleEntries();
+        const QSet<TThumbnailKey> visible = Thumbs().VisibleItems();
         ASSERT_FALSE(visible.isEmpty());
         seen.unite(visible);
     }
@@ -90,7 +94,7 @@ TEST_F(ThumbnailTest, ItemsScrolledPastAreNotDecoded)
     for (int step = 0; step <= kSteps; ++step)
         ScrollTo(maximum * step / kSteps);
     WaitUntilIdle();
-    EXPECT_LE(Cache().Decodes(), Thumbs().VisibleEntries().size() + kSteps * Cache().Threads());
+    EXPECT_LE(Cache().Decodes(), Thumbs().VisibleItems().size() + kSteps * Cache().Threads());
 }
 
 TEST_F(ThumbnailTest, TheCacheStaysWithinItsMemoryBound)
@@ -98,17 +102,17 @@ TEST_F(ThumbnailTest, TheCacheStaysWithinItsMemoryBound)
     // Room for three 16 x 16 thumbnails of 4 bytes a pixel.
     constexpr qint64 kThumbnailBytes = 16 * 16 * 4;
     TThumbnailCache cache(nullptr, 16, 3 * kThumbnailBytes);
-    cache.SetArchive(vorn.get());
-    QSet<TEntryOffset> all;
+    cache.SetArchives({vorn.get()});
+    QSet<TThumbnailKey> all;
     for (const TVornChildItem &row : model.Rows())
-        all.insert(row.Entry);
+        all.insert({vorn.get(), row.Entry});
     cache.KeepOnly(all);
     for (int i = 0; i < 10; ++i)
-        cache.Thumbnail(model.Rows()[size_t(i)].Entry, QString::fromStdString(model.Rows()[size_t(i)].Name));
+        cache.Thumbnail({vorn.get(), model.Rows()[size_t(i)].Entry}, QString::fromStdString(model.Rows()[size_t(i)].Name));
     ASSERT_TRUE(QTest::qWaitFor([&] { return cache.Idle(); }, 20000));
     EXPECT_EQ(cache.Decodes(), 10);
     EXPECT_EQ(cache.MemoryUsed(), 3 * kThumbnailBytes);
-    cache.SetArchive(nullptr);
+    cache.SetArchives({});
 }
 
 TEST_F(ThumbnailTest, TheSelectedItemIsHighlightedWholeWithItsNameReadable)
@@ -138,6 +142,124 @@ TEST_F(ThumbnailTest, TheSelectedItemIsHighlightedWholeWithItsNameReadable)
         ++(isHighlight(QPoint(x, nameLine)) ? highlight : letters);
     EXPECT_GT(letters, 3);
     EXPECT_GT(highlight, letters);
+}
+
+// Two archives whose textures lie at the same entry offsets, one red, one
+// blue, merged into one folder of the game view.
+class GameThumbnailTest : public BrowserTest {
+protected:
+    void SetUp() override
+    {
+        BrowserTest::SetUp();
+        red = WriteTextures(QStringLiteral("red.vmres"), "r", Qt::red);
+        blue = WriteTextures(QStringLiteral("blue.vmres"), "b", Qt::blue);
+        game = std::make_unique<TMergedView>(std::vector<const TVornFile *>{red.get(), blue.get()});
+        merged.SetView(game.get());
+        view = std::make_unique<TFileListView>();
+        view->resize(700, 500);
+        view->SetViewStyle(TFileListView::Thumbnails);
+        view->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+    }
+
+    void TearDown() override
+    {
+        view.reset();
+        merged.SetView(nullptr);
+    }
+
+    std::unique_ptr<TVornFile> WriteTextures(const QString &file, const std::string &prefix, QColor colour)
+    {
+        Bytes pixels;
+        for (int i = 0; i < 16 * 16; ++i)
+            pixels.insert(pixels.end(), {uint8_t(colour.blue()), uint8_t(colour.green()), uint8_t(colour.red()), 0xff});
+        VornWriter writer;
+        for (int i = 0; i < kPerArchive; ++i)
+            writer.addFile(0, FileSpec{.name = prefix + std::to_string(10 + i) + ".raw",
+                                       .data = MakeRawTexture(16, 16, pixels)});
+        return std::make_unique<TVornFile>(Write(writer, file).toStdString());
+    }
+
+    TThumbnailView &Thumbs() { return *view->ThumbnailsView(); }
+    TThumbnailCache &Cache() { return Thumbs().Cache(); }
+
+    // "name colour" of each row: the colour in the middle of its picture.
+    QStringList Pictures(const QAbstractItemModel &model)
+    {
+        const QImage shot = Thumbs().viewport()->grab().toImage();
+        QStringList pictures;
+        for (int row = 0; row < model.rowCount(); ++row) {
+            const QRect item = Thumbs().visualRect(model.index(row, 0));
+            const QColor colour = shot.pixelColor(item.center().x(), item.top() + 4 + Cache().Side() / 2);
+            pictures << model.data(model.index(row, 0)).toString() + u' ' + colour.name();
+        }
+        return pictures;
+    }
+    // Every row's picture once the decodes are done.
+    QStringList PicturesWhenReady(const QAbstractItemModel &model, const QStringList &expected)
+    {
+        (void)QTest::qWaitFor([&] { return Cache().Idle() && Pictures(model) == expected; }, 20000);
+        return Pictures(model);
+    }
+    static QStringList Expected(const std::string &prefix, QColor colour)
+    {
+        QStringList pictures;
+        for (int i = 0; i < kPerArchive; ++i)
+            pictures << QString::fromStdString(prefix + std::to_string(10 + i) + ".raw ") + colour.name();
+        return pictures;
+    }
+
+    static constexpr int kPerArchive = 6;
+    std::unique_ptr<TVornFile> red, blue;
+    std::unique_ptr<TMergedView> game;
+    TMergedListModel merged;
+    std::unique_ptr<TFileListView> view;
+};
+
+TEST_F(GameThumbnailTest, EachItemShowsThePictureOfItsOwnArchiveAlsoAfterSwitchingLists)
+{
+    ASSERT_EQ(merged.rowCount(), 2 * kPerArchive);
+    ASSERT_EQ(merged.EntryAt(0), merged.EntryAt(kPerArchive)); // b10.raw and r10.raw
+    const QStringList both = Expected("b", Qt::blue) + Expected("r", Qt::red);
+    view->setModel(&merged);
+    EXPECT_EQ(PicturesWhenReady(merged, both), both);
+    EXPECT_EQ(Cache().Decodes(), 2 * kPerArchive);
+
+    // An archive's own listing shares the game view's thumbnails.
+    TFileListModel listing;
+    listing.FillFileList(blue.get(), blue->GetRootOffset());
+    view->setModel(&listing);
+    EXPECT_EQ(PicturesWhenReady(listing, Expected("b", Qt::blue)), Expected("b", Qt::blue));
+    view->setModel(&merged);
+    EXPECT_EQ(PicturesWhenReady(merged, both), both);
+    EXPECT_EQ(Cache().Decodes(), 2 * kPerArchive);
+}
+
+TEST_F(GameThumbnailTest, AnArchiveLeavingTheGameMidDecodeIsReadNoMore)
+{
+    view->setModel(&merged);
+    Thumbs().doItemsLayout();
+    // No event runs: the items in view are queued, as many as there are
+    // threads are decoding.
+    Thumbs().viewport()->repaint();
+    const int started = Cache().Decodes();
+    ASSERT_GT(started, 0);
+    ASSERT_LT(started, 2 * kPerArchive);
+
+    // The game view lets go of the archives before one of them closes.
+    merged.SetView(nullptr);
+    game.reset();
+    blue.reset();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Cache().Idle(); }, 20000));
+    EXPECT_EQ(Cache().Decodes(), started);
+
+    // Another archive joins; its pictures are its own, not the closed one's.
+    auto green = WriteTextures(QStringLiteral("green.vmres"), "g", Qt::green);
+    game = std::make_unique<TMergedView>(std::vector<const TVornFile *>{red.get(), green.get()});
+    merged.SetView(game.get());
+    const QStringList both = Expected("g", Qt::green) + Expected("r", Qt::red);
+    EXPECT_EQ(PicturesWhenReady(merged, both), both);
+    merged.SetView(nullptr);
 }
 
 } // namespace
