@@ -132,8 +132,11 @@ TPreparedFile TDecodePrefetcher::Prepare(size_t index, TEntryOffset entry)
     }
     file.Data = m_Vorn.ReadFile(entry);
     if (m_Staging) {
-        file.Staged = m_Staging->Stage(index, file.Data, m_Vorn.GetFileTime(entry));
-        if (file.Staged)
+        const TFileTime time = m_Vorn.GetFileTime(entry);
+        file.Created = m_Staging->Create(index, entry, file.Data, time);
+        if (!file.Created)
+            file.Staged = m_Staging->Stage(index, file.Data, time);
+        if (file.Created || file.Staged)
             file.Data = TFileBuffer();
     }
     return file;

@@ -4,6 +4,7 @@
 #include "archive/vmFunctions.h"
 #include "engines/ExtractPlan.h"
 #include "engines/StagingFolder.h"
+#include "engines/NameClashes.h"
 #include "engines/TargetWriter.h"
 
 #include <cstring>
@@ -13,6 +14,8 @@ struct TExtractEngine::TRun {
     TExtractOptions &Options;
     TDecodePrefetcher &prefetcher;
     TTargetWriter writer;
+    // The paths more than one step may take; null when no file is created ahead.
+    const TNameClashes *clashes;
     TExtractResult result;
 };
 
@@ -58,22 +61,48 @@ TExtractResult TExtractEngine::Execute(const TExtractPlan &plan, TExtractOptions
     // written: each known by its entry and its folder's number, nothing more.
     std::vector<TEntryOffset> files;
     std::vector<uint32_t> folderOfFile;
+    // With workers, a file whose path no other step of the run can take may
+    // be created under its name ahead of its turn.
+    TNameClashes clashes;
+    const bool ahead = m_Limits.Threads > 0;
+    if (ahead) {
+        clashes.Reserve(plan.Steps().size() + plan.Folders().size());
+        for (const TPlanFolder &folder : plan.Folders())
+            if (folder.Error.empty())
+                clashes.AddFolders(WithSeparator(root), folder.Path);
+    }
     for (const TPlanStep &step : plan.Steps()) {
-        if (step.kind == TPlanStep::File && Usable(plan, step, plan.File(m_Vorn, step))) {
-            files.push_back(step.Entry);
-            folderOfFile.push_back(step.FolderIndex);
+        if (step.kind != TPlanStep::File)
+            continue;
+        const TPlanFile file = plan.File(m_Vorn, step);
+        if (!Usable(plan, step, file))
+            continue;
+        files.push_back(step.Entry);
+        folderOfFile.push_back(step.FolderIndex);
+        if (ahead) {
+            const std::string &folder = plan.Folders()[step.FolderIndex].Path;
+            clashes.AddFile(folder, file.Name);
+            if (Converted(file.Name)) // either name may be written
+                clashes.AddFile(folder, m_Converter->ConvertedName(file.Name));
         }
     }
-    // Worker threads decode the files and write them as unnamed files below
-    // the run's folder; this thread only links them into place. Without
-    // workers each file is decoded and written when its turn comes. A staged
-    // file that is never placed vanishes when it is closed, whatever ends
-    // the run.
-    TStagingFolder staging(WithSeparator(root), [&plan, &folderOfFile](size_t file) -> const std::string & {
+    clashes.Settle();
+    // Worker threads decode the files and write them below the run's
+    // folder, under their own names or as unnamed files; this thread keeps
+    // or links them in order. Without workers each file is decoded and
+    // written when its turn comes. A file that is never placed is removed
+    // (or, unnamed, vanishes when it is closed), whatever ends the run.
+    const auto folderOf = [&plan, &folderOfFile](size_t file) -> const std::string & {
         return plan.Folders()[folderOfFile[file]].Path;
-    });
-    TDecodePrefetcher prefetcher(m_Vorn, std::move(files), m_Limits, m_Limits.Threads > 0 ? &staging : nullptr);
-    TRun run{plan, Options, prefetcher, TTargetWriter(WithSeparator(root)), {}};
+    };
+    const auto ownName = [&](size_t file, TEntryOffset entry) -> std::string {
+        const TPlanStep step{TPlanStep::File, folderOfFile[file], entry};
+        const std::string name = plan.File(m_Vorn, step).Name;
+        return CreatedAhead(plan, step, name, clashes) ? name : std::string();
+    };
+    TStagingFolder staging(WithSeparator(root), folderOf, ownName);
+    TDecodePrefetcher prefetcher(m_Vorn, std::move(files), m_Limits, ahead ? &staging : nullptr);
+    TRun run{plan, Options, prefetcher, TTargetWriter(WithSeparator(root)), ahead ? &clashes : nullptr, {}};
     if (!m_KeepJobTotals)
         SetJobTotals(plan);
     size_t nextJob = 0; // the prefetcher's number of the next usable file
@@ -99,6 +128,17 @@ TExtractResult TExtractEngine::Execute(const TExtractPlan &plan, TExtractOptions
         }
     }
     return run.result;
+}
+
+bool TExtractEngine::Converted(const std::string &name) const
+{
+    return m_Converter && m_Converter->Claims(name);
+}
+
+bool TExtractEngine::CreatedAhead(const TExtractPlan &plan, const TPlanStep &step, const std::string &name,
+                                  const TNameClashes &clashes) const
+{
+    return !Converted(name) && !clashes.Clashes(plan.Folders()[step.FolderIndex].Path, name);
 }
 
 bool TExtractEngine::Usable(const TExtractPlan &plan, const TPlanStep &step, const TPlanFile &file)
@@ -170,21 +210,11 @@ void TExtractEngine::ExtractFileOrReport(TRun &run, const TPlanStep &step, const
             throw Exception(folder.Error);
         if (!file.Error.empty())
             throw Exception(file.Error);
-        if (m_Converter && m_Converter->Claims(file.Name)) {
+        if (Converted(file.Name)) {
             ExtractConverted(run, step, file.Name, job, folder.Path);
             return;
         }
-        if (SettleOverwrite(run, folder.Path, file.Name, step.Entry) == TDecision::Skip) {
-            run.prefetcher.Pass(size_t(job));
-            ++run.result.Skipped;
-            return;
-        }
-        run.writer.CreateFolders(folder.Path);
-        if (m_Status)
-            m_Status("Extracting " + file.Name);
-        const TPreparedFile prepared = run.prefetcher.Take(size_t(job));
-        run.writer.PlaceFile(folder.Path, file.Name, prepared, m_Vorn.GetFileTime(step.Entry));
-        ++run.result.Written;
+        PlaceFile(run, step, file, size_t(job), folder.Path);
     } catch (const std::exception &error) {
         if (job >= 0)
             run.prefetcher.Pass(size_t(job));
@@ -193,6 +223,44 @@ void TExtractEngine::ExtractFileOrReport(TRun &run, const TPlanStep &step, const
         m_Job->AddFailure({failure.Path, failure.Message});
         m_Report.ReportFailure(failure);
     }
+}
+
+void TExtractEngine::PlaceFile(TRun &run, const TPlanStep &step, const TPlanFile &file, size_t job,
+                               const std::string &folder)
+{
+    // A file that may have been created under its own name ahead of its turn
+    // is taken first: if it was, nothing stood there and it only needs
+    // keeping. Any other file goes through the overwrite rules before its
+    // decoding, whose error counts only if it is written after all.
+    const bool ownName = run.clashes && CreatedAhead(run.plan, step, file.Name, *run.clashes);
+    TPreparedFile prepared;
+    std::exception_ptr error;
+    if (ownName) {
+        try {
+            prepared = run.prefetcher.Take(job);
+        } catch (...) {
+            error = std::current_exception();
+        }
+    }
+    if (!prepared.Created) {
+        if (SettleOverwrite(run, folder, file.Name, step.Entry) == TDecision::Skip) {
+            run.prefetcher.Pass(job);
+            ++run.result.Skipped;
+            return;
+        }
+    }
+    run.writer.CreateFolders(folder);
+    if (m_Status)
+        m_Status("Extracting " + file.Name);
+    if (error)
+        std::rethrow_exception(error);
+    if (!ownName)
+        prepared = run.prefetcher.Take(job);
+    if (prepared.Created)
+        prepared.Created->Keep();
+    else
+        run.writer.PlaceFile(folder, file.Name, prepared, m_Vorn.GetFileTime(step.Entry));
+    ++run.result.Written;
 }
 
 // All bytes of a prepared file in memory, however it was prepared.

@@ -21,6 +21,7 @@
 #include <vector>
 
 class TExtractPlan;
+class TNameClashes;
 class TTargetWriter;
 struct TPlanFile;
 struct TPlanStep;
@@ -84,12 +85,21 @@ private:
     uint64_t EntrySize(TEntryOffset entry) const;
     // A file whose name or folder can't be used gets no prefetch job (-1).
     static bool Usable(const TExtractPlan &plan, const TPlanStep &step, const TPlanFile &file);
+    // Whether the converter writes the file named `name` (perhaps under another name).
+    bool Converted(const std::string &name) const;
+    // Whether the usable file `name` of the step may be created under its
+    // name ahead of its turn: it is written as stored and no other step of
+    // the run can take its path.
+    bool CreatedAhead(const TExtractPlan &plan, const TPlanStep &step, const std::string &name,
+                      const TNameClashes &clashes) const;
     void ExtractFile(TRun &run, const TPlanStep &step, const TPlanFile &file, ptrdiff_t job);
     // The path in the archive of the file named `name` ("art/walls/brick.bmp"),
     // shown as the job's current entry; its start is left out ("...") when it
     // is longer than the system allows or a folder above can't be read.
     std::string ArchivePath(const TPlanStep &step, const std::string &name) const;
     void ExtractFileOrReport(TRun &run, const TPlanStep &step, const TPlanFile &file, ptrdiff_t job);
+    // Puts a usable file in place (or skips it) by the overwrite rules.
+    void PlaceFile(TRun &run, const TPlanStep &step, const TPlanFile &file, size_t job, const std::string &folder);
     // A file the converter claims: decoded first, then written converted
     // (or unchanged when it can't be) under the name that results.
     void ExtractConverted(TRun &run, const TPlanStep &step, const std::string &stepName, ptrdiff_t job,

@@ -6,10 +6,12 @@
 // however a run ends, even when the process dies.
 //
 // TPreparedFile: what the decoding side hands to the thread that puts files
-// in place: the decoded bytes, or the same bytes already staged on disk.
+// in place: the decoded bytes, the same bytes already staged on disk, or the
+// file already created under its final name.
 
 #include "archive/FileBuffer.h"
 #include "archive/vmVornFile.h"
+#include "engines/CreatedFile.h"
 
 #include <optional>
 #include <string>
@@ -42,4 +44,5 @@ struct TPreparedFile {
     TFileBuffer Data;                  // the bytes, when they are neither staged nor streamed
     std::optional<TStagedFile> Staged; // the bytes on disk, waiting for a name
     TFileStream Stream;                // a big file, decoded only as it is written
+    std::optional<TCreatedFile> Created; // written under its final name, to be kept or removed
 };

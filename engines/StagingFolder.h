@@ -7,6 +7,11 @@
 // lock its folder, so several threads stage at once without waiting for each
 // other or for the thread that links.
 //
+// A file whose name no other file of the run can take may be created under
+// that name at once (Create): in a folder that exists already, only where
+// nothing has the name (O_EXCL), which takes fewer steps than staging and
+// linking. Folders are opened once and shared by the files created in them.
+//
 // Staging never creates a folder: until the run has made its target folder,
 // nothing is staged. It is only a shortcut, too: when it fails for any
 // reason (a file system without unnamed files, a full disk), the bytes stay
@@ -18,6 +23,7 @@
 #include "engines/StagedFile.h"
 
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -28,9 +34,14 @@ public:
     // The folder (below the target folder) that file number `file` goes to;
     // called from several threads at once.
     using TFolderOf = std::function<const std::string &(size_t file)>;
+    // The name file number `file` (of the archive's entry `entry`) may be
+    // created under ahead of its turn; empty when it may not. Called from
+    // several threads at once.
+    using TOwnName = std::function<std::string(size_t file, TEntryOffset entry)>;
 
-    // `root`: the run's target folder, with a trailing "/".
-    TStagingFolder(std::string root, TFolderOf folderOf);
+    // `root`: the run's target folder, with a trailing "/". Without `ownName`
+    // every file is staged.
+    TStagingFolder(std::string root, TFolderOf folderOf, TOwnName ownName = {});
     ~TStagingFolder();
     TStagingFolder(const TStagingFolder &) = delete;
     TStagingFolder &operator=(const TStagingFolder &) = delete;
@@ -42,8 +53,16 @@ public:
     // The same with the bytes the stream gives; the stream's own error (a
     // damaged file) is raised, leaving nothing behind.
     std::optional<TStagedFile> StageStream(size_t file, const TFileStream &stream, TFileTime time);
+    // File number `file` created under its own name in its folder, holding
+    // the bytes and stamped; nothing when it has no name of its own, its
+    // folder does not exist (yet), something has the name or writing fails
+    // (the file is then removed again). Safe on several threads.
+    std::optional<TCreatedFile> Create(size_t file, TEntryOffset entry, const TFileBuffer &data, TFileTime time);
 
 private:
+    // The open folder of file number `file`, reached without following a
+    // symbolic link; empty when it can't be opened (yet).
+    std::shared_ptr<const int> FolderOf(size_t file);
     // The target folder's descriptor, opened once it exists; -1 before.
     int RootHandle();
     // The folder of file number `file` relative to the target folder; "."
@@ -52,6 +71,11 @@ private:
 
     std::string m_Root;
     TFolderOf m_FolderOf;
+    TOwnName m_OwnName;
     std::mutex m_Mutex;
     int m_RootHandle = -1;
+    // The folder files were last created in, and its path below the root:
+    // files come folder by folder, so one is enough.
+    std::string m_LastSubfolder;
+    std::shared_ptr<const int> m_LastFolder;
 };

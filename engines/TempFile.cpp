@@ -4,12 +4,14 @@
 #include "archive/vmFunctions.h"
 
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <mutex>
 #include <optional>
 #include <random>
+#include <unordered_map>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,15 +19,29 @@ namespace {
 
 // The FILETIME as a local POSIX time, when it has one. mktime is thread-safe,
 // but through a lock inside the C library that thread sanitizers can't see;
-// our own costs nothing measurable and keeps their runs clean.
+// our own costs nothing measurable and keeps their runs clean. mktime also
+// looks at the time zone file on every call, a system call per file, so the
+// times converted within the last second are remembered (an archive's files
+// share few); a change of the time zone counts a second later.
 std::optional<std::time_t> LocalStamp(TFileTime time)
 {
     static std::mutex mutex;
+    static std::unordered_map<TFileTime, std::optional<std::time_t>> known;
+    static std::chrono::steady_clock::time_point since;
     std::lock_guard lock(mutex);
+    const auto now = std::chrono::steady_clock::now();
+    if (now - since > std::chrono::seconds(1) || known.size() >= 4096) {
+        known.clear();
+        since = now;
+    }
+    if (const auto found = known.find(time); found != known.end())
+        return found->second;
     std::time_t stamp;
-    if (!FileTimeToLocalUnixTime(time, stamp))
-        return std::nullopt;
-    return stamp;
+    std::optional<std::time_t> result;
+    if (FileTimeToLocalUnixTime(time, stamp))
+        result = stamp;
+    known.emplace(time, result);
+    return result;
 }
 
 } // namespace
