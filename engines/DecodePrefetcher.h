@@ -3,7 +3,8 @@
 // them in place. That thread takes the files strictly in order; worker
 // threads (and the taker itself while it would otherwise wait) decode the
 // next files within a bounded window and, given a staging folder, write them
-// there as finished files without a name. So memory and disk in flight stay
+// there as finished files: without a name, or under their own where the
+// staging folder allows it. So memory and disk in flight stay
 // limited, and everything the taker does -- questions, reports, folders,
 // putting files in place -- keeps the order of a sequential run. Decoding
 // only reads the archive (TVornFile::ReadFile is safe on several threads).

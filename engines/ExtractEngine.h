@@ -7,8 +7,9 @@
 // Every file is handled on its own: an error is reported through
 // IExtractReport and the run goes on with the next entry. Questions, reports,
 // status texts, folders and the files put in place follow the order of a
-// sequential run; only the decoding of the next files, and writing them
-// under hidden temporary names, may run ahead on worker threads.
+// sequential run; only the decoding of the next files and writing them --
+// unnamed, or under their own names where no other step of the run can take
+// those -- may run ahead on worker threads.
 
 #include "archive/vmVornFile.h"
 #include "engines/DecodePrefetcher.h"

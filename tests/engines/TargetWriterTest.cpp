@@ -1,6 +1,7 @@
 // The target writer and the staging folder on their own: the target made
 // with all its missing parents, and a write that fails (a full disk) leaving
-// no file, staged or named, and reported under the file's own name.
+// no file, staged, created under its name or written, and reported under
+// the file's own name.
 
 #include "tests/engines/ExtractTestSupport.h"
 
@@ -35,7 +36,9 @@ TEST(TargetWriter, AWriteThatFailsLeavesNoFileStagedOrNamed)
 {
     TScratchFolder scratch;
     const std::string root = scratch.str() + "/";
-    TStagingFolder staging(root, [&](size_t) -> const std::string & { return root; });
+    TStagingFolder staging(
+        root, [&](size_t) -> const std::string & { return root; },
+        [](size_t, TEntryOffset) { return std::string("made.bin"); });
     TTargetWriter writer(root);
     const TFileBuffer data = Filled(64 * 1024);
 
@@ -47,6 +50,7 @@ TEST(TargetWriter, AWriteThatFailsLeavesNoFileStagedOrNamed)
     small.rlim_cur = 4096;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     const bool staged = staging.Stage(0, data, 0).has_value();
+    const bool created = staging.Create(0, 1, data, 0).has_value();
     std::string message = "<no exception>";
     try {
         writer.WriteFile(root, "big.bin", data, 0);
@@ -57,6 +61,7 @@ TEST(TargetWriter, AWriteThatFailsLeavesNoFileStagedOrNamed)
     std::signal(SIGXFSZ, previous);
 
     EXPECT_FALSE(staged);
+    EXPECT_FALSE(created);
     EXPECT_EQ(message.rfind("Error writing \"" + root + "big.bin\". ", 0), 0u) << message;
     EXPECT_TRUE(FilesBelow(scratch.path()).empty());
 }
