@@ -97,10 +97,13 @@ int main(int argc, char **argv)
     QApplication::processEvents();
     TStallWatch watch;
 
-    // Opening, started from the event loop as a menu command would be.
+    // Opening, started from the event loop as a menu command does it: the
+    // archive is read on a worker and joins the tree when it is done.
     watch.Start();
     const QString path = QString::fromLocal8Bit(argv[1]);
-    QTimer::singleShot(0, &window, [&] { window.OpenFile(path); });
+    QTimer::singleShot(0, &window, [&] {
+        window.OpenFile(path, [](const std::exception &error) { std::fprintf(stderr, "%s\n", error.what()); });
+    });
     bool asked = false;
     QTimer::singleShot(0, &window, [&] { asked = true; });
     const double opened = RunUntil(watch, [&] { return asked && !window.Session().OpenVorns().empty(); });

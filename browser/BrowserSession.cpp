@@ -5,7 +5,13 @@
 
 #include <algorithm>
 
-TBrowserSession::TBrowserSession(QObject *parent) : QObject(parent)
+TBrowserSession::TBrowserSession(QObject *parent)
+    : TBrowserSession([](const QString &path) { return std::make_unique<TVornFile>(PathToLocal(path)); }, parent)
+{
+}
+
+TBrowserSession::TBrowserSession(TOpenQueue::TRead read, QObject *parent)
+    : QObject(parent), m_Opens(std::move(read))
 {
     m_Busy.SetOnChange([this](bool busy) { emit busyChanged(busy); });
 }
@@ -36,11 +42,26 @@ bool TBrowserSession::IsOpen(const TVornFile *vorn) const
 
 TVornFile &TBrowserSession::Open(const QString &path)
 {
-    m_OpenVorns.push_back(std::make_unique<TVornFile>(PathToLocal(path)));
-    TVornFile &vorn = *m_OpenVorns.back();
-    emit archiveOpened(&vorn);
-    Activate(&vorn);
-    return vorn;
+    m_Opens.Wait();
+    return Add(std::make_unique<TVornFile>(PathToLocal(path)));
+}
+
+TOpenQueue::TTicket TBrowserSession::BeginOpen(const QString &path, TOpened opened)
+{
+    if (OpenVornAt(path) || m_Opens.Reading(path))
+        return m_Opens.Then([this, path, opened] { opened(OpenVornAt(path), nullptr); });
+    return m_Opens.Read(path, [this, opened](std::unique_ptr<TVornFile> vorn, std::exception_ptr error) {
+        opened(error ? nullptr : &Add(std::move(vorn)), error);
+    });
+}
+
+TVornFile &TBrowserSession::Add(std::unique_ptr<TVornFile> vorn)
+{
+    m_OpenVorns.push_back(std::move(vorn));
+    TVornFile &added = *m_OpenVorns.back();
+    emit archiveOpened(&added);
+    Activate(&added);
+    return added;
 }
 
 void TBrowserSession::Close(const TVornFile *vorn)
@@ -58,6 +79,7 @@ void TBrowserSession::Close(const TVornFile *vorn)
 
 void TBrowserSession::CloseAll()
 {
+    m_Opens.DropAll();
     while (!m_OpenVorns.empty())
         Close(m_OpenVorns.back().get());
 }

@@ -6,17 +6,22 @@
 //   - the folder of the active archive the file list shows (CurrentFolder);
 //   - the damaged marks the last Test Archive left on each archive;
 //   - Busy while a job works on an open archive (see TBusyFlag).
+//   - the archives being opened on workers (Opens), handed over in the order
+//     their opens began.
 // Views change it only through its commands and follow it through its
 // signals; none keeps a copy of what it holds. A command that fails raises
 // and leaves the state as it was.
 
 #include "archive/vmVornFileDef.h"
 #include "browser/DamagedEntries.h"
+#include "browser/OpenQueue.h"
 #include "extract/BusyFlag.h"
 
 #include <QObject>
 #include <QString>
 
+#include <exception>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -28,7 +33,13 @@ class TBrowserSession : public QObject {
 public:
     using TArchives = std::vector<std::unique_ptr<TVornFile>>;
 
+    // What an open begun with BeginOpen gets when its turn comes: the open
+    // archive, or the reader's error with a null archive.
+    using TOpened = std::function<void(TVornFile *vorn, std::exception_ptr error)>;
+
     explicit TBrowserSession(QObject *parent = nullptr);
+    // `read` makes the readers of BeginOpen in place of the plain TVornFile.
+    explicit TBrowserSession(TOpenQueue::TRead read, QObject *parent = nullptr);
     ~TBrowserSession() override;
 
     // ---- State ----
@@ -50,11 +61,20 @@ public:
     // ---- Commands ----
     // Reads the archive and adds it as the newest (archiveOpened); it becomes
     // the active one, no folder listed yet. The reader's error is raised.
+    // The opens under way are handed over first.
     TVornFile &Open(const QString &path);
+    // Reads the archive on a worker and returns at once. When its turn comes
+    // (every open begun before it handed over) it is added as Open adds it
+    // and `opened` gets it; a failed read changes nothing and `opened` gets
+    // the error. A path that is open or being opened is not read again:
+    // `opened` gets that archive when its turn comes, null when it failed.
+    TOpenQueue::TTicket BeginOpen(const QString &path, TOpened opened);
+    // The opens under way: their order, steps after them, dropping, waiting.
+    TOpenQueue &Opens() { return m_Opens; }
     // archiveAboutToClose, then the archive's marks go and it is freed. When
     // it was the active archive, none is active afterwards.
     void Close(const TVornFile *vorn);
-    // Every archive, newest first.
+    // Every archive, newest first, and the opens under way.
     void CloseAll();
     // Makes an open archive (or none) the active one; its folder is not
     // listed until ShowFolder.
@@ -75,9 +95,12 @@ signals:
     void damagedChanged(const TVornFile *vorn);
 
 private:
+    TVornFile &Add(std::unique_ptr<TVornFile> vorn);
+
     TArchives m_OpenVorns;
     TVornFile *m_ActiveVorn = nullptr;
     TEntryOffset m_CurrentFolder = 0;
     TDamagedEntries m_Damaged;
     TBusyFlag m_Busy;
+    TOpenQueue m_Opens; // last: its workers end before the rest goes
 };

@@ -102,7 +102,7 @@ void TfrmMain::FormCreate(const QStringList &arguments)
 {
     setWindowTitle(AppTitle);
     m_IniFileName = SettingsFileName();
-    m_OpenProgress = new TOpenProgress(this);
+    m_OpenProgress = new TOpenProgress(m_Session->Opens(), this);
     CreateFileList();
     CreateActions();
     CreateMenus();
@@ -485,17 +485,47 @@ void TfrmMain::actCloseUpdate()
 
 // ---- Opening and closing ----
 
-void TfrmMain::OpenFile(const QString &path)
+void TfrmMain::OpenFile(const QString &path, const TOpenFailed &failed)
 {
-    const TOpenProgress::TStep step(*m_OpenProgress, path);
-    QCoreApplication::processEvents();
+    if (!failed) {
+        QCoreApplication::processEvents();
+        m_Session->Opens().Wait(); // the opens begun before this one come first
+    }
     if (IsCollectionPath(path)) {
-        ReadCollection(path); // remembers the collection after its archives
+        ReadCollection(path, failed); // remembers the collection after its archives
+        return;
+    }
+    if (failed) {
+        // An open path is reselected in its turn too, after those before it.
+        m_Session->BeginOpen(path, [this, path, failed](TVornFile *vorn, std::exception_ptr error) {
+            OpenedOnWorker(vorn, error, path, failed);
+        });
         return;
     }
     if (SelectIfOpen(path))
         return;
-    TVornFile &vorn = m_Session->Open(path);
+    ShowOpened(m_Session->Open(path), path);
+}
+
+void TfrmMain::OpenedOnWorker(TVornFile *vorn, const std::exception_ptr &error, const QString &path,
+                              const TOpenFailed &failed)
+{
+    try {
+        if (error)
+            std::rethrow_exception(error);
+        if (!vorn)
+            return; // a second open of a path whose first open failed
+        if (!trvFolders->TopNodeOf(vorn))
+            ShowOpened(*vorn, path);
+        else
+            SelectIfOpen(path);
+    } catch (const std::exception &reason) {
+        failed(reason);
+    }
+}
+
+void TfrmMain::ShowOpened(TVornFile &vorn, const QString &path)
+{
     SetCaptionForVorn(&vorn);
     try {
         TUpdatesSuspended suspended(trvFolders);
@@ -540,6 +570,7 @@ void TfrmMain::CloseActiveVorn()
 
 void TfrmMain::CloseAllVorns()
 {
+    m_Session->Opens().DropAll(); // what is still being opened goes too
     if (m_Session->OpenVorns().empty())
         return;
     m_Session->CloseAll();
@@ -575,11 +606,14 @@ void TfrmMain::DropFiles(const QStringList &paths)
         const QString &path = paths[i];
         if (!QFileInfo(path).isFile())
             continue;
-        try {
-            OpenFile(path);
-        } catch (const std::exception &error) {
+        const TOpenFailed failed = [this, path](const std::exception &error) {
             m_Seam->showErrorMessage(this, QStringLiteral("Can't open file %1.%2Reason: %3")
                                                .arg(path, QStringLiteral("\n\r"), QString::fromUtf8(error.what())));
+        };
+        try {
+            OpenFile(path, failed);
+        } catch (const std::exception &error) {
+            failed(error); // a collection that cannot be read
         }
     }
 }
@@ -805,10 +839,27 @@ void TfrmMain::mniOpenVornClick()
     const QStringList chosen = m_Seam->askOpenFileNames(this, folder, OpenDialogFilterText());
     if (chosen.isEmpty())
         return;
-    for (const QString &path : chosen)
-        OpenFile(path); // an error ends the loop and goes to the error box
-    if (m_frmOptions)
-        m_frmOptions->SetLastOpenDir(WithTrailingSeparator(FolderPart(chosen.first())));
+    // An error ends the batch: the files chosen after the failing one stay
+    // unopened and the start-up folder stays as it was.
+    struct TBatch {
+        bool failed = false;
+        TOpenQueue::TTicket last = 0;
+    };
+    auto batch = std::make_shared<TBatch>();
+    const TOpenFailed failed = [this, batch](const std::exception &error) {
+        batch->failed = true;
+        // What was queued before the failing file has been handed over.
+        m_Session->Opens().DropThrough(batch->last);
+        AppException(error);
+    };
+    for (const QString &path : chosen) {
+        OpenFile(path, failed); // a collection that cannot be read raises here
+        batch->last = m_Session->Opens().LastTicket();
+    }
+    m_Session->Opens().Then([this, batch, first = chosen.first()] {
+        if (!batch->failed && m_frmOptions)
+            m_frmOptions->SetLastOpenDir(WithTrailingSeparator(FolderPart(first)));
+    });
 }
 
 void TfrmMain::mniViewHideFolderViewClick(bool fromHeaderButton)
@@ -895,14 +946,21 @@ void TfrmMain::FileHistoryChange()
 
 void TfrmMain::GenericReopenClick(int tag)
 {
-    ::GenericReopenClick(*FileHistory, tag, [this](const QString &path) { OpenFile(path); });
+    ::GenericReopenClick(*FileHistory, tag, [this](const QString &path) {
+        OpenFile(path, [this](const std::exception &error) { AppException(error); });
+    });
 }
 
-void TfrmMain::ReadCollection(const QString &path)
+void TfrmMain::ReadCollection(const QString &path, const TOpenFailed &failed)
 {
-    OpenCollection(path, {[this](const QString &p) { return SelectIfOpen(p); },
-                          [this](const QString &p) { OpenFile(p); },
-                          [this](const QString &p) { AddToHistory(p); }});
+    // A line that fails to open is skipped without a message.
+    const TOpenFailed skipped = failed ? TOpenFailed([](const std::exception &) {}) : TOpenFailed();
+    // On workers an open archive is reselected in its turn (OpenFile).
+    OpenCollection(path, {[this, skipped](const QString &p) { return !skipped && SelectIfOpen(p); },
+                          [this, skipped](const QString &p) { OpenFile(p, skipped); },
+                          [this](const QString &p) {
+                              m_Session->Opens().Then([this, p] { AddToHistory(p); });
+                          }});
 }
 
 void TfrmMain::mniCompareClick(const QString &first)

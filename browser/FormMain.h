@@ -91,8 +91,15 @@ public:
     TOpenProgress *OpenProgress() const { return m_OpenProgress; }
 
     // ---- Opening and closing ----
-    // Opens an archive or (".vvc") a collection; raises the reader's error.
-    void OpenFile(const QString &path);
+    // How an open on a worker reports the reader's error once it is done.
+    using TOpenFailed = std::function<void(const std::exception &error)>;
+    // Opens an archive or (".vvc") a collection. Without `failed` it returns
+    // once everything is open and raises the reader's error (the command
+    // line, the game folder). With it (the open dialog, Reopen, drops) the
+    // archives are read on workers while the window goes on answering,
+    // join the tree in the order they were asked for and report an error
+    // to `failed` when their turn comes.
+    void OpenFile(const QString &path, const TOpenFailed &failed = {});
     // Whether an archive of that path is open; if so it becomes active and
     // its top-level node is selected.
     bool SelectIfOpen(const QString &path);
@@ -146,8 +153,9 @@ public:
     // Rebuilds the "&Reopen" submenu from the history.
     void FileHistoryChange();
     void GenericReopenClick(int tag);
-    // Opens the archives a collection file names, then remembers the collection.
-    void ReadCollection(const QString &path);
+    // Opens the archives a collection file names, then remembers the
+    // collection; on workers when `failed` is given (see OpenFile).
+    void ReadCollection(const QString &path, const TOpenFailed &failed = {});
     void mniSaveVVCClick();
     // File > "Compare..." and the tree's pop-up on an archive node: asks for
     // two archives, offering `first` (default: the oldest open one) as A.
@@ -246,6 +254,11 @@ private:
     void PlacePreview();
     void PlaceMergedGame();
 
+    // An archive the session has just opened: caption, tree, recent files.
+    void ShowOpened(TVornFile &vorn, const QString &path);
+    // Hands an archive opened on a worker (or its error) to the tree.
+    void OpenedOnWorker(TVornFile *vorn, const std::exception_ptr &error, const QString &path,
+                        const TOpenFailed &failed);
     void AddVornToTree(TVornFile &vorn, const QString &path);
     // Removes the archive's nodes and rows before its reader goes.
     void RemoveVornFromTree(const TVornFile *vorn);

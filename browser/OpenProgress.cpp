@@ -1,17 +1,17 @@
 #include "browser/OpenProgress.h"
 
 #include "browser/GenFunctions.h"
+#include "browser/OpenQueue.h"
 
 #include <QProgressDialog>
 
 int TOpenProgress::Delay = 500;
 
-TOpenProgress::TOpenProgress(QWidget *parent) : QObject(parent), m_Parent(parent)
+TOpenProgress::TOpenProgress(TOpenQueue &opens, QWidget *parent) : QObject(parent), m_Opens(opens), m_Parent(parent)
 {
-    // Fires only when events are processed: between the archives of a batch
-    // that is inside an opening, afterwards it is back in the event loop.
-    m_Idle.setInterval(50);
-    connect(&m_Idle, &QTimer::timeout, this, &TOpenProgress::CheckBatchEnded);
+    m_Delay.setSingleShot(true);
+    connect(&m_Delay, &QTimer::timeout, this, &TOpenProgress::Show);
+    connect(&m_Opens, &TOpenQueue::changed, this, &TOpenProgress::Update);
 }
 
 TOpenProgress::~TOpenProgress()
@@ -24,41 +24,41 @@ QProgressDialog *TOpenProgress::Window() const
     return m_Dialog && m_Dialog->isVisible() ? m_Dialog : nullptr;
 }
 
-void TOpenProgress::Begin(const QString &path)
+void TOpenProgress::Update()
 {
-    if (!m_Batch.isValid()) {
-        m_Batch.start();
-        m_Opened = 0;
-        m_Idle.start();
-    }
-    ++m_Depth;
-    if (m_Batch.elapsed() < Delay)
+    if (m_Opens.Empty()) {
+        m_InBatch = false;
+        m_Delay.stop();
+        if (m_Dialog)
+            m_Dialog->hide();
         return;
+    }
+    if (!m_InBatch) {
+        m_InBatch = true;
+        m_HandedOverBefore = m_Opens.HandedOver();
+        m_Delay.start(Delay);
+    }
+    if (Window())
+        UpdateText();
+}
+
+void TOpenProgress::Show()
+{
     if (!m_Dialog) {
         m_Dialog = new QProgressDialog(m_Parent);
         m_Dialog->setWindowTitle(QStringLiteral("Opening"));
-        m_Dialog->setCancelButton(nullptr);
         m_Dialog->setRange(0, 0); // the number of archives to come is not known
-        m_Dialog->setMinimumDuration(0);
         m_Dialog->setMinimumWidth(420);
+        // Hides itself; the queue reports what was dropped.
+        connect(m_Dialog, &QProgressDialog::canceled, &m_Opens, &TOpenQueue::DropAll);
     }
-    m_Dialog->setLabelText(
-        QStringLiteral("Opening %1\n%2 opened so far").arg(FileNamePart(path)).arg(m_Opened));
+    UpdateText();
     m_Dialog->show();
 }
 
-void TOpenProgress::End()
+void TOpenProgress::UpdateText()
 {
-    --m_Depth;
-    ++m_Opened;
-}
-
-void TOpenProgress::CheckBatchEnded()
-{
-    if (m_Depth > 0)
-        return;
-    m_Idle.stop();
-    m_Batch.invalidate();
-    if (m_Dialog)
-        m_Dialog->hide();
+    m_Dialog->setLabelText(QStringLiteral("Opening %1\n%2 opened so far")
+                               .arg(FileNamePart(m_Opens.Current()))
+                               .arg(m_Opens.HandedOver() - m_HandedOverBefore));
 }

@@ -1,52 +1,42 @@
 #pragma once
-// TOpenProgress: while several archives open one after another (a
+// TOpenProgress: while archives open on workers (one, or a batch: a
 // collection, several chosen or dropped files) and that has taken longer
 // than a moment, a small window names the archive being opened and counts
-// those opened so far. Each opening is marked with a TStep; the window goes
-// once the window's thread is back in its event loop with no opening under
-// way, so callers need not say when a batch ends.
+// those opened so far. Its Cancel drops every open still under way. The
+// window goes once nothing is being opened.
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
-#include <QString>
 #include <QTimer>
+
+#include <cstdint>
 
 class QProgressDialog;
 class QWidget;
+class TOpenQueue;
 
 class TOpenProgress : public QObject {
     Q_OBJECT
 public:
-    explicit TOpenProgress(QWidget *parent);
+    TOpenProgress(TOpenQueue &opens, QWidget *parent);
     ~TOpenProgress() override;
 
     // Milliseconds a batch runs before the window shows.
     static int Delay;
 
-    class TStep {
-    public:
-        TStep(TOpenProgress &progress, const QString &path) : m_Progress(progress) { m_Progress.Begin(path); }
-        ~TStep() { m_Progress.End(); }
-        TStep(const TStep &) = delete;
-        TStep &operator=(const TStep &) = delete;
-
-    private:
-        TOpenProgress &m_Progress;
-    };
-
     // The window while it shows; nullptr otherwise.
     QProgressDialog *Window() const;
 
 private:
-    void Begin(const QString &path);
-    void End();
-    void CheckBatchEnded();
+    // Follows the queue: starts and ends a batch, keeps the text current.
+    void Update();
+    void Show();
+    void UpdateText();
 
+    TOpenQueue &m_Opens;
     QPointer<QWidget> m_Parent;
     QProgressDialog *m_Dialog = nullptr;
-    QElapsedTimer m_Batch; // since the batch's first opening; invalid between batches
-    QTimer m_Idle;
-    int m_Depth = 0;
-    int m_Opened = 0;
+    QTimer m_Delay;
+    bool m_InBatch = false;
+    uint64_t m_HandedOverBefore = 0; // the queue's count when the batch began
 };

@@ -1,9 +1,22 @@
 #include "browser/BrowserSession.h"
 
 #include "archive/vmVornFile.h"
+#include "browser/GenFunctions.h"
+#include "browser/OpenProgress.h"
 #include "tests/browser/BrowserFixture.h"
 
+#include <QCoreApplication>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QWidget>
+
+#include <chrono>
+#include <condition_variable>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <set>
+#include <thread>
 
 namespace {
 
@@ -151,4 +164,202 @@ TEST_F(BrowserSessionTest, BusyLastsAsLongAsTheOutermostScope)
     EXPECT_EQ(log.Take(), (Lines{"busy", "ready"}));
 }
 
+// Holds the reads of the workers back until the test lets each through, so
+// that they finish in the order the test chooses.
+class TReadGate {
+public:
+    std::unique_ptr<TVornFile> Read(const QString &path)
+    {
+        const QString name = FileNamePart(path);
+        std::unique_lock lock(m_Mutex);
+        ++m_Reads[name];
+        m_Changed.notify_all();
+        m_Changed.wait(lock, [&] { return m_All || m_Through.count(name) > 0; });
+        lock.unlock();
+        auto vorn = std::make_unique<TVornFile>(PathToLocal(path)); // may raise
+        lock.lock();
+        m_Finished.insert(name);
+        m_Changed.notify_all();
+        return vorn;
+    }
+    void LetThrough(const QString &name)
+    {
+        const std::lock_guard lock(m_Mutex);
+        m_Through.insert(name);
+        m_Changed.notify_all();
+    }
+    void LetAllThrough()
+    {
+        const std::lock_guard lock(m_Mutex);
+        m_All = true;
+        m_Changed.notify_all();
+    }
+    // Until a worker has read the archive (a failed read never gets here).
+    void WaitUntilRead(const QString &name)
+    {
+        std::unique_lock lock(m_Mutex);
+        m_Changed.wait(lock, [&] { return m_Finished.count(name) > 0; });
+    }
+    // Until a worker has begun reading it.
+    void WaitUntilReading(const QString &name)
+    {
+        std::unique_lock lock(m_Mutex);
+        m_Changed.wait(lock, [&] { return m_Reads[name] > 0; });
+    }
+    int Reads(const QString &name)
+    {
+        const std::lock_guard lock(m_Mutex);
+        return m_Reads[name];
+    }
+
+private:
+    std::mutex m_Mutex;
+    std::condition_variable m_Changed;
+    std::set<QString> m_Through;
+    std::set<QString> m_Finished;
+    std::map<QString, int> m_Reads;
+    bool m_All = false;
+};
+
+class BrowserSessionOpenTest : public BrowserTest {
+protected:
+    ~BrowserSessionOpenTest() override { gate.LetAllThrough(); } // before the session joins its workers
+
+    // Begins an open that notes what it got in `outcomes`.
+    void Begin(const QString &name)
+    {
+        session->BeginOpen(Path(name), [this, name](TVornFile *vorn, std::exception_ptr error) {
+            outcomes.push_back(name.toStdString() + (error ? " failed" : vorn ? " got " + Name(vorn) : " got none"));
+        });
+    }
+    static std::string Name(const TVornFile *vorn) { return FileNamePart(TBrowserSession::PathOf(*vorn)).toStdString(); }
+    static void ProcessEvents()
+    {
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
+    }
+
+    TReadGate gate;
+    std::unique_ptr<TBrowserSession> session =
+        std::make_unique<TBrowserSession>([this](const QString &path) { return gate.Read(path); });
+    TSignalLog log{*session};
+    std::vector<std::string> outcomes;
+};
+
+TEST_F(BrowserSessionOpenTest, OpensJoinInTheOrderBegunWhateverOrderTheyFinishIn)
+{
+    WriteSample(QStringLiteral("a.vmres"));
+    WriteSample(QStringLiteral("b.vmres"));
+    WriteJunk(QStringLiteral("junk.vmres"));
+    Begin(QStringLiteral("a.vmres"));
+    Begin(QStringLiteral("junk.vmres"));
+    Begin(QStringLiteral("b.vmres"));
+    Begin(QStringLiteral("a.vmres")); // being opened: not read twice
+    session->Opens().Then([this] { outcomes.push_back("step"); });
+    EXPECT_FALSE(session->Opens().Empty());
+    EXPECT_EQ(session->Opens().Current(), Path(QStringLiteral("a.vmres")));
+
+    gate.LetThrough(QStringLiteral("b.vmres"));
+    gate.LetThrough(QStringLiteral("junk.vmres"));
+    gate.WaitUntilRead(QStringLiteral("b.vmres"));
+    ProcessEvents();
+    EXPECT_TRUE(outcomes.empty()); // a, begun first, is still being read
+    EXPECT_TRUE(session->OpenVorns().empty());
+
+    gate.LetThrough(QStringLiteral("a.vmres"));
+    session->Opens().Wait();
+    EXPECT_EQ(outcomes, (Lines{"a.vmres got a.vmres", "junk.vmres failed", "b.vmres got b.vmres",
+                               "a.vmres got a.vmres", "step"}));
+    ASSERT_EQ(session->OpenVorns().size(), 2u);
+    EXPECT_EQ(Name(session->OpenVorns()[0].get()), "a.vmres");
+    EXPECT_EQ(session->ActiveVorn(), session->OpenVorns()[1].get());
+    EXPECT_EQ(log.Take(), (Lines{"opened a.vmres", "active a.vmres", "opened b.vmres", "active b.vmres"}));
+    EXPECT_EQ(gate.Reads(QStringLiteral("a.vmres")), 1);
+    EXPECT_EQ(session->Opens().HandedOver(), 3u);
+
+    // An open archive is handed over again in its turn, without a read.
+    outcomes.clear();
+    Begin(QStringLiteral("b.vmres"));
+    EXPECT_EQ(outcomes, Lines{"b.vmres got b.vmres"});
+    EXPECT_EQ(gate.Reads(QStringLiteral("b.vmres")), 1);
+    // A plain open waits for those under way.
+    WriteSample(QStringLiteral("c.vmres"));
+    Begin(QStringLiteral("c.vmres"));
+    gate.LetThrough(QStringLiteral("c.vmres"));
+    const TVornFile &d = session->Open(WriteSample(QStringLiteral("d.vmres")));
+    EXPECT_EQ(session->OpenVorns().back().get(), &d);
+    EXPECT_EQ(outcomes.back(), "c.vmres got c.vmres");
+}
+
+TEST_F(BrowserSessionOpenTest, ClosingAllOrTheSessionMidOpenHandsNothingOver)
+{
+    WriteSample(QStringLiteral("a.vmres"));
+    WriteSample(QStringLiteral("b.vmres"));
+    session->Open(Path(QStringLiteral("b.vmres")));
+    Begin(QStringLiteral("a.vmres"));
+    Begin(QStringLiteral("e.vmres"));
+    Begin(QStringLiteral("never.vmres")); // never read: dropped while both workers are busy
+    session->Opens().Then([this] { outcomes.push_back("step"); });
+    gate.WaitUntilReading(QStringLiteral("a.vmres"));
+    gate.WaitUntilReading(QStringLiteral("e.vmres"));
+    log.Take();
+    session->CloseAll();
+    EXPECT_TRUE(session->Opens().Empty());
+    EXPECT_EQ(session->Opens().Current(), QString());
+    gate.LetThrough(QStringLiteral("a.vmres"));
+    gate.LetThrough(QStringLiteral("e.vmres")); // fails: no such file
+    gate.WaitUntilRead(QStringLiteral("a.vmres"));
+    ProcessEvents();
+    session->Opens().Wait();
+    EXPECT_TRUE(outcomes.empty());
+    EXPECT_TRUE(session->OpenVorns().empty());
+    EXPECT_EQ(log.Take(), (Lines{"closing b.vmres open readable", "active none"}));
+    EXPECT_EQ(gate.Reads(QStringLiteral("never.vmres")), 0);
+
+    // Destroyed while a worker is still reading: it waits for the read and
+    // frees its archive.
+    WriteSample(QStringLiteral("c.vmres"));
+    Begin(QStringLiteral("c.vmres"));
+    std::thread release([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        gate.LetThrough(QStringLiteral("c.vmres"));
+    });
+    session.reset();
+    release.join();
+    ProcessEvents();
+    EXPECT_TRUE(outcomes.empty());
+}
+
+TEST_F(BrowserSessionOpenTest, TheProgressWindowNamesTheArchiveOpeningAndItsCancelDropsTheRest)
+{
+    WriteSample(QStringLiteral("a.vmres"));
+    WriteSample(QStringLiteral("b.vmres"));
+    QWidget parent;
+    TOpenProgress progress(session->Opens(), &parent);
+    TOpenProgress::Delay = 0;
+    Begin(QStringLiteral("a.vmres"));
+    Begin(QStringLiteral("b.vmres"));
+    TOpenProgress::Delay = 500;
+    ProcessEvents();
+    QProgressDialog *shown = progress.Window();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->labelText(), QStringLiteral("Opening a.vmres\n0 opened so far"));
+
+    gate.LetThrough(QStringLiteral("a.vmres"));
+    while (outcomes.empty())
+        QCoreApplication::processEvents();
+    EXPECT_EQ(shown->labelText(), QStringLiteral("Opening b.vmres\n1 opened so far"));
+    QPushButton *cancel = shown->findChild<QPushButton *>();
+    ASSERT_NE(cancel, nullptr);
+    cancel->click();
+    EXPECT_EQ(progress.Window(), nullptr);
+    EXPECT_TRUE(session->Opens().Empty());
+    gate.LetThrough(QStringLiteral("b.vmres"));
+    gate.WaitUntilRead(QStringLiteral("b.vmres"));
+    ProcessEvents();
+    EXPECT_EQ(outcomes, Lines{"a.vmres got a.vmres"});
+    EXPECT_EQ(session->OpenVorns().size(), 1u);
+}
+
 } // namespace
+

@@ -5,7 +5,6 @@
 #include "browser/FileListView.h"
 #include "browser/BrowserSession.h"
 #include "browser/FormMain.h"
-#include "browser/OpenProgress.h"
 #include "browser/TestArchiveActions.h"
 #include "extract/FormExtractDialog.h"
 #include "extract/FormFailureReport.h"
@@ -292,31 +291,6 @@ TEST_F(FormMainJobsTest, TheWindowKeepsRunningTimersDuringA50000FileExtraction)
                 ticks, static_cast<long long>(longestGap), longestBusy * 1000);
     EXPECT_GT(ticks, 10);
     EXPECT_LT(longestBusy, 0.1);
-}
-
-TEST_F(FormMainJobsTest, OpeningACollectionShowsWhichArchiveOpensUntilTheBatchEnds)
-{
-    TOpenProgress::Delay = 0;
-    auto window = MakeWindow();
-    QStringList lines;
-    for (const QString &name : {QStringLiteral("a.vmres"), QStringLiteral("b.vmres"), QStringLiteral("c.vmres")})
-        lines << WriteSample(name);
-    QFile collection(Path(QStringLiteral("all.vvc")));
-    ASSERT_TRUE(collection.open(QIODevice::WriteOnly));
-    collection.write(lines.join(QStringLiteral("\r\n")).toLocal8Bit());
-    collection.close();
-    window->OpenFile(collection.fileName());
-    TOpenProgress::Delay = 500;
-
-    EXPECT_EQ(window->Session().OpenVorns().size(), 3u);
-    QProgressDialog *shown = window->OpenProgress()->Window();
-    ASSERT_NE(shown, nullptr);
-    EXPECT_EQ(shown->labelText(), QStringLiteral("Opening c.vmres\n2 opened so far"));
-    for (int i = 0; i < 20 && window->OpenProgress()->Window(); ++i) {
-        QThread::msleep(10);
-        QCoreApplication::processEvents();
-    }
-    EXPECT_EQ(window->OpenProgress()->Window(), nullptr);
 }
 
 } // namespace

@@ -65,8 +65,15 @@ protected:
         return *std::find_if(m_shapes.begin(), m_shapes.end(), [&](const Shape &s) { return s.name == name; });
     }
 
-    // Opens one archive by a route other than the command line.
+    // Opens one archive by a route other than the command line and waits
+    // until the archives read on workers are in the tree.
     void Open(TfrmMain &window, Route route, const QString &name)
+    {
+        StartOpen(window, route, name);
+        window.Session().Opens().Wait();
+    }
+
+    void StartOpen(TfrmMain &window, Route route, const QString &name)
     {
         const QString path = Path(name);
         switch (route) {
@@ -239,6 +246,7 @@ TEST_F(FormMainSwitchTest, TheOpenFolderIsRememberedWithItsTrailingSeparator)
         auto window = MakeWindow();
         m_seam.openAnswer = {Path(QStringLiteral("flat.vmres"))};
         window->mniOpenVorn->trigger();
+        window->Session().Opens().Wait();
         EXPECT_EQ(window->Options()->GetStartupDir(), m_dir.path() + u'/');
         window->close();
     }

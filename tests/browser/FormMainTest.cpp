@@ -375,6 +375,7 @@ TEST_F(FormMainTest, DroppedFilesOpenLastFirstAndReportFailuresOneByOne)
 
     auto window = MakeWindow();
     window->DropFiles({a, junk, deep});
+    window->Session().Opens().Wait();
     EXPECT_EQ(TopCaptions(*window), (QStringList{QStringLiteral("a.vmres"), QStringLiteral("deep.vmres")}));
     ASSERT_EQ(m_seam.errorMessages.size(), 1);
     const QString expectedStart = QStringLiteral("Can't open file ") + junk + QStringLiteral(".\n\rReason: ");
@@ -390,6 +391,7 @@ TEST_F(FormMainTest, OpenDialogStopsAtTheFirstFailure)
     auto window = MakeWindow();
     m_seam.openAnswer = {a, junk, c};
     window->RunCommand([&] { window->mniOpenVornClick(); });
+    window->Session().Opens().Wait();
     EXPECT_EQ(TopCaptions(*window), QStringList{QStringLiteral("a.vmres")});
     EXPECT_EQ(m_seam.errors.size(), 1);
 }
