@@ -9,7 +9,8 @@
 // any failed. --png writes bitmaps and textures as name.png instead of the
 // original (only in the build with Qt). With --merged the archives and the
 // archives found in the folders are merged by priority and what the game
-// sees is written: the winner of every path.
+// sees is written: the winner of every path. Ctrl+C (or SIGTERM, SIGHUP)
+// stops the run between two files and then ends the program by the signal.
 
 #include "vorntool/VornToolExtract.h"
 
@@ -18,6 +19,7 @@
 #include "archive/vmFunctions.h"
 #include "engines/ExtractEngine.h"
 #include "engines/MergedExtract.h"
+#include "vorntool/CancelOnSignal.h"
 #include "vorntool/TerminalProgress.h"
 #include "vorntool/VornToolCommands.h"
 #include "vorntool/VornToolMergeSet.h"
@@ -143,7 +145,10 @@ int RunMergedExtract(const TExtractArguments &parsed)
     TTerminalQuestion terminal(std::cin, std::cerr, ::isatty(STDIN_FILENO) == 1);
     TStderrReport report(progress);
     TMergedExtract extract(set.View(), terminal, report);
+    extract.SetJob(job);
+    TCancelOnSignal cancel(job);
     const TExtractResult result = extract.Extract(parsed.target, {MergeRoot}, parsed.options);
+    cancel.EndBySignal();
     return result.Failed > 0 || set.LeftOut() ? 1 : 0;
 }
 
@@ -225,7 +230,10 @@ int RunExtractCommand(const std::vector<std::string> &arguments)
     if (parsed.png)
         engine.SetConverter(&pngConversion);
 #endif
+    // Ctrl+C stops the run between two files; what it prepared ahead is removed.
+    TCancelOnSignal cancel(job);
     const TExtractResult result = engine.ExtractEntries(parsed.target, parsed.options);
+    cancel.EndBySignal();
     return result.Failed > 0 || missing ? 1 : 0;
 }
 

@@ -1,13 +1,15 @@
-// vorntool x: arguments, overwrite flags, reports and exit codes.
+// vorntool x: arguments, overwrite flags, reports, exit codes and Ctrl+C.
 
 #include "tests/engines/ExtractTestSupport.h"
 
 #include "archive/vmFunctions.h"
 #include "tests/support/DemoContent.h"
+#include "vorntool/CancelOnSignal.h"
 #include "vorntool/VornToolExtract.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fcntl.h>
 #include <sstream>
 #include <unistd.h>
@@ -164,6 +166,23 @@ TEST(TerminalQuestion, RepliesMapToAnswersAndEndOfInputSkips)
     EXPECT_EQ(ParseOverwriteReply("N"), TOverwriteAnswer::NoToAll);
     EXPECT_EQ(ParseOverwriteReply("o"), TOverwriteAnswer::OnlyOlder);
     EXPECT_EQ(ParseOverwriteReply("x"), std::nullopt);
+}
+
+TEST(CancelOnSignal, EachSignalCancelsTheJobAndTheDefaultsComeBack)
+{
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        TJob job;
+        {
+            TCancelOnSignal cancel(job);
+            cancel.EndBySignal(); // none came yet: it returns
+            std::raise(signal);
+            EXPECT_TRUE(job.Cancelled()) << signal;
+            EXPECT_EQ(cancel.Received(), signal);
+        }
+        struct sigaction action {};
+        ASSERT_EQ(::sigaction(signal, nullptr, &action), 0);
+        EXPECT_EQ(action.sa_handler, SIG_DFL) << signal;
+    }
 }
 
 } // namespace
