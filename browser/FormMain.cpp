@@ -32,6 +32,7 @@
 #include "browser/find/FindRow.h"
 #include "browser/merged/MergedGame.h"
 #include "browser/merged/MergedGameNode.h"
+#include "browser/merged/MergedListModel.h"
 #include "compare/CompareCommand.h"
 #include "extract/DropSource.h"
 #include "extract/ExtractCommand.h"
@@ -423,6 +424,21 @@ void TfrmMain::PlaceMergedGame()
     hooks.OpenArchive = [this](const QString &path) { OpenFile(path); };
     hooks.GameFolder = [this] { return m_frmOptions ? m_frmOptions->GameFolder() : QString(); };
     m_Merged = new TMergedGameNode(*m_Session, *trvFolders, *m_Selection, *m_Seam, std::move(hooks), this);
+    TFindController::TGameHooks find;
+    find.ListedFolder = [this] {
+        TFindController::TGamePlace place;
+        std::shared_ptr<const TMergedView> view = m_Merged->Game().ViewHandle().lock();
+        if (m_Merged->Showing() && view && view.get() == m_Merged->Model().View())
+            place = {std::move(view), m_Merged->Model().CurrentFolder()};
+        return place;
+    };
+    find.ShowFolder = [this](const TMergedView &view, TMergeNodeId folder) {
+        if (m_Merged->Game().ViewHandle().lock().get() != &view || !m_Merged->TopNode())
+            return false;
+        m_Merged->SelectFolder(folder);
+        return m_Merged->Showing() && m_Merged->Model().CurrentFolder() == folder;
+    };
+    m_Find->SetGameHooks(std::move(find));
     connect(m_Merged, &TMergedGameNode::pathChanged, lblVornPath, &QLabel::setText);
     mnuFile->insertAction(mniReopen->menuAction(), m_Merged->actOpenGameFolder);
     mnuView->addSeparator();

@@ -123,7 +123,7 @@ TOutgoingFiles TListSelection::Files() const
     TOutgoingFiles files = GroupOutgoingRows(rows);
     const std::vector<int> numbers = SelectedRowNumbers();
     if (std::optional<TEntryGroup> own = numbers.empty() ? std::nullopt : m_Shown->OwnGroup(numbers))
-        files.Groups = {std::move(*own)};
+        files.Groups = SplitMergedByRepeat(*own, files.Names);
     return files;
 }
 

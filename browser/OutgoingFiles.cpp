@@ -2,6 +2,7 @@
 
 #include "extract/SameNameFolders.h"
 
+#include <algorithm>
 #include <map>
 #include <utility>
 
@@ -20,4 +21,21 @@ TOutgoingFiles GroupOutgoingRows(const std::vector<TOutgoingRow> &rows)
         files.Groups[at->second].Entries.push_back(rows[i].Entry);
     }
     return files;
+}
+
+std::vector<TEntryGroup> SplitMergedByRepeat(const TEntryGroup &group, const QStringList &names)
+{
+    const std::vector<int> repeats = SameNameRepeats(names);
+    std::vector<TEntryGroup> groups;
+    for (size_t i = 0; i < group.Nodes.size() && i < repeats.size(); ++i) {
+        auto into = std::find_if(groups.begin(), groups.end(),
+                                 [&](const TEntryGroup &g) { return g.Repeat == repeats[i]; });
+        if (into == groups.end()) {
+            into = groups.insert(groups.end(), group);
+            into->Nodes.clear();
+            into->Repeat = repeats[i];
+        }
+        into->Nodes.push_back(group.Nodes[i]);
+    }
+    return groups;
 }

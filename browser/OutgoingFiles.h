@@ -49,3 +49,7 @@ struct TOutgoingRow {
 // The rows, in list order, as files: a group per archive and repeat, in the
 // order they first appear.
 TOutgoingFiles GroupOutgoingRows(const std::vector<TOutgoingRow> &rows);
+// A group of merged paths (one per name in `names`, in the same order) split
+// by repeat of the names, as GroupOutgoingRows splits entries: paths of one
+// name from several folders each get the subfolder of their repeat.
+std::vector<TEntryGroup> SplitMergedByRepeat(const TEntryGroup &group, const QStringList &names);

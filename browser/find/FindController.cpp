@@ -11,8 +11,10 @@
 #include "browser/find/FindBar.h"
 #include "engines/AnsiFold.h"
 #include "engines/ContentSearch.h"
+#include "engines/MergedView.h"
 #include "engines/NameIndex.h"
 #include "engines/NameSearch.h"
+#include "engines/WinnerItems.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -60,6 +62,9 @@ TFindController::TFindController(TBrowserSession &session, TListSelection &list,
     connect(&session, &TBrowserSession::damagedChanged, m_Results, &TEntryListModel::DamagedEntriesChanged);
     connect(&session, &TBrowserSession::archiveAboutToClose, this,
             [this](const TVornFile *vorn) { ArchiveClosing(*vorn); });
+    connect(m_Results, &TSearchResultModel::gameFolderOpened, this, [this](TMergeNodeId folder) {
+        RunReporting(m_Ui, m_Window, [this, folder] { ShowGameFolder(folder); });
+    });
     m_Dialog = new TfrmFind(window);
     m_ProgressTimer = new QTimer(this);
     m_ProgressTimer->setInterval(100);
@@ -81,7 +86,7 @@ void TFindController::CreateWidgets()
     connect(m_Bar, &TFindBar::dialogRequested, this, [this] { ShowDialog(); });
     connect(m_Bar, &TFindBar::escapePressed, this, [this] {
         CancelSearch();
-        LeaveResults();
+        ReturnFromResults();
     });
 
     m_FocusBar = new QAction(QStringLiteral("Find"), this);
@@ -129,12 +134,12 @@ bool TFindController::eventFilter(QObject *watched, QEvent *event)
     const auto *key = static_cast<QKeyEvent *>(event);
     if (key->key() == Qt::Key_Escape) {
         CancelSearch();
-        LeaveResults();
+        ReturnFromResults();
         return true;
     }
     // Backspace goes up from a folder, and from the results back to it.
     if (key->key() == Qt::Key_Backspace && !(key->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier))) {
-        LeaveResults();
+        ReturnFromResults();
         return true;
     }
     return QObject::eventFilter(watched, event);
@@ -144,7 +149,7 @@ void TFindController::OnTextEdited(const QString &text)
 {
     if (text.isEmpty()) {
         CancelSearch();
-        LeaveResults();
+        ReturnFromResults();
         m_Bar->ShowStatus(QString());
         return;
     }
@@ -168,7 +173,15 @@ void TFindController::ShowDialog()
 std::vector<TFindController::TScopeArchive> TFindController::ScopeArchives(TFindScope scope, bool narrow) const
 {
     std::vector<TScopeArchive> archives;
-    if (scope == TFindScope::AllArchives) {
+    if (const TMergedView *game = m_Place.View.get()) {
+        // Every scope is the game's: its listed folder, or all of it.
+        for (const uint32_t layer : game->Layers()) {
+            TScopeArchive archive{&game->Archive(layer), 0, {}};
+            archive.ViewArchive = layer;
+            archive.GameFolder = scope == TFindScope::CurrentFolder ? m_Place.Folder : MergeRoot;
+            archives.push_back(std::move(archive));
+        }
+    } else if (scope == TFindScope::AllArchives) {
         for (const auto &vorn : m_Session.OpenVorns())
             archives.push_back({vorn.get(), 0, {}, false});
     } else if (m_Session.ActiveVorn()) {
@@ -194,6 +207,8 @@ void TFindController::Search(const TFindCriteria &criteria, TFindScope scope)
         m_Bar->ShowError(QString::fromUtf8(error.what()));
         return;
     }
+    if (!m_Showing) // a further search from the results looks where the first one did
+        m_Place = m_GameHooks.ListedFolder ? m_GameHooks.ListedFolder() : TGamePlace();
     std::vector<const TVornFile *> current;
     for (const TScopeArchive &archive : ScopeArchives(scope, false))
         current.push_back(archive.Vorn);
@@ -206,7 +221,7 @@ void TFindController::Search(const TFindCriteria &criteria, TFindScope scope)
             indexed += index->Count();
     }
     const bool narrow = m_LastCompleted && m_Showing && scope == m_Scope && current == m_LastArchives
-                        && scope != TFindScope::CurrentFolder && criteria.Narrows(m_Criteria)
+                        && m_Place.View.get() == m_LastGame && scope != TFindScope::CurrentFolder && criteria.Narrows(m_Criteria)
                         && m_Results->Rows().size() * 4 < indexed && !criteria.Damaged;
     std::vector<TScopeArchive> archives = ScopeArchives(scope, narrow);
     CancelSearch();
@@ -216,12 +231,14 @@ void TFindController::Search(const TFindCriteria &criteria, TFindScope scope)
     m_Criteria = criteria;
     m_Scope = scope;
     m_LastArchives = current;
+    m_LastGame = m_Place.View.get();
     m_LastCompleted = false;
     if (archives.empty()) {
         m_Bar->ShowStatus(QStringLiteral("No archive open"));
         return;
     }
     m_Results->Clear();
+    m_Results->SetGame(m_Place.View);
     EnterResults();
     if (narrow && !criteria.HasContent()) {
         NarrowHere(criteria, archives, TypeDescriptions(criteria, current));
@@ -233,7 +250,7 @@ void TFindController::Search(const TFindCriteria &criteria, TFindScope scope)
     const uint64_t generation = ++m_Generation;
     m_Bar->ShowStatus(QStringLiteral("Searching..."));
     m_Thread = std::thread(&TFindController::RunThread, this, generation, criteria, std::move(archives),
-                           TypeDescriptions(criteria, current));
+                           TypeDescriptions(criteria, current), m_Place.View);
     m_ProgressTimer->start();
 }
 
@@ -247,11 +264,17 @@ void TFindController::NarrowHere(const TFindCriteria &criteria, const std::vecto
         const auto found = descriptions.find(ExtensionKey(name));
         return found == descriptions.end() ? std::string() : found->second;
     });
+    const std::shared_ptr<const TWinnerItems> winners = m_Place.View ? WinnersFor(m_Place.View) : nullptr;
     for (uint32_t k = 0; k < archives.size(); ++k) {
         const TNameIndex &index = IndexFor(*archives[k].Vorn);
         m_Results->AddArchive(index, ArchiveName(index.Vorn()));
-        search.Run(index, archives[k].Candidates,
-                   [&](const std::vector<uint32_t> &items) { m_Results->AppendRows(k, items); });
+        search.Run(index, archives[k].Candidates, [&](const std::vector<uint32_t> &found) {
+            std::vector<uint32_t> items = found;
+            std::vector<TMergeNodeId> nodes;
+            if (winners)
+                winners->Keep(archives[k].ViewArchive, items, nodes, archives[k].GameFolder);
+            m_Results->AppendRows(k, items, nodes);
+        });
     }
     m_LastCompleted = true;
     m_Bar->ShowStatus(StatusText(0));
@@ -335,6 +358,23 @@ const TNameIndex &TFindController::IndexFor(const TVornFile &vorn)
     return *index;
 }
 
+std::shared_ptr<const TWinnerItems> TFindController::WinnersFor(const std::shared_ptr<const TMergedView> &view)
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_IndexMutex);
+        if (m_Winners && m_WinnersOf.lock() == view)
+            return m_Winners;
+    }
+    std::vector<const TNameIndex *> indexes(view->ArchiveCount(), nullptr);
+    for (const uint32_t layer : view->Layers())
+        indexes[layer] = &IndexFor(view->Archive(layer));
+    auto winners = std::make_shared<const TWinnerItems>(*view, indexes);
+    const std::lock_guard<std::mutex> lock(m_IndexMutex);
+    m_Winners = winners;
+    m_WinnersOf = view;
+    return winners;
+}
+
 std::map<std::string, std::string> TFindController::TypeDescriptions(const TFindCriteria &criteria,
                                                                     const std::vector<const TVornFile *> &archives)
 {
@@ -367,7 +407,7 @@ void TFindController::Post(uint64_t generation, std::function<void()> work)
 }
 
 void TFindController::RunThread(uint64_t generation, TFindCriteria criteria, std::vector<TScopeArchive> archives,
-                                std::map<std::string, std::string> descriptions)
+                                std::map<std::string, std::string> descriptions, std::shared_ptr<const TMergedView> game)
 {
     std::vector<TFailure> failures;
     bool completed = true;
@@ -375,13 +415,19 @@ void TFindController::RunThread(uint64_t generation, TFindCriteria criteria, std
         std::vector<const TNameIndex *> indexes;
         for (const TScopeArchive &archive : archives)
             indexes.push_back(&IndexFor(*archive.Vorn));
+        const std::shared_ptr<const TWinnerItems> winners = game ? WinnersFor(game) : nullptr;
         const TNameSearch search(criteria, [&descriptions](std::string_view name) {
             const auto found = descriptions.find(ExtensionKey(name));
             return found == descriptions.end() ? std::string() : found->second;
         });
         const bool content = criteria.HasContent();
         std::vector<TContentTarget> targets;
-        std::vector<std::pair<uint32_t, uint32_t>> targetRows; // archive number, item
+        struct TTargetRow {
+            uint32_t Archive;
+            uint32_t Item;
+            TMergeNodeId Node;
+        };
+        std::vector<TTargetRow> targetRows;
         for (uint32_t k = 0; k < archives.size() && !m_Cancel; ++k) {
             const TNameIndex &index = *indexes[k];
             const QString name = ArchiveName(index.Vorn());
@@ -389,17 +435,23 @@ void TFindController::RunThread(uint64_t generation, TFindCriteria criteria, std
             for (const std::string &error : index.Errors())
                 failures.push_back({index.Vorn().FileName(), error});
             const auto sink = [&](const std::vector<uint32_t> &found) {
-                const std::vector<uint32_t> items = KeepDamaged(archives[k], index, found);
+                std::vector<uint32_t> items = KeepDamaged(archives[k], index, found);
+                std::vector<TMergeNodeId> nodes;
+                if (winners) // the game sees the winners alone
+                    winners->Keep(archives[k].ViewArchive, items, nodes, archives[k].GameFolder);
                 if (items.empty())
                     return;
                 if (!content) {
-                    Post(generation, [this, k, items] { m_Results->AppendRows(k, items); });
+                    Post(generation, [this, k, items = std::move(items), nodes = std::move(nodes)] {
+                        m_Results->AppendRows(k, items, nodes);
+                    });
                     return;
                 }
-                for (const uint32_t item : items) {
+                for (size_t i = 0; i < items.size(); ++i) {
+                    const uint32_t item = items[i];
                     targets.push_back({&index.Vorn(), index.Item(item).Entry,
                                        index.FolderPath(index.Item(item).Folder) + std::string(index.Name(item))});
-                    targetRows.emplace_back(k, item);
+                    targetRows.push_back({k, item, nodes.empty() ? NoMergeNode : nodes[i]});
                 }
             };
             bool done = true;
@@ -420,8 +472,11 @@ void TFindController::RunThread(uint64_t generation, TFindCriteria criteria, std
                 void Found(size_t target) override { found(target); }
             } sink;
             sink.found = [&](size_t target) {
-                const auto [k, item] = targetRows[target];
-                Post(generation, [this, k = k, item = item] { m_Results->AppendRows(k, {item}); });
+                const TTargetRow row = targetRows[target];
+                Post(generation, [this, row] {
+                    m_Results->AppendRows(row.Archive, {row.Item},
+                                          row.Node == NoMergeNode ? std::vector<TMergeNodeId>() : std::vector{row.Node});
+                });
             };
             completed = TContentSearch(pattern).Run(targets, sink, *m_Job) && completed;
             for (TJobFailure &failure : m_Job->Failures())
@@ -482,17 +537,41 @@ void TFindController::LeaveResults()
         m_List.ShowListing();
 }
 
+void TFindController::ReturnFromResults()
+{
+    const TMergedView *game = m_Results->Game();
+    if (m_Showing && game && m_GameHooks.ShowFolder && m_GameHooks.ShowFolder(*game, m_Place.Folder))
+        return;
+    LeaveResults();
+}
+
+void TFindController::ShowGameFolder(TMergeNodeId folder)
+{
+    const TMergedView *game = m_Results->Game();
+    if (!game || !m_GameHooks.ShowFolder || !m_GameHooks.ShowFolder(*game, folder))
+        throw Exception("The game view has changed since this search; search again");
+}
+
 void TFindController::ArchiveClosing(const TVornFile &vorn)
 {
     const bool involved = std::find(m_LastArchives.begin(), m_LastArchives.end(), &vorn) != m_LastArchives.end();
     if (involved) {
         CancelSearch();
-        m_Results->RemoveArchive(vorn);
-        std::erase(m_LastArchives, &vorn);
+        if (m_Results->Game()) {
+            // The merge changes with the archive: none of its paths holds.
+            m_Results->Clear();
+            m_Place = TGamePlace();
+            m_LastArchives.clear();
+        } else {
+            m_Results->RemoveArchive(vorn);
+            std::erase(m_LastArchives, &vorn);
+        }
         m_LastCompleted = false;
     }
     const std::lock_guard<std::mutex> lock(m_IndexMutex);
     m_Indexes.erase(&vorn);
+    m_Winners.reset(); // it may point into that archive's index
+    m_WinnersOf.reset();
 }
 
 void TFindController::GoToFolder()
@@ -503,7 +582,10 @@ void TFindController::GoToFolder()
     const TSearchResultModel::TRow row = m_Results->Rows()[size_t(selected.front())];
     const TVornFile *vorn = &m_Results->VornOf(row);
     const TEntryOffset entry = m_Results->EntryOf(row);
-    emit folderRequested(vorn, m_Results->FolderEntryOf(row));
+    if (const TMergedView *game = m_Results->Game())
+        ShowGameFolder(game->Parent(row.Node)); // the game view's row of the path stands for the same winner
+    else
+        emit folderRequested(vorn, m_Results->FolderEntryOf(row));
     // The entry itself becomes the selected row of the folder's listing.
     m_List.SelectEntry(vorn, entry);
 }

@@ -5,10 +5,17 @@
 // then the content criterion on worker threads) and streams the results into
 // the file list, which shows them through the list selection like any other
 // list. It exposes its bar and actions; the window places them.
+//
+// While the list shows a folder of the game view, a search looks at what the
+// game sees: the winners of the merged paths (in the listed folder and below,
+// or everywhere), each found in its winning archive's name index and read
+// from that archive; hidden versions are never found. Its results are merged
+// paths, and going to their folder goes to the game view.
 
 #include "browser/find/FormFind.h"
 #include "browser/find/SearchResultModel.h"
 #include "engines/FindCriteria.h"
+#include "engines/MergedTree.h"
 
 #include <QObject>
 #include <QStringList>
@@ -31,14 +38,30 @@ class TBrowserSession;
 class TFindBar;
 class TJob;
 class TListSelection;
+class TMergedView;
 class TNameIndex;
 class TUiSeam;
 class TVornFile;
+class TWinnerItems;
 
 class TFindController : public QObject {
     Q_OBJECT
 
 public:
+    // A folder of the game view.
+    struct TGamePlace {
+        std::shared_ptr<const TMergedView> View; // null: not the game view
+        TMergeNodeId Folder = MergeRoot;
+    };
+    // What Find needs of the game view; the window hands it over.
+    struct TGameHooks {
+        // The listed game folder while the list shows one; no view otherwise.
+        std::function<TGamePlace()> ListedFolder;
+        // Lists a folder of this view in the game view; false when the game
+        // view shows another merge by now (or none).
+        std::function<bool(const TMergedView &view, TMergeNodeId folder)> ShowFolder;
+    };
+
     // `window` parents the dialog and the error boxes.
     TFindController(TBrowserSession &session, TListSelection &list, TUiSeam &ui, QWidget *window);
     ~TFindController() override;
@@ -54,6 +77,7 @@ public:
     QAction *GoToFolderAction() const { return m_GoToFolder; }
     bool ShowingResults() const { return m_Showing; }
     bool Searching() const { return m_Thread.joinable() && !m_Finished; }
+    void SetGameHooks(TGameHooks hooks) { m_GameHooks = std::move(hooks); }
 
     // Starts a search; a bad pattern shows in the bar and nothing starts.
     void Search(const TFindCriteria &criteria, TFindScope scope);
@@ -62,8 +86,10 @@ public:
     void CancelSearch();
     // Processes events until the running search has delivered everything.
     void WaitForSearch();
-    // Back to the folder listing.
+    // Back to the folder listing (another view's list stays).
     void LeaveResults();
+    // Back to where the search started: the game view's folder or the listing.
+    void ReturnFromResults();
     // Shows the folder of the one selected result and selects the entry in
     // its listing.
     void GoToFolder();
@@ -86,6 +112,8 @@ private:
         bool Narrowed = false;
         bool DamagedOnly = false;            // keep only the entries below
         std::vector<TEntryOffset> Damaged;   // sorted: the archive's last test found them damaged
+        uint32_t ViewArchive = 0;            // in the game view: the archive's number in the view
+        TMergeNodeId GameFolder = MergeRoot; // in the game view: keep only the winners below it
     };
     struct TFailure {
         std::string Path;
@@ -104,6 +132,10 @@ private:
     void TakeDamagedMarks(std::vector<TScopeArchive> &archives);
     static std::vector<uint32_t> KeepDamaged(const TScopeArchive &archive, const TNameIndex &index,
                                              const std::vector<uint32_t> &items);
+    // In the game view: which indexed items win a merged path (made once per view).
+    std::shared_ptr<const TWinnerItems> WinnersFor(const std::shared_ptr<const TMergedView> &view);
+    // Lists a folder of the searched game view; raises when it is gone.
+    void ShowGameFolder(TMergeNodeId folder);
     QString StatusText(size_t failures) const;
     QString UntestedDetails() const;
     void EnterResults();
@@ -111,7 +143,7 @@ private:
                     const std::map<std::string, std::string> &descriptions);
     // Runs on the search thread.
     void RunThread(uint64_t generation, TFindCriteria criteria, std::vector<TScopeArchive> archives,
-                   std::map<std::string, std::string> descriptions);
+                   std::map<std::string, std::string> descriptions, std::shared_ptr<const TMergedView> game);
     // The type description of every extension in the archives (folded
     // extension -> UTF-8 text); empty without a type criterion.
     std::map<std::string, std::string> TypeDescriptions(const TFindCriteria &criteria,
@@ -139,6 +171,9 @@ private:
     bool m_LastCompleted = false;
     std::vector<const TVornFile *> m_LastArchives;
     QStringList m_Untested; // archives of the last damaged search that were never tested
+    TGameHooks m_GameHooks;
+    TGamePlace m_Place; // where the shown results were searched: the game view, or the archives
+    const TMergedView *m_LastGame = nullptr;
 
     std::thread m_Thread;
     std::atomic<bool> m_Cancel{false};
@@ -147,4 +182,6 @@ private:
     std::shared_ptr<TJob> m_Job; // the content phase's progress, cancel and failures
     std::mutex m_IndexMutex;
     std::map<const TVornFile *, std::unique_ptr<TNameIndex>> m_Indexes;
+    std::shared_ptr<const TWinnerItems> m_Winners; // of the indexes above, for m_WinnersOf
+    std::weak_ptr<const TMergedView> m_WinnersOf;
 };

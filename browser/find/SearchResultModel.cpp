@@ -5,6 +5,7 @@
 #include "browser/GenFunctions.h"
 #include "browser/PictureLists.h"
 #include "browser/SortFunctions.h"
+#include "engines/MergedView.h"
 
 #include <QBrush>
 #include <QFont>
@@ -36,6 +37,7 @@ void TSearchResultModel::Clear()
     m_Rows.clear();
     m_Rows.shrink_to_fit();
     m_Archives.clear();
+    m_Game.reset();
     m_SortColumn = -1;
     m_SortDescending = false;
     endResetModel();
@@ -47,7 +49,8 @@ uint32_t TSearchResultModel::AddArchive(const TNameIndex &index, const QString &
     return uint32_t(m_Archives.size() - 1);
 }
 
-void TSearchResultModel::AppendRows(uint32_t archive, const std::vector<uint32_t> &items)
+void TSearchResultModel::AppendRows(uint32_t archive, const std::vector<uint32_t> &items,
+                                    const std::vector<TMergeNodeId> &nodes)
 {
     if (items.empty())
         return;
@@ -55,8 +58,8 @@ void TSearchResultModel::AppendRows(uint32_t archive, const std::vector<uint32_t
     beginInsertRows(QModelIndex(), first, first + int(items.size()) - 1);
     // No reserve here: growing by the batch would copy every row for each
     // batch of a broad search; push_back grows the rows geometrically.
-    for (const uint32_t item : items)
-        m_Rows.push_back({archive, item});
+    for (size_t i = 0; i < items.size(); ++i)
+        m_Rows.push_back({archive, items[i], i < nodes.size() ? nodes[i] : NoMergeNode});
     endInsertRows();
 }
 
@@ -77,7 +80,34 @@ TEntryOffset TSearchResultModel::FolderEntryOf(const TRow &row) const
 
 std::string TSearchResultModel::FolderPathOf(const TRow &row) const
 {
+    if (m_Game && row.Node != NoMergeNode) {
+        // The merged folder, spelt as the game view shows it.
+        const TMergeNodeId parent = m_Game->Parent(row.Node);
+        return parent == MergeRoot ? std::string() : m_Game->Path(parent) + '/';
+    }
     return IndexOf(row).FolderPath(IndexOf(row).Item(row.Item).Folder);
+}
+
+bool TSearchResultModel::OpenFolderAt(int row)
+{
+    const TMergeNodeId node = m_Rows[size_t(row)].Node;
+    if (!m_Game || node == NoMergeNode)
+        return false;
+    emit gameFolderOpened(node);
+    return true;
+}
+
+std::optional<TEntryGroup> TSearchResultModel::OwnGroup(const std::vector<int> &rows) const
+{
+    if (!m_Game)
+        return std::nullopt;
+    TEntryGroup group;
+    group.Vorn = VornAt(rows.front());
+    group.Merged = m_Game;
+    group.MergedFolder = MergeRoot; // results come from anywhere: paths are taken from the top
+    for (const int row : rows)
+        group.Nodes.push_back(m_Rows[size_t(row)].Node);
+    return group;
 }
 
 TVornChildItem TSearchResultModel::ItemOf(const TRow &row) const

@@ -1,19 +1,28 @@
 #pragma once
 // TSearchResultModel: the file list's flat result view. Every row is one
-// search result, eight bytes that name its archive and its entry in that
-// archive's name index; the columns are read when a view draws them. Besides
-// the seven list columns it has the folder inside the archive and the
-// archive's file name. Rows stream in as a search finds them.
+// search result, twelve bytes that name its archive, its entry in that
+// archive's name index and, for a search of the game view, the merged path
+// it wins; the columns are read when a view draws them. Besides the seven
+// list columns it has the folder (inside the archive, or the merged folder)
+// and the archive's file name. Rows stream in as a search finds them.
+//
+// Results of the game view stand for their merged paths: they are handed
+// out as the game sees them (a folder with its merged contents), and a
+// folder opens in the game view.
 
 #include "browser/EntryListModel.h"
 #include "browser/FileTypeCache.h"
 #include "browser/VornChildItem.h"
+#include "engines/MergedTree.h"
 #include "engines/NameIndex.h"
 
 #include <QString>
 
+#include <memory>
 #include <string>
 #include <vector>
+
+class TMergedView;
 
 class TSearchResultModel : public TEntryListModel {
     Q_OBJECT
@@ -24,17 +33,23 @@ public:
     struct TRow {
         uint32_t Archive; // index into the archive table of this result set
         uint32_t Item;    // the entry's item in that archive's name index
+        TMergeNodeId Node = NoMergeNode; // the merged path of a game view result
     };
 
     explicit TSearchResultModel(QObject *parent = nullptr);
 
     static QString ColumnCaption(int column);
 
-    // Forgets every row and archive.
+    // Forgets every row and archive, and the game view.
     void Clear();
+    // The rows that follow are results of this game view (kept while they
+    // are shown); its archives are made known with AddArchive as usual.
+    void SetGame(std::shared_ptr<const TMergedView> view) { m_Game = std::move(view); }
+    const TMergedView *Game() const { return m_Game.get(); }
     // Makes an archive known to the rows that follow; returns its number.
     uint32_t AddArchive(const TNameIndex &index, const QString &displayName);
-    void AppendRows(uint32_t archive, const std::vector<uint32_t> &items);
+    // `nodes`, for game view results: the merged path of each item.
+    void AppendRows(uint32_t archive, const std::vector<uint32_t> &items, const std::vector<TMergeNodeId> &nodes = {});
     // Drops the rows of an archive that is about to close.
     void RemoveArchive(const TVornFile &vorn);
 
@@ -64,6 +79,14 @@ public:
     // Results come from any folder: their folder names are taken below the root.
     TEntryOffset BaseFolderAt(int row) const override { return VornAt(row)->GetRootOffset(); }
     bool IsFolderAt(int row) const override { return IsFolder(m_Rows[size_t(row)]); }
+    // Game view results: a folder opens in the game view, and the rows are
+    // written as the game sees them.
+    bool OpenFolderAt(int row) override;
+    std::optional<TEntryGroup> OwnGroup(const std::vector<int> &rows) const override;
+
+signals:
+    // A folder of the game view was opened (double click).
+    void gameFolderOpened(TMergeNodeId folder);
 
 protected:
     QString Caption(int column) const override { return ColumnCaption(column); }
@@ -77,6 +100,7 @@ private:
 
     std::vector<TArchive> m_Archives;
     std::vector<TRow> m_Rows;
+    std::shared_ptr<const TMergedView> m_Game;
     mutable TFileTypeCache m_Types;
     int m_SortColumn = -1;
     bool m_SortDescending = false;

@@ -1,5 +1,6 @@
 // Find in the main window: the find bar and dialog, the result view over
-// several archives, the list commands on results and the way back.
+// several archives, the list commands on results and the way back; and Find
+// in the game view, over the winners of the merged archives.
 
 #include "browser/FileListModel.h"
 #include "browser/FileListView.h"
@@ -9,7 +10,11 @@
 #include "browser/FormMain.h"
 #include "browser/ListSelection.h"
 #include "browser/find/SearchResultModel.h"
+#include "browser/merged/MergedGame.h"
+#include "browser/merged/MergedGameNode.h"
+#include "browser/merged/MergedListModel.h"
 #include "browser/TestArchiveActions.h"
+#include "engines/MergedView.h"
 #include "extract/DropSource.h"
 #include "extract/FormExtractDialog.h"
 #include "tests/browser/BrowserFixture.h"
@@ -372,6 +377,190 @@ TEST_F(FindResultsTest, DamagedFindsWhatTheLastTestFoundAndNamesArchivesNotTeste
     EXPECT_FALSE(marks.Any(vorn));
     marks.Forget(vorn);
     EXPECT_FALSE(marks.Tested(vorn));
+}
+
+// factory.vmres (Factory) and patch.vmres (Patch + 1), merged in the game
+// view: the patch replaces art/a.txt, hides the folder sound/ behind a file
+// SOUND, and adds old.txt at the top beside the factory's art/old.txt.
+class FindInGameViewTest : public BrowserTest {
+protected:
+    void SetUp() override
+    {
+        BrowserTest::SetUp();
+        VornWriter factory, patch;
+        factory.header.m_Priority = 0x0000;
+        const auto art = factory.addDir(0, "Art");
+        factory.addFile(art, {.name = "a.txt", .data = TextBytes("factory a")});
+        factory.addFile(art, {.name = "old.txt", .data = TextBytes("old art")});
+        factory.addFile(factory.addDir(0, "sound"), {.name = "x.txt", .data = TextBytes("hidden x")});
+        factory.addFile(0, {.name = "only.txt", .data = TextBytes("only")});
+        patch.header.m_Priority = 0x13000;
+        patch.addFile(patch.addDir(0, "art"), {.name = "A.TXT", .data = TextBytes("patched a!")});
+        patch.addFile(0, {.name = "SOUND", .data = TextBytes("a file")});
+        patch.addFile(0, {.name = "old.txt", .data = TextBytes("old top")});
+        m_Window = std::make_unique<TfrmMain>(QStringList{}, &m_Seam);
+        m_Window->CreateLongLivedDialogs();
+        m_Window->OpenFile(Write(factory, QStringLiteral("factory.vmres")));
+        m_Window->OpenFile(Write(patch, QStringLiteral("patch.vmres")));
+        m_Game = m_Window->MergedGame();
+        m_Game->actGameView->setChecked(true);
+        m_Find = m_Window->Find();
+        m_Window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_Window.get()));
+        ShowGameFolder("");
+        ASSERT_TRUE(m_Game->Showing());
+    }
+
+    void ShowGameFolder(const char *path)
+    {
+        m_Game->SelectFolder(m_Game->Model().View() ? m_Game->Model().View()->Find(path) : MergeRoot);
+    }
+    QStringList Search(const TFindCriteria &criteria, TFindScope scope = TFindScope::AllArchives)
+    {
+        m_Find->Search(criteria, scope);
+        m_Find->WaitForSearch();
+        QStringList rows; // "folder/name archive", sorted
+        const TSearchResultModel &model = *m_Find->Results();
+        for (int row = 0; row < model.rowCount(); ++row)
+            rows << model.index(row, TSearchResultModel::ColFolder).data().toString()
+                        + model.index(row, TFileListModel::ColName).data().toString() + u' '
+                        + model.index(row, TSearchResultModel::ColArchive).data().toString();
+        rows.sort();
+        return rows;
+    }
+    static TFindCriteria Named(const char *name)
+    {
+        TFindCriteria criteria;
+        criteria.Name = name;
+        return criteria;
+    }
+    void SelectResult(const QString &name)
+    {
+        const TSearchResultModel &model = *m_Find->Results();
+        for (int row = 0; row < model.rowCount(); ++row)
+            if (model.index(row, TFileListModel::ColName).data().toString() == name)
+                m_Window->lsvMain->selectionModel()->select(model.index(row, 0),
+                                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    QStringList SelectedInList() const
+    {
+        QStringList names;
+        for (const QModelIndex &index : m_Window->lsvMain->selectionModel()->selectedRows())
+            names << index.data().toString();
+        return names;
+    }
+
+    TFindSeam m_Seam;
+    std::unique_ptr<TfrmMain> m_Window;
+    TMergedGameNode *m_Game = nullptr;
+    TFindController *m_Find = nullptr;
+};
+
+TEST_F(FindInGameViewTest, FindsTheWinnersWithTheirArchiveAndNoHiddenVersion)
+{
+    const QStringList winners = {QStringLiteral("art/A.TXT patch.vmres"), QStringLiteral("art/old.txt factory.vmres"),
+                                 QStringLiteral("old.txt patch.vmres"), QStringLiteral("only.txt factory.vmres")};
+    EXPECT_EQ(Search(Named(".txt")), winners);
+    EXPECT_EQ(m_Find->Bar()->StatusLabel()->text(), QStringLiteral("4 found"));
+    // Typed into the bar, narrowing from the results, the game view is searched still.
+    QTest::keyClicks(m_Find->Bar()->Field(), QStringLiteral("t"));
+    m_Find->WaitForSearch();
+    QTest::keyClicks(m_Find->Bar()->Field(), QStringLiteral("xt"));
+    m_Find->WaitForSearch();
+    EXPECT_EQ(m_Find->Results()->rowCount(), 4);
+    EXPECT_EQ(Search(Named("sound")), QStringList{QStringLiteral("SOUND patch.vmres")});
+    // Content is read from the winner: the hidden version's bytes are not searched.
+    TFindCriteria content;
+    content.ContentMode = TContentMode::Text;
+    content.Content = "patched";
+    EXPECT_EQ(Search(content), QStringList{QStringLiteral("art/A.TXT patch.vmres")});
+    EXPECT_EQ(m_Find->Results()->Rows().front().Node, m_Game->Model().View()->Find("art/a.txt"));
+    for (const char *hidden : {"factory", "hidden"}) {
+        content.Content = hidden;
+        EXPECT_EQ(Search(content), QStringList()) << hidden;
+    }
+
+    // "Current folder" is the listed game folder and below it, for every archive.
+    m_Find->CancelSearch();
+    m_Find->ReturnFromResults();
+    ShowGameFolder("art");
+    ASSERT_TRUE(m_Game->Showing());
+    EXPECT_EQ(Search(Named("t"), TFindScope::CurrentFolder),
+              (QStringList{QStringLiteral("art/A.TXT patch.vmres"), QStringLiteral("art/old.txt factory.vmres")}));
+
+    // Outside the game view Find looks at every open archive again.
+    m_Find->ReturnFromResults();
+    m_Window->trvFolders->setCurrentItem(m_Window->trvFolders->topLevelItem(1));
+    EXPECT_FALSE(m_Game->Showing());
+    EXPECT_EQ(Search(Named("x.txt")), QStringList{QStringLiteral("sound/x.txt factory.vmres")});
+}
+
+TEST_F(FindInGameViewTest, GoToFolderAndDoubleClickLandInTheGameView)
+{
+    Search(Named("a.txt"));
+    SelectResult(QStringLiteral("A.TXT"));
+    m_Find->GoToFolder();
+    EXPECT_FALSE(m_Find->ShowingResults());
+    ASSERT_TRUE(m_Game->Showing());
+    EXPECT_EQ(m_Game->PathText(), QStringLiteral("Game\\art\\"));
+    EXPECT_EQ(SelectedInList(), QStringList{QStringLiteral("A.TXT")});
+
+    // Escape goes back to the folder the search started in.
+    Search(Named("old"));
+    QTest::keyClick(m_Window->lsvMain->CurrentView(), Qt::Key_Escape);
+    ASSERT_TRUE(m_Game->Showing());
+    EXPECT_EQ(m_Game->PathText(), QStringLiteral("Game\\art\\"));
+
+    ShowGameFolder("");
+    Search(Named("art"));
+    SelectResult(QStringLiteral("art"));
+    m_Window->lsvMainDblClick();
+    ASSERT_TRUE(m_Game->Showing());
+    EXPECT_EQ(m_Game->PathText(), QStringLiteral("Game\\art\\"));
+    EXPECT_TRUE(m_Seam.errors.isEmpty()) << m_Seam.errors.join(u'|').toStdString();
+
+    // Results of a merge that is gone can't be shown in the game view.
+    Search(Named("only"));
+    m_Game->Game().Choose({m_Window->Session().OpenVorns().front().get()});
+    SelectResult(QStringLiteral("only.txt"));
+    m_Window->mnuPopupMainPopup();
+    m_Find->GoToFolderAction()->trigger();
+    EXPECT_TRUE(m_Find->ShowingResults());
+    EXPECT_EQ(m_Seam.errors, QStringList{QStringLiteral("The game view has changed since this search; search again.")});
+}
+
+TEST_F(FindInGameViewTest, ExtractAndCopyWriteTheWinnersAndClosingAnArchiveDropsTheResults)
+{
+    Search(Named("t"));
+    SelectResult(QStringLiteral("art")); // a folder: its merged contents
+    SelectResult(QStringLiteral("only.txt"));
+    QTemporaryDir target;
+    m_Seam.target = target.path();
+    m_Window->tbnExtractClick();
+    EXPECT_EQ(FilesBelow(target.path()), (QStringList{QStringLiteral("art/A.TXT"), QStringLiteral("art/old.txt"),
+                                                      QStringLiteral("only.txt")}));
+    QFile patched(target.filePath(QStringLiteral("art/A.TXT")));
+    ASSERT_TRUE(patched.open(QIODevice::ReadOnly));
+    EXPECT_EQ(patched.readAll(), QByteArray("patched a!"));
+
+    // Two results of one name from two folders both arrive by Copy.
+    m_Window->lsvMain->selectionModel()->clearSelection();
+    Search(Named("old.txt"));
+    m_Window->lsvMain->CurrentView()->setFocus();
+    m_Window->mniSelectAllClick();
+    m_Window->popmniCopy->trigger();
+    QStringList contents;
+    for (const QUrl &url : QGuiApplication::clipboard()->mimeData()->urls()) {
+        QFile file(url.toLocalFile());
+        contents << (file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QStringLiteral("missing"));
+    }
+    contents.sort();
+    EXPECT_EQ(contents, (QStringList{QStringLiteral("old art"), QStringLiteral("old top")}));
+    EXPECT_TRUE(m_Seam.errors.isEmpty()) << m_Seam.errors.join(u'|').toStdString();
+
+    m_Window->CloseActiveVorn();
+    EXPECT_EQ(m_Find->Results()->rowCount(), 0);
+    EXPECT_EQ(m_Find->Results()->Game(), nullptr);
 }
 
 } // namespace
