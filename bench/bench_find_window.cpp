@@ -1,15 +1,15 @@
 // Timings of find in the main window on a million entries: the result rows
-// arriving and painted while a search runs, narrowing keystrokes typed into
-// the find bar, and memory per result row.
+// arriving and painted while a search runs, the window's longest stall per
+// keystroke (broad ones over every name, narrowing ones, and keys typed
+// faster than a search ends), and memory per result row.
 // Run by hand: QT_QPA_PLATFORM=offscreen bench_find_window ARCHIVE
 // (ARCHIVE from "bench_find make OUTDIR": OUTDIR/names.vmres).
 
+#include "bench/WindowBench.h"
 #include "browser/FileListView.h"
 #include "browser/find/FindBar.h"
 #include "browser/find/FindController.h"
-#include "browser/FormMain.h"
 #include "browser/find/SearchResultModel.h"
-#include "tests/browser/BrowserFixture.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -18,6 +18,7 @@
 #include <QTreeView>
 
 #include <cstdio>
+#include <iterator>
 #include <malloc.h>
 
 namespace {
@@ -64,19 +65,19 @@ int main(int argc, char **argv)
         std::fputs("usage: bench_find_window ARCHIVE\n", stderr);
         return 2;
     }
-    EnsureApplication();
     TRecordingSeam seam;
-    TfrmMain window(QStringList{}, &seam);
-    window.resize(1000, 700);
-    window.show();
+    const std::unique_ptr<TfrmMain> owned = MakeBenchWindow(seam);
+    TfrmMain &window = *owned;
     window.OpenFile(QString::fromLocal8Bit(argv[1]));
     QApplication::processEvents();
     TFindController *find = window.Find();
     QElapsedTimer clock;
     TPaintWatch watch(window.lsvMain->DetailsView(), find->Results(), clock);
+    TStallWatch stalls;
 
     auto run = [&](const char *what, const QString &text, bool type) {
         watch.Reset();
+        stalls.Start();
         const double heap = double(mallinfo2().uordblks);
         clock.start();
         if (type) {
@@ -90,15 +91,41 @@ int main(int argc, char **argv)
         find->WaitForSearch();
         const double done = double(clock.nsecsElapsed()) / 1e6;
         QApplication::processEvents();
+        const double longest = stalls.Stop();
         const size_t rows = find->Results()->Rows().size();
-        std::printf("%-28s %8zu rows  first rows %7.1f ms  first paint %7.1f ms  done %7.1f ms  heap %+.1f MB\n",
-                    what, rows, watch.firstRows, watch.firstPaint, done, (double(mallinfo2().uordblks) - heap) / 1e6);
+        std::printf("%-28s %8zu rows  first rows %7.1f ms  first paint %7.1f ms  done %7.1f ms  longest stall %6.1f ms"
+                    "  heap %+.1f MB\n",
+                    what, rows, watch.firstRows, watch.firstPaint, done, longest,
+                    (double(mallinfo2().uordblks) - heap) / 1e6);
     };
     run("first search (builds index)", QStringLiteral("stone12"), false);
     run("search 'tex' (999,000 rows)", QStringLiteral("tex"), false);
     run("search 'e' (1,000,000 rows)", QStringLiteral("e"), false);
     for (const char *text : {"s", "st", "sto", "ston", "stone", "stone1", "stone12"})
         run((std::string("typed '") + text + "'").c_str(), QString::fromLatin1(text), true);
+
+    // Broad keystrokes, each a search over every name, typed from the event
+    // loop; the longest stall is how long the window could not answer.
+    std::printf("\nbroad keystrokes over every name (from the event loop):\n");
+    for (const char *text : {"e", "", "e", "t", "te", "tex", "x", "_", "s", "", "e"}) {
+        const TKeystroke key = TypeIntoFindBar(window, stalls, text);
+        std::printf("typed '%-8s %8zu rows  done %7.1f ms  longest stall %6.1f ms  (%zu batches in it)\n",
+                    (std::string(text) + "'").c_str(), key.Rows, key.Done, key.Longest, key.BatchesInLongest);
+    }
+    // Keys faster than a search ends: each cancels the one before.
+    const char *const fast[] = {"e", "t", "x", "e", "_", "t", "e"};
+    size_t typed = 0;
+    stalls.Start();
+    for (size_t i = 0; i < std::size(fast); ++i)
+        QTimer::singleShot(int(20 * i), &window, [&, text = fast[i]] {
+            find->Bar()->Field()->setText(QString::fromLatin1(text));
+            emit find->Bar()->textEdited(QString::fromLatin1(text));
+            ++typed;
+        });
+    const double done = RunUntil(stalls, [&] { return typed == std::size(fast) && !find->Searching(); });
+    std::printf("\n%zu keys 20 ms apart, each cancelling the search before: done %7.1f ms  longest stall %6.1f ms"
+                "  %zu rows at the end\n",
+                std::size(fast), done, stalls.Stop(), find->Results()->Rows().size());
     std::printf("result row: %zu bytes in the model (+ the name index: shared by every search of the archive)\n",
                 sizeof(TSearchResultModel::TRow));
     return 0;
