@@ -4,6 +4,7 @@
 
 #include "archive/vmVornFile.h"
 #include "browser/FileListModel.h"
+#include "browser/DetailsView.h"
 #include "browser/FileListView.h"
 #include "browser/FormMain.h"
 #include "tests/browser/BrowserFixture.h"
@@ -132,7 +133,7 @@ int main(int argc, char *argv[])
         std::printf("switch to %-11s: %.1f ms\n", styles[style], Milliseconds(timer));
     }
 
-    QTreeView *details = window.lsvMain->DetailsView();
+    auto *details = window.lsvMain->DetailsView();
     QScrollBar *bar = details->verticalScrollBar();
     timer.restart();
     int pages = 0;

@@ -6,6 +6,7 @@
 // (ARCHIVE from "bench_find make OUTDIR": OUTDIR/names.vmres).
 
 #include "bench/WindowBench.h"
+#include "browser/DetailsView.h"
 #include "browser/FileListView.h"
 #include "browser/find/FindBar.h"
 #include "browser/find/FindController.h"

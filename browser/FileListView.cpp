@@ -1,12 +1,12 @@
 #include "browser/FileListView.h"
 
+#include "browser/DetailsView.h"
 #include "browser/FileListModel.h"
 #include "browser/ThumbnailView.h"
 
 #include <QHeaderView>
 #include <QListView>
 #include <QMouseEvent>
-#include <QTreeView>
 
 #include <climits>
 #include <numeric>
@@ -29,14 +29,9 @@ TFileListView::TFileListView(QWidget *parent) : QStackedWidget(parent)
 
 void TFileListView::SetUpDetails()
 {
-    m_Details = new QTreeView(this);
+    m_Details = new TDetailsView(this);
     m_Details->setObjectName(QStringLiteral("lsvMainDetails"));
-    m_Details->setRootIsDecorated(false);
-    m_Details->setItemsExpandable(false);
-    m_Details->setUniformRowHeights(true);
-    m_Details->setAllColumnsShowFocus(true);
     m_Details->setSortingEnabled(false);
-    m_Details->setIconSize(QSize(16, 16));
     m_Details->header()->setSectionsClickable(true);
     m_Details->header()->setStretchLastSection(false);
     m_Details->header()->setHighlightSections(false);

@@ -1,6 +1,6 @@
 #pragma once
-// TFileListView: the list control lsvMain. "Details" is a tree view with the
-// seven columns; the three icon styles are one list view. Both show the same
+// TFileListView: the list control lsvMain. "Details" is a table with the
+// seven columns (TDetailsView); the three icon styles are one list view. Both show the same
 // model through the same selection model, so switching keeps the selection.
 // Beside the four styles, "Thumbnails" shows pictures of bitmaps and
 // textures in a view of its own.
@@ -11,7 +11,7 @@ class QAbstractItemModel;
 class QAbstractItemView;
 class QItemSelectionModel;
 class QListView;
-class QTreeView;
+class TDetailsView;
 class TThumbnailView;
 
 class TFileListView : public QStackedWidget {
@@ -30,7 +30,7 @@ public:
     TViewStyle ViewStyle() const { return m_Style; }
     void SetViewStyle(int style);
 
-    QTreeView *DetailsView() const { return m_Details; }
+    TDetailsView *DetailsView() const { return m_Details; }
     QListView *IconsView() const { return m_Icons; }
     TThumbnailView *ThumbnailsView() const { return m_Thumbs; }
     QAbstractItemView *CurrentView() const;
@@ -64,7 +64,7 @@ private:
     // Until the user sizes a column, the columns follow the list's width.
     void FitColumns();
 
-    QTreeView *m_Details = nullptr;
+    TDetailsView *m_Details = nullptr;
     QListView *m_Icons = nullptr;
     TThumbnailView *m_Thumbs = nullptr;
     TViewStyle m_Style = Details;

@@ -3,6 +3,7 @@
 #include "archive/Exceptions.h"
 #include "archive/vmVornFile.h"
 #include "browser/BrowserSession.h"
+#include "browser/DetailsView.h"
 #include "browser/FileListView.h"
 #include "browser/FileTypes.h"
 #include "browser/GenFunctions.h"
@@ -23,7 +24,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTimer>
-#include <QTreeView>
 
 #include <algorithm>
 #include <set>
@@ -69,14 +69,21 @@ TFindController::TFindController(TBrowserSession &session, TListSelection &list,
     m_ProgressTimer = new QTimer(this);
     m_ProgressTimer->setInterval(100);
     connect(m_ProgressTimer, &QTimer::timeout, this, &TFindController::UpdateProgress);
+    m_FlushTimer = new QTimer(this);
+    m_FlushTimer->setSingleShot(true);
+    connect(m_FlushTimer, &QTimer::timeout, this, &TFindController::FlushResults);
     CreateWidgets();
 }
 
 TFindController::~TFindController()
 {
-    m_Cancel = true;
+    if (m_Run)
+        m_Run->Cancel = true;
+    if (m_Job)
+        m_Job->Cancel();
     if (m_Thread.joinable())
         m_Thread.join();
+    ReapThreads(true);
 }
 
 void TFindController::CreateWidgets()
@@ -244,13 +251,15 @@ void TFindController::Search(const TFindCriteria &criteria, TFindScope scope)
         NarrowHere(criteria, archives, TypeDescriptions(criteria, current));
         return;
     }
+    ReapThreads(false);
     m_Job = std::make_shared<TJob>();
-    m_Cancel = false;
+    m_Run = std::make_shared<TRunState>();
+    m_Run->Job = m_Job;
     m_Finished = false;
     const uint64_t generation = ++m_Generation;
     m_Bar->ShowStatus(QStringLiteral("Searching..."));
     m_Thread = std::thread(&TFindController::RunThread, this, generation, criteria, std::move(archives),
-                           TypeDescriptions(criteria, current), m_Place.View);
+                           TypeDescriptions(criteria, current), m_Place.View, m_Run);
     m_ProgressTimer->start();
 }
 
@@ -273,9 +282,10 @@ void TFindController::NarrowHere(const TFindCriteria &criteria, const std::vecto
             std::vector<TMergeNodeId> nodes;
             if (winners)
                 winners->Keep(archives[k].ViewArchive, items, nodes, archives[k].GameFolder);
-            m_Results->AppendRows(k, items, nodes);
+            m_Results->Queue(k, items, nodes);
         });
     }
+    m_Results->Flush();
     m_LastCompleted = true;
     m_Bar->ShowStatus(StatusText(0));
     emit searchFinished();
@@ -330,17 +340,48 @@ QString TFindController::UntestedDetails() const
 
 void TFindController::CancelSearch()
 {
-    m_Cancel = true;
+    if (m_Run)
+        m_Run->Cancel = true;
     if (m_Job)
         m_Job->Cancel();
+    // Not waited for: the thread sees the flag within a few thousand
+    // entries, or when it has made the index it is making, and ends alone.
     if (m_Thread.joinable())
-        m_Thread.join();
+        m_Retired.emplace_back(std::move(m_Thread), m_Run);
     ++m_Generation; // whatever it posted is stale now
     if (!m_Finished) {
         m_Finished = true;
         m_ProgressTimer->stop();
+        FlushResults(); // what it found so far is shown
         m_Bar->ShowStatus(CountText(m_Results->Rows().size()) + QStringLiteral(" (stopped)"));
     }
+}
+
+void TFindController::ReapThreads(bool all)
+{
+    for (auto it = m_Retired.begin(); it != m_Retired.end();) {
+        if (all || it->second->Ended) {
+            it->first.join();
+            it = m_Retired.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void TFindController::Deliver(uint32_t archive, std::vector<uint32_t> items, std::vector<TMergeNodeId> nodes)
+{
+    m_Results->Queue(archive, items, nodes);
+    // The first rows show at once, later ones together.
+    if (!m_FlushTimer->isActive())
+        m_FlushTimer->start(m_Results->Rows().empty() ? 0 : FlushInterval);
+}
+
+void TFindController::FlushResults()
+{
+    m_FlushTimer->stop();
+    if (m_Results->Flush() > 0 && !m_Finished)
+        UpdateProgress();
 }
 
 void TFindController::WaitForSearch()
@@ -351,11 +392,21 @@ void TFindController::WaitForSearch()
 
 const TNameIndex &TFindController::IndexFor(const TVornFile &vorn)
 {
+    const auto made = [this, &vorn]() -> const TNameIndex * {
+        const std::lock_guard<std::mutex> lock(m_IndexMutex);
+        const auto found = m_Indexes.find(&vorn);
+        return found == m_Indexes.end() ? nullptr : found->second.get();
+    };
+    if (const TNameIndex *index = made())
+        return *index;
+    // Made without holding the table, so the window can still look at it
+    // while a search thread makes an index.
+    const std::lock_guard<std::mutex> building(m_BuildMutex);
+    if (const TNameIndex *index = made())
+        return *index; // made meanwhile by another search
+    auto index = std::make_unique<TNameIndex>(vorn);
     const std::lock_guard<std::mutex> lock(m_IndexMutex);
-    std::unique_ptr<TNameIndex> &index = m_Indexes[&vorn];
-    if (!index)
-        index = std::make_unique<TNameIndex>(vorn);
-    return *index;
+    return *(m_Indexes[&vorn] = std::move(index));
 }
 
 std::shared_ptr<const TWinnerItems> TFindController::WinnersFor(const std::shared_ptr<const TMergedView> &view)
@@ -407,8 +458,10 @@ void TFindController::Post(uint64_t generation, std::function<void()> work)
 }
 
 void TFindController::RunThread(uint64_t generation, TFindCriteria criteria, std::vector<TScopeArchive> archives,
-                                std::map<std::string, std::string> descriptions, std::shared_ptr<const TMergedView> game)
+                                std::map<std::string, std::string> descriptions, std::shared_ptr<const TMergedView> game,
+                                std::shared_ptr<TRunState> state)
 {
+    const std::atomic<bool> &cancel = state->Cancel;
     std::vector<TFailure> failures;
     bool completed = true;
     try {
@@ -428,7 +481,7 @@ void TFindController::RunThread(uint64_t generation, TFindCriteria criteria, std
             TMergeNodeId Node;
         };
         std::vector<TTargetRow> targetRows;
-        for (uint32_t k = 0; k < archives.size() && !m_Cancel; ++k) {
+        for (uint32_t k = 0; k < archives.size() && !cancel; ++k) {
             const TNameIndex &index = *indexes[k];
             const QString name = ArchiveName(index.Vorn());
             Post(generation, [this, &index, name] { m_Results->AddArchive(index, name); });
@@ -442,8 +495,8 @@ void TFindController::RunThread(uint64_t generation, TFindCriteria criteria, std
                 if (items.empty())
                     return;
                 if (!content) {
-                    Post(generation, [this, k, items = std::move(items), nodes = std::move(nodes)] {
-                        m_Results->AppendRows(k, items, nodes);
+                    Post(generation, [this, k, items = std::move(items), nodes = std::move(nodes)]() mutable {
+                        Deliver(k, std::move(items), std::move(nodes));
                     });
                     return;
                 }
@@ -456,15 +509,15 @@ void TFindController::RunThread(uint64_t generation, TFindCriteria criteria, std
             };
             bool done = true;
             if (archives[k].Narrowed) {
-                search.Run(index, archives[k].Candidates, sink, &m_Cancel, &done);
+                search.Run(index, archives[k].Candidates, sink, &cancel, &done);
             } else {
                 const auto [first, last] = archives[k].Folder ? index.SubtreeRange(archives[k].Folder)
                                                               : std::pair<size_t, size_t>(0, index.Count());
-                search.Run(index, first, last, sink, &m_Cancel, &done);
+                search.Run(index, first, last, sink, &cancel, &done);
             }
             completed = completed && done;
         }
-        if (content && !m_Cancel) {
+        if (content && !cancel) {
             const TContentPattern pattern(criteria.ContentMode, criteria.Content, criteria.IgnoreCase);
             // Found entries are handed over as they come.
             struct TStreamingSink : IContentSearchSink {
@@ -474,15 +527,15 @@ void TFindController::RunThread(uint64_t generation, TFindCriteria criteria, std
             sink.found = [&](size_t target) {
                 const TTargetRow row = targetRows[target];
                 Post(generation, [this, row] {
-                    m_Results->AppendRows(row.Archive, {row.Item},
-                                          row.Node == NoMergeNode ? std::vector<TMergeNodeId>() : std::vector{row.Node});
+                    Deliver(row.Archive, {row.Item},
+                            row.Node == NoMergeNode ? std::vector<TMergeNodeId>() : std::vector{row.Node});
                 });
             };
-            completed = TContentSearch(pattern).Run(targets, sink, *m_Job) && completed;
-            for (TJobFailure &failure : m_Job->Failures())
+            completed = TContentSearch(pattern).Run(targets, sink, *state->Job) && completed;
+            for (TJobFailure &failure : state->Job->Failures())
                 failures.push_back({std::move(failure.Path), std::move(failure.Reason)});
         }
-        completed = completed && !m_Cancel;
+        completed = completed && !cancel;
     } catch (const std::exception &error) {
         failures.push_back({std::string(), error.what()});
         completed = false;
@@ -490,10 +543,12 @@ void TFindController::RunThread(uint64_t generation, TFindCriteria criteria, std
     Post(generation, [this, generation, completed, failures = std::move(failures)]() mutable {
         Finish(generation, completed, std::move(failures));
     });
+    state->Ended = true;
 }
 
 void TFindController::Finish(uint64_t, bool completed, std::vector<TFailure> failures)
 {
+    FlushResults();
     m_Finished = true;
     m_LastCompleted = completed && failures.empty();
     m_ProgressTimer->stop();
@@ -507,6 +562,7 @@ void TFindController::Finish(uint64_t, bool completed, std::vector<TFailure> fai
     m_Bar->ShowStatus(text, details.trimmed());
     if (m_Thread.joinable())
         m_Thread.join();
+    ReapThreads(false);
     emit searchFinished();
 }
 
@@ -526,7 +582,7 @@ void TFindController::EnterResults()
     if (m_Showing)
         return;
     m_List.Show(m_Results);
-    QTreeView *details = m_List.View().DetailsView();
+    TDetailsView *details = m_List.View().DetailsView();
     details->setColumnWidth(TSearchResultModel::ColFolder, FolderColumnWidth);
     details->setColumnWidth(TSearchResultModel::ColArchive, ArchiveColumnWidth);
 }
@@ -568,6 +624,7 @@ void TFindController::ArchiveClosing(const TVornFile &vorn)
         }
         m_LastCompleted = false;
     }
+    ReapThreads(true); // a cancelled search may still read the archive or make its index
     const std::lock_guard<std::mutex> lock(m_IndexMutex);
     m_Indexes.erase(&vorn);
     m_Winners.reset(); // it may point into that archive's index

@@ -6,6 +6,12 @@
 // the file list, which shows them through the list selection like any other
 // list. It exposes its bar and actions; the window places them.
 //
+// A keystroke must not hold up the window: the rows found meanwhile are
+// added to the list at most every FlushInterval (a view lays out all its
+// rows at each insertion), the count following each addition, and a new
+// search cancels the one before without waiting for its thread, which ends
+// on its own (only closing an archive waits for the threads reading it).
+//
 // While the list shows a folder of the game view, a search looks at what the
 // game sees: the winners of the merged paths (in the listed folder and below,
 // or everywhere), each found in its winning archive's name index and read
@@ -86,6 +92,8 @@ public:
     void CancelSearch();
     // Processes events until the running search has delivered everything.
     void WaitForSearch();
+    // How long found rows wait, at most, to be added to the list together.
+    static constexpr int FlushInterval = 40; // ms
     // Back to the folder listing (another view's list stays).
     void LeaveResults();
     // Back to where the search started: the game view's folder or the listing.
@@ -142,14 +150,25 @@ private:
     void NarrowHere(const TFindCriteria &criteria, const std::vector<TScopeArchive> &archives,
                     const std::map<std::string, std::string> &descriptions);
     // Runs on the search thread.
+    struct TRunState {
+        std::atomic<bool> Cancel{false};
+        std::atomic<bool> Ended{false};
+        std::shared_ptr<TJob> Job;
+    };
     void RunThread(uint64_t generation, TFindCriteria criteria, std::vector<TScopeArchive> archives,
-                   std::map<std::string, std::string> descriptions, std::shared_ptr<const TMergedView> game);
+                   std::map<std::string, std::string> descriptions, std::shared_ptr<const TMergedView> game,
+                   std::shared_ptr<TRunState> state);
     // The type description of every extension in the archives (folded
     // extension -> UTF-8 text); empty without a type criterion.
     std::map<std::string, std::string> TypeDescriptions(const TFindCriteria &criteria,
                                                         const std::vector<const TVornFile *> &archives);
     const TNameIndex &IndexFor(const TVornFile &vorn);
     void Post(uint64_t generation, std::function<void()> work);
+    // Queues found rows; they are shown by the next flush.
+    void Deliver(uint32_t archive, std::vector<uint32_t> items, std::vector<TMergeNodeId> nodes);
+    void FlushResults();
+    // Joins the threads of earlier searches that have ended (all: wait for them).
+    void ReapThreads(bool all);
     void Finish(uint64_t generation, bool completed, std::vector<TFailure> failures);
     void UpdateProgress();
 
@@ -164,6 +183,7 @@ private:
     QAction *m_DialogAction = nullptr;
     QAction *m_GoToFolder = nullptr;
     QTimer *m_ProgressTimer = nullptr;
+    QTimer *m_FlushTimer = nullptr;
     bool m_Showing = false;
 
     TFindCriteria m_Criteria;
@@ -176,11 +196,14 @@ private:
     const TMergedView *m_LastGame = nullptr;
 
     std::thread m_Thread;
-    std::atomic<bool> m_Cancel{false};
+    std::shared_ptr<TRunState> m_Run; // the running search's cancel flag and job
+    // Threads of cancelled searches, ending on their own.
+    std::vector<std::pair<std::thread, std::shared_ptr<TRunState>>> m_Retired;
     std::atomic<uint64_t> m_Generation{0};
     bool m_Finished = true;
     std::shared_ptr<TJob> m_Job; // the content phase's progress, cancel and failures
     std::mutex m_IndexMutex;
+    std::mutex m_BuildMutex; // one index is built at a time, without holding m_IndexMutex
     std::map<const TVornFile *, std::unique_ptr<TNameIndex>> m_Indexes;
     std::shared_ptr<const TWinnerItems> m_Winners; // of the indexes above, for m_WinnersOf
     std::weak_ptr<const TMergedView> m_WinnersOf;

@@ -36,6 +36,8 @@ void TSearchResultModel::Clear()
     beginResetModel();
     m_Rows.clear();
     m_Rows.shrink_to_fit();
+    m_Queued.clear();
+    m_Queued.shrink_to_fit();
     m_Archives.clear();
     m_Game.reset();
     m_SortColumn = -1;
@@ -52,21 +54,37 @@ uint32_t TSearchResultModel::AddArchive(const TNameIndex &index, const QString &
 void TSearchResultModel::AppendRows(uint32_t archive, const std::vector<uint32_t> &items,
                                     const std::vector<TMergeNodeId> &nodes)
 {
-    if (items.empty())
-        return;
-    const int first = int(m_Rows.size());
-    beginInsertRows(QModelIndex(), first, first + int(items.size()) - 1);
+    Queue(archive, items, nodes);
+    Flush();
+}
+
+void TSearchResultModel::Queue(uint32_t archive, const std::vector<uint32_t> &items,
+                               const std::vector<TMergeNodeId> &nodes)
+{
     // No reserve here: growing by the batch would copy every row for each
     // batch of a broad search; push_back grows the rows geometrically.
     for (size_t i = 0; i < items.size(); ++i)
-        m_Rows.push_back({archive, items[i], i < nodes.size() ? nodes[i] : NoMergeNode});
+        m_Queued.push_back({archive, items[i], i < nodes.size() ? nodes[i] : NoMergeNode});
+}
+
+size_t TSearchResultModel::Flush()
+{
+    const size_t count = m_Queued.size();
+    if (count == 0)
+        return 0;
+    const int first = int(m_Rows.size());
+    beginInsertRows(QModelIndex(), first, first + int(count) - 1);
+    m_Rows.insert(m_Rows.end(), m_Queued.begin(), m_Queued.end());
+    m_Queued.clear();
     endInsertRows();
+    return count;
 }
 
 void TSearchResultModel::RemoveArchive(const TVornFile &vorn)
 {
     beginResetModel();
     std::erase_if(m_Rows, [&](const TRow &row) { return &VornOf(row) == &vorn; });
+    std::erase_if(m_Queued, [&](const TRow &row) { return &VornOf(row) == &vorn; });
     for (TArchive &archive : m_Archives)
         if (archive.Index && &archive.Index->Vorn() == &vorn)
             archive.Index = nullptr; // no row refers to it any more

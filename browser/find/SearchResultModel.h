@@ -4,7 +4,9 @@
 // archive's name index and, for a search of the game view, the merged path
 // it wins; the columns are read when a view draws them. Besides the seven
 // list columns it has the folder (inside the archive, or the merged folder)
-// and the archive's file name. Rows stream in as a search finds them.
+// and the archive's file name. Rows stream in as a search finds them: they
+// are queued as they come and added in one insertion per flush, so a view
+// lays its rows out once per flush rather than once per batch.
 //
 // Results of the game view stand for their merged paths: they are handed
 // out as the game sees them (a folder with its merged contents), and a
@@ -50,6 +52,11 @@ public:
     uint32_t AddArchive(const TNameIndex &index, const QString &displayName);
     // `nodes`, for game view results: the merged path of each item.
     void AppendRows(uint32_t archive, const std::vector<uint32_t> &items, const std::vector<TMergeNodeId> &nodes = {});
+    // Queues rows without showing them yet; Flush() adds every queued row,
+    // in the order queued, with one insertion. Returns how many it added.
+    void Queue(uint32_t archive, const std::vector<uint32_t> &items, const std::vector<TMergeNodeId> &nodes = {});
+    size_t Flush();
+    size_t QueuedCount() const { return m_Queued.size(); }
     // Drops the rows of an archive that is about to close.
     void RemoveArchive(const TVornFile &vorn);
 
@@ -100,6 +107,7 @@ private:
 
     std::vector<TArchive> m_Archives;
     std::vector<TRow> m_Rows;
+    std::vector<TRow> m_Queued; // found, not shown yet
     std::shared_ptr<const TMergedView> m_Game;
     mutable TFileTypeCache m_Types;
     int m_SortColumn = -1;

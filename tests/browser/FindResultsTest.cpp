@@ -3,6 +3,7 @@
 // in the game view, over the winners of the merged archives.
 
 #include "browser/FileListModel.h"
+#include "browser/DetailsView.h"
 #include "browser/FileListView.h"
 #include "browser/find/FindBar.h"
 #include "browser/find/FindController.h"
@@ -20,6 +21,7 @@
 #include "tests/browser/BrowserFixture.h"
 
 #include <QAbstractItemModelTester>
+#include <QSignalSpy>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
@@ -38,7 +40,9 @@
 #include <QTreeView>
 #include <QTreeWidget>
 
+#include <chrono>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -136,6 +140,14 @@ TEST_F(FindResultsTest, ResultsOfEveryArchiveWithFolderAndArchiveColumns)
     EXPECT_EQ(Column(TFileListModel::ColName).first(), QStringLiteral("Stone.bmp"));
     m_Window->lsvMainColumnClick(TFileListModel::ColSize);
     EXPECT_EQ(Column(TFileListModel::ColName).first(), QStringLiteral("stone.txt"));
+    // End and Home go to the last and the first row, as in a list.
+    QAbstractItemView *details = m_Window->lsvMain->DetailsView();
+    details->setFocus();
+    details->setCurrentIndex(m_Find->Results()->index(1, 0));
+    QTest::keyClick(details, Qt::Key_End);
+    EXPECT_EQ(details->currentIndex().row(), 2);
+    QTest::keyClick(details, Qt::Key_Home);
+    EXPECT_EQ(details->currentIndex().row(), 0);
 
     // A further keystroke narrows; type-ahead, Select All and Invert work on results.
     Type(QStringLiteral(".w"));
@@ -377,6 +389,55 @@ TEST_F(FindResultsTest, DamagedFindsWhatTheLastTestFoundAndNamesArchivesNotTeste
     EXPECT_FALSE(marks.Any(vorn));
     marks.Forget(vorn);
     EXPECT_FALSE(marks.Tested(vorn));
+}
+
+TEST_F(FindResultsTest, QueuedRowsComeInOneInsertionInTheirOrderAndClearingDropsThem)
+{
+    const TNameIndex a(*m_Window->Session().OpenVorns()[0]);
+    const TNameIndex b(*m_Window->Session().OpenVorns()[1]);
+    TSearchResultModel model;
+    model.AddArchive(a, QStringLiteral("a.vmres"));
+    model.AddArchive(b, QStringLiteral("b.vmres"));
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    model.Queue(0, {2, 0});
+    model.Queue(1, {1});
+    model.Queue(0, {3});
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_EQ(model.Flush(), 4u);
+    ASSERT_EQ(inserted.size(), 1);
+    EXPECT_EQ(inserted[0][1].toInt(), 0);
+    EXPECT_EQ(inserted[0][2].toInt(), 3);
+    std::vector<std::pair<uint32_t, uint32_t>> rows;
+    for (const TSearchResultModel::TRow &row : model.Rows())
+        rows.emplace_back(row.Archive, row.Item);
+    EXPECT_EQ(rows, (std::vector<std::pair<uint32_t, uint32_t>>{{0, 2}, {0, 0}, {1, 1}, {0, 3}}));
+    model.Queue(1, {0});
+    EXPECT_EQ(model.Flush(), 1u);
+    EXPECT_EQ(inserted[1][1].toInt(), 4);
+    EXPECT_EQ(model.Rows().back().Archive, 1u); // after the rows shown before
+    EXPECT_EQ(model.Rows().front().Item, 2u);
+    model.Queue(1, {1});
+    model.Clear(); // a new search: nothing of the old one comes after
+    EXPECT_EQ(model.Flush(), 0u);
+    EXPECT_EQ(model.rowCount(), 0);
+}
+
+TEST_F(FindResultsTest, ANewSearchDropsWhatTheSearchBeforeFoundAndShowsAllItsOwn)
+{
+    TFindCriteria dotted;
+    dotted.Name = ".";
+    m_Find->Search(dotted, TFindScope::AllArchives);
+    // Its rows and its end wait in the event queue when the next search starts.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    TFindCriteria waves;
+    waves.Name = ".wav";
+    m_Find->Search(waves, TFindScope::AllArchives);
+    m_Find->WaitForSearch();
+    QStringList names = Column(TFileListModel::ColName);
+    names.sort();
+    EXPECT_EQ(names, (QStringList{QStringLiteral("broken.wav"), QStringLiteral("stone.wav")}));
+    EXPECT_EQ(m_Find->Bar()->StatusLabel()->text(), QStringLiteral("2 found"));
+    EXPECT_EQ(m_Find->Results()->QueuedCount(), 0u);
 }
 
 // factory.vmres (Factory) and patch.vmres (Patch + 1), merged in the game

@@ -1,5 +1,6 @@
 #include "archive/vmVornFile.h"
 #include "browser/FileListModel.h"
+#include "browser/DetailsView.h"
 #include "browser/FileListView.h"
 #include "browser/BrowserSession.h"
 #include "browser/FormMain.h"

@@ -2,6 +2,7 @@
 // screen's pixel ratio, columns that fit the window, and a find field and
 // toolbar that show whole at the starting size.
 
+#include "browser/DetailsView.h"
 #include "browser/FileListView.h"
 #include "browser/find/FindBar.h"
 #include "browser/find/FindController.h"
@@ -50,7 +51,7 @@ TEST_F(LooksTest, DefaultColumnsFitTheWindowUntilTheUserSizesOne)
     TRecordingSeam seam;
     TfrmMain window(QStringList{WriteSample(QStringLiteral("a.vmres"))}, &seam);
     window.show();
-    QTreeView *details = window.lsvMain->DetailsView();
+    auto *details = window.lsvMain->DetailsView();
     QCoreApplication::processEvents();
     EXPECT_LE(details->header()->length(), details->viewport()->width());
     EXPECT_FALSE(details->horizontalScrollBar()->isVisible());

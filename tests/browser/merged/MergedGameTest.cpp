@@ -7,6 +7,7 @@
 
 #include "archive/vmVornFile.h"
 #include "browser/BrowserSession.h"
+#include "browser/DetailsView.h"
 #include "browser/FileListView.h"
 #include "browser/FormMain.h"
 #include "browser/ListSelection.h"
