@@ -16,7 +16,7 @@ TDetailsView::TDetailsView(QWidget *parent) : QTableView(parent)
     rows->hide();
     rows->setSectionResizeMode(QHeaderView::Fixed); // no row is measured
     rows->setMinimumSectionSize(1);
-    rows->setDefaultSectionSize(std::max(fontMetrics().height(), iconSize().height()) + 4);
+    rows->setDefaultSectionSize(std::max(fontMetrics().height(), iconSize().height()) + 2); // as the tree view had them
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 }
 
