@@ -79,15 +79,14 @@ void TOpenQueue::Work()
             error = std::current_exception();
         }
         const std::lock_guard lock(m_Mutex);
-        if (!job->dropped) {
-            job->vorn = std::move(vorn);
-            job->error = error;
-        }
+        job->vorn = std::move(vorn);
+        job->error = error;
         job->finished = true;
         m_JobFinished.notify_all();
         if (!m_Stopping)
             QMetaObject::invokeMethod(this, &TOpenQueue::HandOverReady, Qt::QueuedConnection);
-        // a dropped read's archive is freed here, on the worker
+        // A dropped read is no longer in the line: its archive goes with
+        // `job`, here on the worker.
     }
 }
 
@@ -134,7 +133,6 @@ void TOpenQueue::Forget(std::deque<TItem>::iterator item)
 {
     if (!item->job)
         return;
-    item->job->dropped = true;
     const auto waiting = std::find(m_Waiting.begin(), m_Waiting.end(), item->job);
     if (waiting != m_Waiting.end())
         m_Waiting.erase(waiting);

@@ -72,7 +72,6 @@ private:
         std::unique_ptr<TVornFile> vorn;
         std::exception_ptr error;
         bool finished = false;
-        bool dropped = false;
     };
     // One place in the line: a read (job set) or a step.
     struct TItem {

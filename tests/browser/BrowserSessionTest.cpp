@@ -316,6 +316,16 @@ TEST_F(BrowserSessionOpenTest, ClosingAllOrTheSessionMidOpenHandsNothingOver)
     EXPECT_EQ(log.Take(), (Lines{"closing b.vmres open readable", "active none"}));
     EXPECT_EQ(gate.Reads(QStringLiteral("never.vmres")), 0);
 
+    // Dropping through a ticket keeps what was queued after it.
+    Begin(QStringLiteral("a.vmres"));
+    const TOpenQueue::TTicket through = session->Opens().LastTicket();
+    Begin(QStringLiteral("b.vmres"));
+    session->Opens().DropThrough(through);
+    gate.LetThrough(QStringLiteral("b.vmres"));
+    session->Opens().Wait();
+    EXPECT_EQ(outcomes, Lines{"b.vmres got b.vmres"});
+    outcomes.clear();
+
     // Destroyed while a worker is still reading: it waits for the read and
     // frees its archive.
     WriteSample(QStringLiteral("c.vmres"));
