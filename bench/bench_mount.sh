@@ -13,37 +13,16 @@
 #
 #   bench/bench_mount.sh [WORKDIR]
 # Environment: BUILD (build folder, default build), RUNS (3).
-set -euo pipefail
-shopt -s inherit_errexit
-
-here=$(cd "$(dirname "$0")/.." && pwd)
-build=${BUILD:-$here/build}
-vorntool=$build/vorntool/vorntool
+source "$(dirname "$0")/mount_common.sh"
 work=${1:-$here/../bench-mount}
-runs=${RUNS:-3}
 mkdir -p "$work"
 cd "$work"
 [[ -f big.vmres && -f many.vmres && -f small.vmres ]] || "$build/bench/make_mount_archives" "$work"
 cat big.vmres many.vmres small.vmres >/dev/null
-mnt=$work/mnt
-mkdir -p "$mnt"
-mount_pid=
-unmount() {
-  if [[ -n $mount_pid ]]; then
-    fusermount3 -u "$mnt" 2>/dev/null || fusermount3 -uz "$mnt"
-    wait "$mount_pid" || true
-    mount_pid=
-  fi
-}
-trap unmount EXIT
-# Mounts the archive in the foreground half of this script, statistics to $work/stats.
-start_mount() {
-  "$vorntool" mount --stats "$@" "$mnt" 2>"$work/stats" &
-  mount_pid=$!
-  until grep -q " $mnt " /proc/mounts; do sleep 0.01; done
-}
+use_mount_folder "$work"
+# Statistics of each mount go to $work/stats.
+mount_log=$work/stats
 peak_memory() { awk '/VmHWM/ { print $2 / 1024 " MB" }' /proc/$mount_pid/status; }
-now() { date +%s.%N; }
 best() { sort -g | head -1; }
 
 echo "== 1. sequential read of 1 GB (zlib, 64 KB chunks)"
@@ -51,7 +30,7 @@ for ((i = 0; i < runs; i++)); do
   s=$(now); "$vorntool" cat big.vmres big.bin >/dev/null; e=$(now); echo "$e - $s" | bc
 done | best | sed 's/^/vorntool cat: /; s/$/ s/'
 for ((i = 0; i < runs; i++)); do
-  start_mount big.vmres
+  start_mount --stats big.vmres
   s=$(now); cat "$mnt/big.bin" >/dev/null; e=$(now); echo "$e - $s" | bc
   [[ $i -eq 0 ]] && cmp "$mnt/big.bin" big.bin && echo "contents equal big.bin" >&2
   [[ $i -eq 0 ]] && echo "peak memory after reading 2 GB: $(peak_memory)" >&2
@@ -60,7 +39,7 @@ done | best | sed 's/^/cat through the mount: /; s/$/ s/'
 
 echo "== 2. 4 KB reads at 10,000 random offsets (4 KB aligned), cold cache"
 for ((i = 0; i < runs; i++)); do
-  start_mount big.vmres
+  start_mount --stats big.vmres
   python3 - "$mnt/big.bin" <<'PY'
 import os, random, sys, time
 fd = os.open(sys.argv[1], os.O_RDONLY)
@@ -79,7 +58,7 @@ done | best | sed 's/^/time per read (us): /'
 
 echo "== 3. find over 1,000,000 entries"
 for ((i = 0; i < runs; i++)); do
-  s=$(now); start_mount many.vmres; e=$(now)
+  s=$(now); start_mount --stats many.vmres; e=$(now)
   echo "mount start (inode table): $(echo "$e - $s" | bc) s" >&2
   s=$(now); n=$(find "$mnt" -type f | wc -l); e=$(now)
   echo "$n files" >&2
@@ -94,7 +73,7 @@ for ((i = 0; i < runs; i++)); do
   s=$(now); "$vorntool" x small.vmres -o "out/x$i" -y >/dev/null; e=$(now); echo "$e - $s" | bc
 done | best | sed 's/^/vorntool x: /; s/$/ s/'
 for ((i = 0; i < runs; i++)); do
-  start_mount small.vmres
+  start_mount --stats small.vmres
   s=$(now); cp -r "$mnt" "out/cp$i"; e=$(now)
   unmount
   echo "$e - $s" | bc

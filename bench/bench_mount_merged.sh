@@ -10,38 +10,19 @@
 #
 #   bench/bench_mount_merged.sh [WORKDIR]
 # Environment: BUILD (build folder, default build), RUNS (3).
-set -euo pipefail
-shopt -s inherit_errexit
-
-here=$(cd "$(dirname "$0")/.." && pwd)
-build=${BUILD:-$here/build}
-vorntool=$build/vorntool/vorntool
+source "$(dirname "$0")/mount_common.sh"
 work=${1:-$here/../bench-mount-merged}
-runs=${RUNS:-3}
 mkdir -p "$work/game"
 cd "$work"
 # bench_merge keeps the archives it finds and measures the merge itself; of
 # its two sets the game's layers (game*.vmres) are mounted.
 [[ -f game/game0.vmres ]] || "$build/bench/bench_merge" "$work/game" >/dev/null
 cat game/game*.vmres >/dev/null
-mnt=$work/mnt
-mkdir -p "$mnt"
-mount_pid=
-unmount() {
-  if [[ -n $mount_pid ]]; then
-    fusermount3 -u "$mnt" 2>/dev/null || fusermount3 -uz "$mnt"
-    wait "$mount_pid" || true
-    mount_pid=
-  fi
-}
-trap unmount EXIT
-now() { date +%s.%N; }
+use_mount_folder "$work"
 
 for ((i = 0; i < runs; i++)); do
   s=$(now)
-  "$vorntool" mount --merged game/game*.vmres "$mnt" 2>/dev/null &
-  mount_pid=$!
-  until grep -q " $mnt " /proc/mounts; do sleep 0.01; done
+  start_mount --merged game/game*.vmres
   e=$(now)
   echo "mount start: $(echo "$e - $s" | bc) s" >&2
   s=$(now); n=$(find "$mnt" -type f | wc -l); e=$(now)

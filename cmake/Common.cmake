@@ -23,3 +23,27 @@ find_path(LZO2_INCLUDE_DIR lzo/lzo1x.h REQUIRED)
 add_library(vv_lzo2 INTERFACE)
 target_link_libraries(vv_lzo2 INTERFACE ${LZO2_LIBRARY})
 target_include_directories(vv_lzo2 INTERFACE ${LZO2_INCLUDE_DIR})
+
+# Precompiled headers for targets of many files over Qt Widgets: parsing the
+# Qt headers is most of each such file's compile time, so each target parses
+# them once. Only headers every build has are listed; a file still includes
+# what it uses.
+set(VV_WIDGETS_PCH
+  <QAbstractItemModel> <QAbstractItemView> <QAction> <QApplication> <QDialog>
+  <QDir> <QFileInfo> <QHBoxLayout> <QHeaderView> <QImage> <QLabel> <QLineEdit>
+  <QMenu> <QObject> <QPainter> <QPushButton> <QString> <QStringList> <QTimer>
+  <QToolButton> <QTreeView> <QUrl> <QVBoxLayout> <QWidget>
+  <algorithm> <functional> <map> <memory> <optional> <string> <vector>)
+function(vv_precompile_widgets target)
+  target_precompile_headers(${target} PRIVATE ${VV_WIDGETS_PCH})
+endfunction()
+# The same for test programs of several files: the test framework as well.
+function(vv_precompile_widget_tests target)
+  target_precompile_headers(${target} PRIVATE ${VV_WIDGETS_PCH} <gtest/gtest.h> <QTest>)
+endfunction()
+# Test programs of the Qt-free core: the test framework and the standard
+# library.
+function(vv_precompile_core_tests target)
+  target_precompile_headers(${target} PRIVATE <gtest/gtest.h>
+    <algorithm> <filesystem> <functional> <map> <memory> <optional> <string> <vector>)
+endfunction()
