@@ -41,9 +41,3 @@ endfunction()
 function(vv_precompile_widget_tests target)
   target_precompile_headers(${target} PRIVATE ${VV_WIDGETS_PCH} <gtest/gtest.h> <QTest>)
 endfunction()
-# Test programs of the Qt-free core: the test framework and the standard
-# library.
-function(vv_precompile_core_tests target)
-  target_precompile_headers(${target} PRIVATE <gtest/gtest.h>
-    <algorithm> <filesystem> <functional> <map> <memory> <optional> <string> <vector>)
-endfunction()
