@@ -1,15 +1,14 @@
 #include "platform/TerminationSignals.h"
 
+#include "engines/SignalHandlers.h"
+
 #include <QSocketNotifier>
 
 #include <cerrno>
-#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace {
-
-constexpr int HandledSignals[] = {SIGTERM, SIGHUP, SIGINT};
 
 int g_pipe[2] = {-1, -1};
 
@@ -21,15 +20,6 @@ void Handler(int signal)
     errno = saved;
 }
 
-void SetHandler(int signal, void (*handler)(int))
-{
-    struct sigaction action {};
-    action.sa_handler = handler;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(signal, &action, nullptr);
-}
-
 } // namespace
 
 TTerminationSignals::TTerminationSignals(QObject *parent) : QObject(parent)
@@ -38,16 +28,16 @@ TTerminationSignals::TTerminationSignals(QObject *parent) : QObject(parent)
         return; // without a pipe the signals keep their default effect
     m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &TTerminationSignals::ReadPipe);
-    for (const int signal : HandledSignals)
-        SetHandler(signal, Handler);
+    for (const int signal : TerminationSignalNumbers)
+        SetSignalHandler(signal, Handler);
 }
 
 TTerminationSignals::~TTerminationSignals()
 {
     if (!m_notifier)
         return;
-    for (const int signal : HandledSignals)
-        SetHandler(signal, SIG_DFL);
+    for (const int signal : TerminationSignalNumbers)
+        SetSignalHandler(signal, SIG_DFL);
     ::close(g_pipe[0]);
     ::close(g_pipe[1]);
     g_pipe[0] = g_pipe[1] = -1;
