@@ -3,19 +3,78 @@
 // archive opens and while keystrokes are typed into the find bar. A window
 // that answers input within 50 ms shows gaps under 50 ms.
 // Run by hand: QT_QPA_PLATFORM=offscreen bench_window_stalls ARCHIVE
-// (ARCHIVE from "bench_find make OUTDIR": OUTDIR/names.vmres).
+// (ARCHIVE from "bench_find make OUTDIR": OUTDIR/names.vmres, 1,000
+// folders), or an archive of many folders written by
+//   bench_window_stalls make FOLDERS OUT.vmres [flat]
+// 1,000,000 entries of which FOLDERS are folders: 20 at the top, each with
+// the same number of subfolders, each of those with the same number again,
+// the files spread over the deepest ones; "flat" puts every folder in the
+// root instead.
 
 #include "bench/WindowBench.h"
 #include "browser/BrowserSession.h"
+#include "tests/support/VornWriter.h"
 
 #include <QApplication>
 
+#include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr size_t Entries = 1'000'000;
+
+// Adds the folders; returns the deepest ones and counts all in `made`.
+std::vector<VornWriter::Handle> AddFolders(VornWriter &writer, size_t folders, bool flat, size_t &made)
+{
+    std::vector<VornWriter::Handle> leaves;
+    if (flat) {
+        for (size_t i = 0; i < folders; ++i)
+            leaves.push_back(writer.addDir(0, "folder" + std::to_string(i)));
+        made = folders;
+        return leaves;
+    }
+    // 20 + 20 k + 20 k (k - 1) = folders, so k = sqrt(folders / 20).
+    const size_t top = 20;
+    const auto fanOut = size_t(std::lround(std::sqrt(double(folders) / double(top))));
+    for (size_t a = 0; a < top; ++a) {
+        const auto first = writer.addDir(0, "area" + std::to_string(a));
+        for (size_t b = 0; b < fanOut; ++b) {
+            const auto second = writer.addDir(first, "zone" + std::to_string(b));
+            for (size_t c = 0; c + 1 < fanOut; ++c)
+                leaves.push_back(writer.addDir(second, "set" + std::to_string(c)));
+        }
+    }
+    made = top + top * fanOut + leaves.size();
+    return leaves;
+}
+
+void MakeFolders(size_t folders, const char *path, bool flat)
+{
+    VornWriter writer;
+    size_t made = 0;
+    const std::vector<VornWriter::Handle> leaves = AddFolders(writer, folders, flat, made);
+    for (size_t i = 0; i + made < Entries; ++i) {
+        FileSpec spec;
+        spec.name = "tex" + std::to_string(i) + ".vmtex";
+        writer.addFile(leaves[i % leaves.size()], std::move(spec));
+    }
+    writer.write(path);
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
+    if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "make") == 0) {
+        MakeFolders(std::stoul(argv[2]), argv[3], argc == 5 && std::strcmp(argv[4], "flat") == 0);
+        return 0;
+    }
     if (argc != 2) {
-        std::fputs("usage: bench_window_stalls ARCHIVE\n", stderr);
+        std::fputs("usage: bench_window_stalls ARCHIVE | make FOLDERS OUT.vmres [flat]\n", stderr);
         return 2;
     }
     TRecordingSeam seam;

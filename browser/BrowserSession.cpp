@@ -1,17 +1,24 @@
 #include "browser/BrowserSession.h"
 
 #include "archive/vmVornFile.h"
+#include "browser/FolderLayout.h"
 #include "browser/GenFunctions.h"
 
 #include <algorithm>
 
-TBrowserSession::TBrowserSession(QObject *parent)
-    : TBrowserSession([](const QString &path) { return std::make_unique<TVornFile>(PathToLocal(path)); }, parent)
+namespace {
+
+std::unique_ptr<TVornFile> ReadVornFile(const QString &path)
 {
+    return std::make_unique<TVornFile>(PathToLocal(path));
 }
 
-TBrowserSession::TBrowserSession(TOpenQueue::TRead read, QObject *parent)
-    : QObject(parent), m_Opens(std::move(read))
+} // namespace
+
+TBrowserSession::TBrowserSession(QObject *parent) : TBrowserSession(ReadVornFile, parent) {}
+
+TBrowserSession::TBrowserSession(TReadVorn read, QObject *parent)
+    : QObject(parent), m_Opens([read = std::move(read)](const QString &path) { return Read(read, path); })
 {
     m_Busy.SetOnChange([this](bool busy) { emit busyChanged(busy); });
 }
@@ -40,24 +47,39 @@ bool TBrowserSession::IsOpen(const TVornFile *vorn) const
                                [vorn](const auto &open) { return open.get() == vorn; });
 }
 
+std::shared_ptr<const TFolderLayout> TBrowserSession::FoldersOf(const TVornFile *vorn) const
+{
+    const auto found = m_Folders.find(vorn);
+    return found == m_Folders.end() ? nullptr : found->second;
+}
+
+TOpenQueue::TArchive TBrowserSession::Read(const TReadVorn &read, const QString &path)
+{
+    TOpenQueue::TArchive archive;
+    archive.vorn = read(path);
+    archive.folders = std::make_shared<const TFolderLayout>(*archive.vorn);
+    return archive;
+}
+
 TVornFile &TBrowserSession::Open(const QString &path)
 {
     m_Opens.Wait();
-    return Add(std::make_unique<TVornFile>(PathToLocal(path)));
+    return Add(Read(ReadVornFile, path));
 }
 
 TOpenQueue::TTicket TBrowserSession::BeginOpen(const QString &path, TOpened opened)
 {
     if (OpenVornAt(path) || m_Opens.Reading(path))
         return m_Opens.Then([this, path, opened] { opened(OpenVornAt(path), nullptr); });
-    return m_Opens.Read(path, [this, opened](std::unique_ptr<TVornFile> vorn, std::exception_ptr error) {
-        opened(error ? nullptr : &Add(std::move(vorn)), error);
+    return m_Opens.Read(path, [this, opened](TOpenQueue::TArchive archive, std::exception_ptr error) {
+        opened(error ? nullptr : &Add(std::move(archive)), error);
     });
 }
 
-TVornFile &TBrowserSession::Add(std::unique_ptr<TVornFile> vorn)
+TVornFile &TBrowserSession::Add(TOpenQueue::TArchive archive)
 {
-    m_OpenVorns.push_back(std::move(vorn));
+    m_Folders.insert_or_assign(archive.vorn.get(), std::move(archive.folders));
+    m_OpenVorns.push_back(std::move(archive.vorn));
     TVornFile &added = *m_OpenVorns.back();
     emit archiveOpened(&added);
     Activate(&added);
@@ -74,6 +96,7 @@ void TBrowserSession::Close(const TVornFile *vorn)
     if (m_ActiveVorn == vorn)
         Activate(nullptr);
     m_Damaged.Forget(vorn);
+    m_Folders.erase(vorn);
     m_OpenVorns.erase(found);
 }
 

@@ -7,7 +7,8 @@
 //   - the damaged marks the last Test Archive left on each archive;
 //   - Busy while a job works on an open archive (see TBusyFlag).
 //   - the archives being opened on workers (Opens), handed over in the order
-//     their opens began.
+//     their opens began;
+//   - the folder layout of each open archive (FoldersOf), made with its read.
 // Views change it only through its commands and follow it through its
 // signals; none keeps a copy of what it holds. A command that fails raises
 // and leaves the state as it was.
@@ -23,8 +24,10 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
+class TFolderLayout;
 class TVornFile;
 
 class TBrowserSession : public QObject {
@@ -37,9 +40,12 @@ public:
     // archive, or the reader's error with a null archive.
     using TOpened = std::function<void(TVornFile *vorn, std::exception_ptr error)>;
 
+    // Makes a reader for a path; raises the reader's error.
+    using TReadVorn = std::function<std::unique_ptr<TVornFile>(const QString &path)>;
+
     explicit TBrowserSession(QObject *parent = nullptr);
     // `read` makes the readers of BeginOpen in place of the plain TVornFile.
-    explicit TBrowserSession(TOpenQueue::TRead read, QObject *parent = nullptr);
+    explicit TBrowserSession(TReadVorn read, QObject *parent = nullptr);
     ~TBrowserSession() override;
 
     // ---- State ----
@@ -57,10 +63,14 @@ public:
     bool IsOpen(const TVornFile *vorn) const;
     // The path the archive was opened with.
     static QString PathOf(const TVornFile &vorn);
+    // Where the open archive's folders sit in the folder tree; null for an
+    // archive that is not open.
+    std::shared_ptr<const TFolderLayout> FoldersOf(const TVornFile *vorn) const;
 
     // ---- Commands ----
     // Reads the archive and adds it as the newest (archiveOpened); it becomes
-    // the active one, no folder listed yet. The reader's error is raised.
+    // the active one, no folder listed yet. The reader's error is raised, and
+    // so is that of a folder tree that can't be read (TFolderLayout).
     // The opens under way are handed over first.
     TVornFile &Open(const QString &path);
     // Reads the archive on a worker and returns at once. When its turn comes
@@ -95,9 +105,12 @@ signals:
     void damagedChanged(const TVornFile *vorn);
 
 private:
-    TVornFile &Add(std::unique_ptr<TVornFile> vorn);
+    // The archive and its folder layout, both made by `read`.
+    static TOpenQueue::TArchive Read(const TReadVorn &read, const QString &path);
+    TVornFile &Add(TOpenQueue::TArchive archive);
 
     TArchives m_OpenVorns;
+    std::unordered_map<const TVornFile *, std::shared_ptr<const TFolderLayout>> m_Folders;
     TVornFile *m_ActiveVorn = nullptr;
     TEntryOffset m_CurrentFolder = 0;
     TDamagedEntries m_Damaged;

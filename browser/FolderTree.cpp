@@ -1,19 +1,21 @@
 #include "browser/FolderTree.h"
 
 #include "archive/vmVornFile.h"
+#include "browser/FolderLayout.h"
 #include "browser/GenFunctions.h"
 #include "browser/PictureLists.h"
 
 #include <QMenu>
 #include <QSignalBlocker>
 
-#include <unordered_set>
 #include <vector>
 
 namespace {
 
 constexpr int OffsetRole = Qt::UserRole + 1;
 constexpr int VornRole = Qt::UserRole + 2;
+// Set on a node whose subfolder nodes are not made yet.
+constexpr int UnfilledRole = Qt::UserRole + 3;
 
 } // namespace
 
@@ -29,6 +31,8 @@ TFolderTree::TFolderTree(QWidget *parent) : QTreeWidget(parent)
     setUniformRowHeights(true);
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this, &TFolderTree::ShowPopupMenu);
+    connect(this, &QTreeWidget::itemExpanded, this, &TFolderTree::FillFolderNodes);
+    m_FolderIcon = FolderNodeIcon(); // one icon for every folder node
 }
 
 void TFolderTree::ShowPopupMenu(const QPoint &position)
@@ -87,36 +91,56 @@ void TFolderTree::InsertViewNode(QTreeWidgetItem *node)
     insertTopLevelItem(0, node);
 }
 
-void TFolderTree::AddFolderNodes(QTreeWidgetItem *archiveNode)
+void TFolderTree::AddFolderNodes(QTreeWidgetItem *archiveNode, std::shared_ptr<const TFolderLayout> folders)
 {
-    TVornFile &vorn = *NodeVorn(archiveNode);
-    const TEntryOffset root = NodeOffset(archiveNode);
-    if (vorn.GetChildCount(root) == 0)
-        return;
-    // Iterative, entering each directory once: a damaged index that lists a
-    // folder inside itself (or is very deep) ends instead of recursing.
-    const QIcon folderIcon = FolderNodeIcon();
-    std::unordered_set<TEntryOffset> entered{root};
-    std::vector<std::pair<QTreeWidgetItem *, TEntryOffset>> pending{{archiveNode, root}};
-    while (!pending.empty()) {
-        const auto [node, folder] = pending.back();
-        pending.pop_back();
-        for (const TEntryOffset child : vorn.GetChildren(folder)) {
-            if (!vorn.IsDirectory(child) || !entered.insert(child).second)
-                continue;
-            auto *childNode = new QTreeWidgetItem(node);
-            childNode->setText(0, AnsiToQString(vorn.GetName(child)));
-            SetNodeData(childNode, vorn, child);
-            childNode->setIcon(0, folderIcon);
-            pending.emplace_back(childNode, child);
-        }
+    m_Layouts.insert_or_assign(NodeVorn(archiveNode), std::move(folders));
+    archiveNode->setData(0, UnfilledRole, true);
+    FillFolderNodes(archiveNode);
+}
+
+const TFolderLayout *TFolderTree::LayoutOf(const QTreeWidgetItem *node) const
+{
+    const auto found = m_Layouts.find(NodeVorn(node));
+    return found == m_Layouts.end() ? nullptr : found->second.get();
+}
+
+void TFolderTree::FillFolderNodes(QTreeWidgetItem *node)
+{
+    const TFolderLayout *folders = LayoutOf(node);
+    if (!folders || !node->data(0, UnfilledRole).toBool())
+        return; // made already, or a node of another view
+    node->setData(0, UnfilledRole, false);
+    TVornFile &vorn = *NodeVorn(node);
+    QList<QTreeWidgetItem *> children;
+    for (const TEntryOffset folder : folders->Subfolders(NodeOffset(node)))
+        children.append(MakeFolderNode(vorn, *folders, folder));
+    node->addChildren(children); // one insertion for them all
+}
+
+QTreeWidgetItem *TFolderTree::MakeFolderNode(TVornFile &vorn, const TFolderLayout &folders, TEntryOffset folder) const
+{
+    auto *node = new QTreeWidgetItem;
+    node->setText(0, AnsiToQString(vorn.GetName(folder))); // the layout has read every name once
+    SetNodeData(node, vorn, folder);
+    node->setIcon(0, m_FolderIcon);
+    if (folders.HasSubfolders(folder)) {
+        node->setData(0, UnfilledRole, true);
+        node->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
     }
+    return node;
 }
 
 void TFolderTree::RemoveArchive(const TVornFile *vorn)
 {
     const QSignalBlocker quiet(this); // no other node is chosen meanwhile
     delete TopNodeOf(vorn);
+    m_Layouts.erase(vorn);
+}
+
+void TFolderTree::RemoveAll()
+{
+    clear();
+    m_Layouts.clear();
 }
 
 QTreeWidgetItem *TFolderTree::TopNodeOf(const TVornFile *vorn) const
@@ -127,18 +151,18 @@ QTreeWidgetItem *TFolderTree::TopNodeOf(const TVornFile *vorn) const
     return nullptr;
 }
 
-QTreeWidgetItem *TFolderTree::FindFolderNode(TEntryOffset folder, QTreeWidgetItem *startNode)
+QTreeWidgetItem *TFolderTree::FindFolderNode(TEntryOffset folder, QTreeWidgetItem *archiveNode)
 {
-    std::vector<QTreeWidgetItem *> pending;
-    if (startNode)
-        pending.push_back(startNode);
-    while (!pending.empty()) {
-        QTreeWidgetItem *node = pending.back();
-        pending.pop_back();
-        if (NodeOffset(node) == folder)
-            return node;
-        for (int i = node->childCount() - 1; i >= 0; --i)
-            pending.push_back(node->child(i)); // first child searched first
+    if (!archiveNode || NodeOffset(archiveNode) == folder)
+        return archiveNode;
+    const TFolderLayout *folders = LayoutOf(archiveNode);
+    const std::vector<TEntryOffset> path = folders ? folders->PathTo(folder) : std::vector<TEntryOffset>();
+    if (path.empty())
+        return nullptr; // not a folder of the tree
+    QTreeWidgetItem *node = archiveNode;
+    for (const TEntryOffset step : path) {
+        FillFolderNodes(node);
+        node = node->child(int(folders->IndexInParent(step))); // the nodes follow the layout's order
     }
-    return nullptr;
+    return node;
 }

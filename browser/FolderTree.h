@@ -4,6 +4,12 @@
 // folders below. Every node carries its archive and the entry offset of its
 // folder, so the tree needs no other link to the session.
 //
+// A folder's subfolder nodes are made when it is first expanded or a search
+// for a folder below it passes through it (FindFolderNode), from the
+// archive's folder layout: an archive of many thousands of folders joins the
+// tree without making a node for each. A folder with subfolders shows its
+// expand arrow before its nodes are made.
+//
 // Another kind of node that lists an archive's folder carries that archive
 // and folder (SetNodeData). A node of another view (the merged game view)
 // carries no archive: the window leaves it alone and its view lists it when
@@ -13,6 +19,10 @@
 
 #include <QTreeWidget>
 
+#include <memory>
+#include <unordered_map>
+
+class TFolderLayout;
 class TVornFile;
 
 class TFolderTree : public QTreeWidget {
@@ -25,19 +35,22 @@ public:
     // without its folders and without selecting it (no selection change is
     // reported).
     QTreeWidgetItem *AddArchiveNode(TVornFile &vorn, const QString &caption);
-    // The folders below the archive's node; a damaged index raises.
-    void AddFolderNodes(QTreeWidgetItem *archiveNode);
+    // The folders below the archive's node as `folders` places them: the
+    // nodes of the root's subfolders now, the others as they are reached.
+    void AddFolderNodes(QTreeWidgetItem *archiveNode, std::shared_ptr<const TFolderLayout> folders);
     // Removes the archive's nodes without reporting a selection change.
     void RemoveArchive(const TVornFile *vorn);
+    // Removes every node, those of other views too.
+    void RemoveAll();
 
     // A top-level node of another view, above every archive's node; no
     // selection change is reported.
     void InsertViewNode(QTreeWidgetItem *node);
 
     QTreeWidgetItem *TopNodeOf(const TVornFile *vorn) const;
-    // The node of the folder at or below startNode, the first child searched
-    // first; null when there is none.
-    static QTreeWidgetItem *FindFolderNode(TEntryOffset folder, QTreeWidgetItem *startNode);
+    // The node of the archive's folder, making the nodes on the way down
+    // from its archive's node; null when the tree has none for it.
+    QTreeWidgetItem *FindFolderNode(TEntryOffset folder, QTreeWidgetItem *archiveNode);
     static QTreeWidgetItem *TopOf(QTreeWidgetItem *node);
 
     static void SetNodeData(QTreeWidgetItem *node, TVornFile &vorn, TEntryOffset folder);
@@ -51,4 +64,11 @@ signals:
 
 private:
     void ShowPopupMenu(const QPoint &position);
+    const TFolderLayout *LayoutOf(const QTreeWidgetItem *node) const;
+    // Makes the node's subfolder nodes unless they are made already.
+    void FillFolderNodes(QTreeWidgetItem *node);
+    QTreeWidgetItem *MakeFolderNode(TVornFile &vorn, const TFolderLayout &folders, TEntryOffset folder) const;
+
+    std::unordered_map<const TVornFile *, std::shared_ptr<const TFolderLayout>> m_Layouts;
+    QIcon m_FolderIcon;
 };

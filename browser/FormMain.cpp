@@ -568,7 +568,7 @@ void TfrmMain::AddVornToTree(TVornFile &vorn, const QString &path)
     QTreeWidgetItem *node = trvFolders->AddArchiveNode(vorn, FileNamePart(path));
     m_ActiveRootNode = node;
     SelectNode(node); // lists the root folder
-    trvFolders->AddFolderNodes(node);
+    trvFolders->AddFolderNodes(node, m_Session->FoldersOf(&vorn));
 }
 
 void TfrmMain::CloseActiveVorn()
@@ -606,7 +606,7 @@ void TfrmMain::RemoveVornFromTree(const TVornFile *vorn)
 void TfrmMain::ShowNothingOpen()
 {
     m_Model->ClearRows();
-    trvFolders->clear();
+    trvFolders->RemoveAll();
     setWindowTitle(AppTitle);
     lblVornPath->setText(NoVornOpenText);
 }
@@ -694,9 +694,9 @@ void TfrmMain::ActivateVornOfNode(QTreeWidgetItem *topNode)
     SetCaptionForVorn(vorn);
 }
 
-void TfrmMain::SelectFolderNode(TEntryOffset directory, QTreeWidgetItem *startNode)
+void TfrmMain::SelectFolderNode(TEntryOffset directory, QTreeWidgetItem *archiveNode)
 {
-    QTreeWidgetItem *node = TFolderTree::FindFolderNode(directory, startNode);
+    QTreeWidgetItem *node = trvFolders->FindFolderNode(directory, archiveNode);
     if (!node)
         return;
     (node->parent() ? node->parent() : node)->setExpanded(true);

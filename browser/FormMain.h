@@ -114,7 +114,7 @@ public:
     // ---- Tree ----
     void trvFoldersChange(QTreeWidgetItem *node);
     void ActivateVornOfNode(QTreeWidgetItem *topNode);
-    void SelectFolderNode(TEntryOffset directory, QTreeWidgetItem *startNode);
+    void SelectFolderNode(TEntryOffset directory, QTreeWidgetItem *archiveNode);
     // Selects the node and makes sure the list shows its folder, also when
     // the node was selected already.
     void SelectNode(QTreeWidgetItem *node);

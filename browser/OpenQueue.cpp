@@ -1,6 +1,7 @@
 #include "browser/OpenQueue.h"
 
 #include "archive/vmVornFile.h"
+#include "browser/FolderLayout.h"
 #include "browser/GenFunctions.h"
 
 #include <algorithm>
@@ -71,15 +72,15 @@ void TOpenQueue::Work()
             job = std::move(m_Waiting.front());
             m_Waiting.pop_front();
         }
-        std::unique_ptr<TVornFile> vorn;
+        TArchive archive;
         std::exception_ptr error;
         try {
-            vorn = m_Read(job->path);
+            archive = m_Read(job->path);
         } catch (...) {
             error = std::current_exception();
         }
         const std::lock_guard lock(m_Mutex);
-        job->vorn = std::move(vorn);
+        job->archive = std::move(archive);
         job->error = error;
         job->finished = true;
         m_JobFinished.notify_all();
@@ -112,7 +113,7 @@ void TOpenQueue::HandOverReady()
         // Either may open a nested event loop (an error box) that hands
         // over the next ones meanwhile.
         if (item.job)
-            item.done(std::move(item.job->vorn), item.job->error);
+            item.done(std::move(item.job->archive), item.job->error);
         else
             item.step();
     }

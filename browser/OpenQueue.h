@@ -22,16 +22,22 @@
 #include <thread>
 #include <vector>
 
+class TFolderLayout;
 class TVornFile;
 
 class TOpenQueue : public QObject {
     Q_OBJECT
 
 public:
+    // What a read makes of a path, both on the worker.
+    struct TArchive {
+        std::unique_ptr<TVornFile> vorn;
+        std::shared_ptr<const TFolderLayout> folders;
+    };
     // Reads the archive at a path; raises the reader's error. Runs on a worker.
-    using TRead = std::function<std::unique_ptr<TVornFile>(const QString &path)>;
+    using TRead = std::function<TArchive(const QString &path)>;
     // The read's archive, or its error with a null archive.
-    using TDone = std::function<void(std::unique_ptr<TVornFile> vorn, std::exception_ptr error)>;
+    using TDone = std::function<void(TArchive archive, std::exception_ptr error)>;
     using TTicket = uint64_t;
 
     explicit TOpenQueue(TRead read, QObject *parent = nullptr);
@@ -69,7 +75,7 @@ private:
     // A read, shared between the line and the worker reading it.
     struct TJob {
         QString path;
-        std::unique_ptr<TVornFile> vorn;
+        TArchive archive;
         std::exception_ptr error;
         bool finished = false;
     };

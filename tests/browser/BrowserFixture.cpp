@@ -26,6 +26,19 @@ QStringList FilesBelow(const QString &folder)
     return files;
 }
 
+void PatchU32(Bytes &bytes, size_t start, uint32_t from, uint32_t to)
+{
+    for (size_t i = start; i + 4 <= bytes.size(); ++i) {
+        const uint32_t value = uint32_t(bytes[i]) | uint32_t(bytes[i + 1]) << 8 | uint32_t(bytes[i + 2]) << 16
+                               | uint32_t(bytes[i + 3]) << 24;
+        if (value == from) {
+            PutU32(bytes, i, to);
+            return;
+        }
+    }
+    ADD_FAILURE() << "value not found";
+}
+
 void BrowserTest::SetUp()
 {
     EnsureApplication();

@@ -37,6 +37,11 @@ public:
 // The files below a folder, hidden ones too, as sorted relative paths.
 QStringList FilesBelow(const QString &folder);
 
+// Replaces the first little-endian occurrence of `from` at or after `start`
+// (a child of a folder record, to damage an index); fails the test when
+// there is none.
+void PatchU32(Bytes &bytes, size_t start, uint32_t from, uint32_t to);
+
 // Makes the QApplication once for the whole test program.
 void EnsureApplication();
 
