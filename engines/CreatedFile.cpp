@@ -1,5 +1,7 @@
 #include "engines/CreatedFile.h"
 
+#include "engines/FolderBelow.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -9,7 +11,7 @@ TCreatedFile::~TCreatedFile()
 }
 
 TCreatedFile::TCreatedFile(TCreatedFile &&other) noexcept
-    : m_Folder(std::move(other.m_Folder)), m_Name(std::move(other.m_Name))
+    : m_Root(other.m_Root), m_Folder(std::move(other.m_Folder)), m_Name(std::move(other.m_Name))
 {
 }
 
@@ -17,6 +19,7 @@ TCreatedFile &TCreatedFile::operator=(TCreatedFile &&other) noexcept
 {
     if (this != &other) {
         Remove();
+        m_Root = other.m_Root;
         m_Folder = std::move(other.m_Folder);
         m_Name = std::move(other.m_Name);
     }
@@ -25,7 +28,12 @@ TCreatedFile &TCreatedFile::operator=(TCreatedFile &&other) noexcept
 
 void TCreatedFile::Remove()
 {
-    if (m_Folder)
-        ::unlinkat(*m_Folder, m_Name.c_str(), 0);
+    if (!m_Folder)
+        return;
+    const TFolderBelow folder = OpenFolderBelow(m_Root, *m_Folder, false);
+    if (folder.Handle >= 0) {
+        ::unlinkat(folder.Handle, m_Name.c_str(), 0);
+        ::close(folder.Handle);
+    }
     m_Folder.reset();
 }

@@ -17,24 +17,32 @@ TPrefetchLimits DefaultPrefetchLimits()
 TPrefetchLimits WritingPrefetchLimits()
 {
     TPrefetchLimits limits = DefaultPrefetchLimits();
+    // Files created ahead hold no memory: a window of several folders lets
+    // the threads create in different ones at once.
+    limits.MaxFiles = 4096;
     limits.PieceThreads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
     return limits;
 }
 
 TDecodePrefetcher::TDecodePrefetcher(const TVornFile &vorn, std::vector<TEntryOffset> files,
-                                     const TPrefetchLimits &limits, TStagingFolder *staging)
-    : m_Vorn(vorn), m_Files(std::move(files)), m_Limits(limits), m_Staging(staging),
+                                     const TPrefetchLimits &limits, TStagingFolder *staging,
+                                     std::span<const uint32_t> folders)
+    : m_Vorn(vorn), m_Files(std::move(files)), m_Limits(limits), m_Staging(staging), m_Folders(folders),
       m_States(m_Files.size(), TState::Pending)
 {
     m_Limits.MaxFiles = std::max<size_t>(1, m_Limits.MaxFiles);
     // A file in flight is one the taker has not passed and that lies within
     // MaxFiles of it, so this many slots serve every index.
     m_Ring.resize(std::clamp<size_t>(m_Files.size(), 1, m_Limits.MaxFiles));
+    // Two lanes' runs fit in the window together.
+    if (!m_Folders.empty())
+        m_RunLength = std::max<size_t>(1, m_Ring.size() / 2);
     if (m_Files.empty())
         return;
     const unsigned threads = std::min<size_t>(m_Limits.Threads, m_Files.size());
-    for (unsigned i = 0; i < threads; ++i)
-        m_Workers.emplace_back([this] { WorkerLoop(); });
+    m_WorkerLanes.resize(threads);
+    for (TLane &lane : m_WorkerLanes)
+        m_Workers.emplace_back([this, &lane] { WorkerLoop(lane); });
 }
 
 TDecodePrefetcher::~TDecodePrefetcher()
@@ -48,18 +56,38 @@ TDecodePrefetcher::~TDecodePrefetcher()
         worker.join();
 }
 
-ptrdiff_t TDecodePrefetcher::ClaimNext()
+ptrdiff_t TDecodePrefetcher::ClaimNext(TLane &lane)
 {
-    m_NextClaim = std::max(m_NextClaim, m_Consumed);
-    while (m_NextClaim < m_States.size() && m_States[m_NextClaim] != TState::Pending)
-        ++m_NextClaim;
-    if (m_NextClaim >= m_States.size() || m_NextClaim >= m_Consumed + m_Ring.size())
+    // Files of the lane's run that were taken, passed or started by the taker are done with.
+    lane.next = std::max(lane.next, m_Consumed);
+    while (lane.next < lane.end && m_States[lane.next] != TState::Pending)
+        ++lane.next;
+    if (lane.next >= lane.end && !AssignRun(lane))
+        return -1;
+    const size_t index = lane.next;
+    if (index >= m_Consumed + m_Ring.size())
         return -1;
     // A file larger than the whole bound may still start when nothing else is held.
-    if (m_BytesAhead != 0 && m_BytesAhead + ExpectedSize(m_Files[m_NextClaim]) > m_Limits.MaxBytes)
+    if (m_BytesAhead != 0 && m_BytesAhead + ExpectedSize(m_Files[index]) > m_Limits.MaxBytes)
         return -1;
-    Start(m_NextClaim);
-    return ptrdiff_t(m_NextClaim++);
+    Start(index);
+    ++lane.next;
+    return ptrdiff_t(index);
+}
+
+bool TDecodePrefetcher::AssignRun(TLane &lane)
+{
+    size_t start = std::max(m_NextRun, m_Consumed);
+    while (start < m_States.size() && m_States[start] != TState::Pending)
+        ++start;
+    if (start >= m_States.size())
+        return false;
+    size_t end = start + 1;
+    while (end < m_States.size() && end - start < m_RunLength && m_Folders[end] == m_Folders[start])
+        ++end;
+    lane = {start, end};
+    m_NextRun = end;
+    return true;
 }
 
 uint64_t TDecodePrefetcher::ExpectedSize(TEntryOffset entry) const
@@ -81,12 +109,14 @@ void TDecodePrefetcher::Start(size_t index)
 
 void TDecodePrefetcher::Decode(size_t index, std::unique_lock<std::mutex> &lock)
 {
+    constexpr size_t StagedAhead = 64;
     const TEntryOffset entry = m_Files[index];
+    const bool mayStage = index < m_Consumed + StagedAhead;
     lock.unlock();
     TPreparedFile file;
     std::exception_ptr error;
     try {
-        file = Prepare(index, entry);
+        file = Prepare(index, entry, mayStage);
     } catch (...) {
         error = std::current_exception();
     }
@@ -112,7 +142,7 @@ bool TDecodePrefetcher::Streamed(TEntryOffset entry) const
     }
 }
 
-TPreparedFile TDecodePrefetcher::Prepare(size_t index, TEntryOffset entry)
+TPreparedFile TDecodePrefetcher::Prepare(size_t index, TEntryOffset entry, bool mayStage)
 {
     TPreparedFile file;
     if (Streamed(entry)) {
@@ -124,7 +154,7 @@ TPreparedFile TDecodePrefetcher::Prepare(size_t index, TEntryOffset entry)
             stream = [this, entry, threads](const TPieceSink &sink) { ReadPiecesAhead(m_Vorn, entry, sink, threads); };
         else
             stream = [this, entry](const TPieceSink &sink) { m_Vorn.ReadFilePieces(entry, sink); };
-        if (m_Staging)
+        if (m_Staging && mayStage)
             file.Staged = m_Staging->StageStream(index, stream, m_Vorn.GetFileTime(entry));
         if (!file.Staged)
             file.Stream = std::move(stream);
@@ -134,7 +164,7 @@ TPreparedFile TDecodePrefetcher::Prepare(size_t index, TEntryOffset entry)
     if (m_Staging) {
         const TFileTime time = m_Vorn.GetFileTime(entry);
         file.Created = m_Staging->Create(index, entry, file.Data, time);
-        if (!file.Created)
+        if (!file.Created && mayStage)
             file.Staged = m_Staging->Stage(index, file.Data, time);
         if (file.Created || file.Staged)
             file.Data = TFileBuffer();
@@ -142,11 +172,11 @@ TPreparedFile TDecodePrefetcher::Prepare(size_t index, TEntryOffset entry)
     return file;
 }
 
-void TDecodePrefetcher::WorkerLoop()
+void TDecodePrefetcher::WorkerLoop(TLane &lane)
 {
     std::unique_lock lock(m_Mutex);
     while (!m_Stop) {
-        const ptrdiff_t index = ClaimNext();
+        const ptrdiff_t index = ClaimNext(lane);
         if (index < 0) {
             m_WorkAvailable.wait(lock);
             continue;
@@ -190,7 +220,7 @@ TPreparedFile TDecodePrefetcher::Take(size_t index)
             return file;
         }
         // A worker decodes it: meanwhile help with the files after it.
-        const ptrdiff_t next = ClaimNext();
+        const ptrdiff_t next = ClaimNext(m_TakerLane);
         if (next >= 0)
             Decode(size_t(next), lock);
         else

@@ -8,6 +8,11 @@
 // limited, and everything the taker does -- questions, reports, folders,
 // putting files in place -- keeps the order of a sequential run. Decoding
 // only reads the archive (TVornFile::ReadFile is safe on several threads).
+//
+// Given the folder of each file, a thread takes the files of one folder
+// (up to half the window) as a run of its own, and the next thread the next
+// run: threads that create files do so in different folders, each folder's
+// lock held by one of them at a time.
 
 #include "archive/vmVornFile.h"
 #include "engines/StagedFile.h"
@@ -16,6 +21,7 @@
 #include <cstdint>
 #include <exception>
 #include <mutex>
+#include <span>
 #include <thread>
 #include <vector>
 
@@ -36,7 +42,8 @@ struct TPrefetchLimits {
 // works too while it waits.
 TPrefetchLimits DefaultPrefetchLimits();
 // The same for a run that writes the files: a big file is decoded on a
-// thread per core while its bytes are written.
+// thread per core while its bytes are written, and the window spans
+// thousands of files, as files created on disk hold no memory.
 TPrefetchLimits WritingPrefetchLimits();
 
 class TStagingFolder;
@@ -45,9 +52,10 @@ class TDecodePrefetcher {
 public:
     // Without a staging folder the decoded bytes are handed over in memory.
     // The staging folder knows the same files by the same numbers and must
-    // outlive the prefetcher.
+    // outlive the prefetcher, as must `folders`: the folder number of each
+    // file (empty: files are taken one by one, whatever their folders).
     TDecodePrefetcher(const TVornFile &vorn, std::vector<TEntryOffset> files, const TPrefetchLimits &limits,
-                      TStagingFolder *staging = nullptr);
+                      TStagingFolder *staging = nullptr, std::span<const uint32_t> folders = {});
     ~TDecodePrefetcher();
     TDecodePrefetcher(const TDecodePrefetcher &) = delete;
     TDecodePrefetcher &operator=(const TDecodePrefetcher &) = delete;
@@ -72,11 +80,21 @@ private:
         std::exception_ptr error;
     };
 
-    void WorkerLoop();
-    // Under the lock: the next file a thread may start, or -1.
-    ptrdiff_t ClaimNext();
+    // The files a thread works through: from `next` up to `end`.
+    struct TLane {
+        size_t next = 0;
+        size_t end = 0;
+    };
+
+    void WorkerLoop(TLane &lane);
+    // Under the lock: the next file the thread of `lane` may start, or -1.
+    ptrdiff_t ClaimNext(TLane &lane);
+    // Under the lock: gives the lane the next run of files nobody has taken.
+    bool AssignRun(TLane &lane);
     void Decode(size_t index, std::unique_lock<std::mutex> &lock);
-    TPreparedFile Prepare(size_t index, TEntryOffset entry);
+    // `mayStage`: whether the file may be held as an open unnamed file;
+    // only the files next in turn may, which bounds the descriptors held.
+    TPreparedFile Prepare(size_t index, TEntryOffset entry, bool mayStage);
     // Whether the file is big and comes in pieces, so it is streamed.
     bool Streamed(TEntryOffset entry) const;
     uint64_t ExpectedSize(TEntryOffset entry) const;
@@ -89,14 +107,18 @@ private:
     std::vector<TEntryOffset> m_Files;
     TPrefetchLimits m_Limits;
     TStagingFolder *m_Staging;
+    std::span<const uint32_t> m_Folders;
+    size_t m_RunLength = 1; // the most files one run of a lane holds
     std::vector<TState> m_States; // per file
     std::vector<TSlot> m_Ring;
     std::mutex m_Mutex;
     std::condition_variable m_WorkAvailable;
     std::condition_variable m_SlotDone;
-    size_t m_Consumed = 0;  // files below this index are taken or passed
-    size_t m_NextClaim = 0; // no file below this index is waiting to be started
+    size_t m_Consumed = 0; // files below this index are taken or passed
+    size_t m_NextRun = 0;  // no lane has been given a file from here on
     uint64_t m_BytesAhead = 0;
     bool m_Stop = false;
+    TLane m_TakerLane;                  // the files the taker helps with while it waits
+    std::vector<TLane> m_WorkerLanes;   // one per worker
     std::vector<std::thread> m_Workers;
 };

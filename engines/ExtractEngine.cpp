@@ -13,7 +13,7 @@ struct TExtractEngine::TRun {
     const TExtractPlan &plan;
     TExtractOptions &Options;
     TDecodePrefetcher &prefetcher;
-    TTargetWriter writer;
+    TTargetWriter &writer;
     // The paths more than one step may take; null when no file is created ahead.
     const TNameClashes *clashes;
     TExtractResult result;
@@ -100,9 +100,21 @@ TExtractResult TExtractEngine::Execute(const TExtractPlan &plan, TExtractOptions
         const std::string name = plan.File(m_Vorn, step).Name;
         return CreatedAhead(plan, step, name, clashes) ? name : std::string();
     };
+    // The writer outlives the staging folder, which asks it at the end which
+    // of the folders made ahead the run reached.
+    TTargetWriter writer(WithSeparator(root));
     TStagingFolder staging(WithSeparator(root), folderOf, ownName);
-    TDecodePrefetcher prefetcher(m_Vorn, std::move(files), m_Limits, ahead ? &staging : nullptr);
-    TRun run{plan, Options, prefetcher, TTargetWriter(WithSeparator(root)), ahead ? &clashes : nullptr, {}};
+    if (ahead) {
+        // A folder of the files may be made before its turn (so threads can
+        // create files in several folders at once) when nothing else of
+        // the run can take its path.
+        staging.MakeFoldersAhead(
+            [&clashes, base = WithSeparator(root)](std::string_view path) { return !clashes.FolderClashes(base, path); },
+            [&writer](const std::string &folder) { return writer.Made(folder); });
+    }
+    TDecodePrefetcher prefetcher(m_Vorn, std::move(files), m_Limits, ahead ? &staging : nullptr,
+                                 ahead ? std::span<const uint32_t>(folderOfFile) : std::span<const uint32_t>());
+    TRun run{plan, Options, prefetcher, writer, ahead ? &clashes : nullptr, {}};
     if (!m_KeepJobTotals)
         SetJobTotals(plan);
     size_t nextJob = 0; // the prefetcher's number of the next usable file

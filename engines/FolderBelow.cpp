@@ -21,6 +21,13 @@ bool IsSymbolicLink(int dir, const std::string &name)
 
 TFolderBelow OpenFolderBelow(int root, std::string_view relative, bool create)
 {
+    std::vector<std::string> made;
+    return OpenFolderBelow(root, relative, [create](std::string_view) { return create; }, made);
+}
+
+TFolderBelow OpenFolderBelow(int root, std::string_view relative, const TMayMakeFolder &mayMake,
+                             std::vector<std::string> &made)
+{
     TFolderBelow folder;
     int current = ::fcntl(root, F_DUPFD_CLOEXEC, 0);
     size_t position = 0;
@@ -33,8 +40,13 @@ TFolderBelow OpenFolderBelow(int root, std::string_view relative, bool create)
         if (name.empty())
             continue;
         int next = ::openat(current, name.c_str(), FolderFlags);
-        if (next < 0 && errno == ENOENT && create && (::mkdirat(current, name.c_str(), 0777) == 0 || errno == EEXIST))
-            next = ::openat(current, name.c_str(), FolderFlags);
+        if (next < 0 && errno == ENOENT && mayMake(relative.substr(0, end))) {
+            const bool madeHere = ::mkdirat(current, name.c_str(), 0777) == 0;
+            if (madeHere)
+                made.emplace_back(relative.substr(0, end));
+            if (madeHere || errno == EEXIST) // or made by someone else meanwhile
+                next = ::openat(current, name.c_str(), FolderFlags);
+        }
         const int error = errno;
         if (next < 0 && IsSymbolicLink(current, name))
             folder.Link = std::string(relative.substr(0, end));

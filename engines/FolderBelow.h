@@ -4,8 +4,10 @@
 // that someone placed in the target can't lead an archive's folder path, and
 // the files in it, out of the target.
 
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct TFolderBelow {
     int Handle = -1;  // an O_PATH descriptor of the folder; -1 when it can't be opened
@@ -17,6 +19,14 @@ struct TFolderBelow {
 // itself) below the folder descriptor `root`, making the missing folders
 // when `create` is set. The caller closes the descriptor.
 TFolderBelow OpenFolderBelow(int root, std::string_view relative, bool create);
+
+// Whether the missing folder `path` (relative, no trailing "/") may be made.
+using TMayMakeFolder = std::function<bool(std::string_view path)>;
+// The same, making a missing folder only when `mayMake` allows it; the
+// paths of the folders it made itself (not those it found made meanwhile)
+// are added to `made`.
+TFolderBelow OpenFolderBelow(int root, std::string_view relative, const TMayMakeFolder &mayMake,
+                             std::vector<std::string> &made);
 
 // "<path>" is a symbolic link: the message of a file refused because of it.
 std::string SymbolicLinkMessage(const std::string &path);

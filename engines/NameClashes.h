@@ -8,6 +8,11 @@
 // 32-bit key: a clash found where there is none only costs a file its
 // shortcut. Four bytes a path while the run's paths are added; afterwards
 // only the clashing keys are kept.
+//
+// A folder may be made ahead of its turn when no file of the run can take
+// its path and no other folder differs from it only in case or beyond
+// ASCII (FolderClashes); one folder reached through several paths of the
+// run is one folder, not a clash.
 
 #include <cstddef>
 #include <cstdint>
@@ -28,8 +33,19 @@ public:
     void Settle();
     // Whether `name` in `folder` may be written by more than one step.
     bool Clashes(std::string_view folder, std::string_view name) const;
+    // Whether the folder `path` (below `root`, no trailing "/") may be taken
+    // by a file of the run or by another of its folders.
+    bool FolderClashes(std::string_view root, std::string_view path) const;
 
 private:
+    struct TFolderKey {
+        uint32_t folded; // as the file keys
+        uint32_t exact;  // the bytes as they are: tells two folders of one folded key apart
+        auto operator<=>(const TFolderKey &) const = default;
+    };
+
     std::vector<uint32_t> m_Keys;
+    std::vector<TFolderKey> m_Folders;
     std::unordered_set<uint32_t> m_Repeated;
+    std::unordered_set<uint32_t> m_FolderVariants; // folded keys of several different folders
 };

@@ -2,6 +2,8 @@
 
 #include "engines/TempFile.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <linux/openat2.h>
 #include <sys/syscall.h>
@@ -14,8 +16,31 @@ TStagingFolder::TStagingFolder(std::string root, TFolderOf folderOf, TOwnName ow
 
 TStagingFolder::~TStagingFolder()
 {
+    RemoveFoldersNotReached();
+    m_Open.clear();
     if (m_RootHandle >= 0)
         ::close(m_RootHandle);
+}
+
+void TStagingFolder::MakeFoldersAhead(TMayMakeFolder mayMake, TReached reached)
+{
+    m_MayMake = std::move(mayMake);
+    m_Reached = std::move(reached);
+}
+
+void TStagingFolder::RemoveFoldersNotReached()
+{
+    for (auto made = m_MadeAhead.rbegin(); made != m_MadeAhead.rend(); ++made) {
+        if (m_Reached(m_Root + *made + "/"))
+            continue;
+        const size_t slash = made->rfind('/');
+        const std::string parent = slash == std::string::npos ? "." : made->substr(0, slash);
+        const TFolderBelow folder = OpenFolderBelow(m_RootHandle, parent, false);
+        if (folder.Handle < 0)
+            continue;
+        ::unlinkat(folder.Handle, made->c_str() + (slash == std::string::npos ? 0 : slash + 1), AT_REMOVEDIR);
+        ::close(folder.Handle);
+    }
 }
 
 int TStagingFolder::RootHandle()
@@ -61,7 +86,7 @@ std::optional<TStagedFile> TStagingFolder::StageStream(size_t file, const TFileS
     // Near its folder when that exists: the file system keeps a file's
     // data close to its folder's.
     constexpr int flags = O_TMPFILE | O_RDWR | O_CLOEXEC;
-    const std::shared_ptr<const int> folder = FolderOf(file);
+    const std::shared_ptr<const int> folder = FolderOf(file).handle;
     int handle = folder ? ::openat(*folder, ".", flags, 0666) : -1;
     if (handle < 0)
         handle = ::openat(root, ".", flags, 0666);
@@ -86,24 +111,37 @@ std::optional<TStagedFile> TStagingFolder::StageStream(size_t file, const TFileS
     return staged;
 }
 
-std::shared_ptr<const int> TStagingFolder::FolderOf(size_t file)
+TStagingFolder::TOpenFolder TStagingFolder::FolderOf(size_t file)
 {
-    const int root = RootHandle();
-    if (root < 0)
-        return nullptr;
-    std::string subfolder = Subfolder(file);
+    if (RootHandle() < 0)
+        return {};
+    return OpenFolder(Subfolder(file));
+}
+
+TStagingFolder::TOpenFolder TStagingFolder::OpenFolder(std::string subfolder)
+{
+    constexpr size_t FoldersKept = 8;
     std::lock_guard lock(m_Mutex);
-    if (m_LastFolder && subfolder == m_LastSubfolder)
-        return m_LastFolder;
-    const int handle = OpenFolderBeneath(root, subfolder);
+    for (auto open = m_Open.begin(); open != m_Open.end(); ++open) {
+        if (*open->path == subfolder) {
+            std::rotate(open, open + 1, m_Open.end());
+            return m_Open.back();
+        }
+    }
+    int handle = OpenFolderBeneath(m_RootHandle, subfolder);
+    if (handle < 0 && errno == ENOENT && m_MayMake)
+        handle = OpenFolderBelow(m_RootHandle, subfolder, m_MayMake, m_MadeAhead).Handle;
     if (handle < 0)
-        return nullptr; // not made yet (the run's thread makes it in its turn), or not ours to use
-    m_LastFolder = std::shared_ptr<const int>(new int(handle), [](const int *folder) {
+        return {}; // not made yet (the run's thread makes it in its turn), or not ours to use
+    if (m_Open.size() == FoldersKept)
+        m_Open.erase(m_Open.begin());
+    const auto closeFolder = [](const int *folder) {
         ::close(*folder);
         delete folder;
-    });
-    m_LastSubfolder = std::move(subfolder);
-    return m_LastFolder;
+    };
+    m_Open.push_back({std::make_shared<const std::string>(std::move(subfolder)),
+                      std::shared_ptr<const int>(new int(handle), closeFolder)});
+    return m_Open.back();
 }
 
 std::optional<TCreatedFile> TStagingFolder::Create(size_t file, TEntryOffset entry, const TFileBuffer &data,
@@ -114,14 +152,15 @@ std::optional<TCreatedFile> TStagingFolder::Create(size_t file, TEntryOffset ent
     std::string name = m_OwnName(file, entry);
     if (name.empty())
         return std::nullopt;
-    std::shared_ptr<const int> folder = FolderOf(file);
-    if (!folder)
+    const TOpenFolder folder = FolderOf(file);
+    if (!folder.handle)
         return std::nullopt;
     // O_EXCL: whatever has the name -- a file, a folder, a link -- is left alone.
-    const int handle = ::openat(*folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    const int handle =
+        ::openat(*folder.handle, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (handle < 0)
         return std::nullopt;
-    TCreatedFile created(std::move(folder), std::move(name));
+    TCreatedFile created(m_RootHandle, folder.path, std::move(name));
     bool written = true;
     try {
         WriteAll(handle, data.data(), data.size(), m_Root);

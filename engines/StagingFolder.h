@@ -8,18 +8,23 @@
 // other or for the thread that links.
 //
 // A file whose name no other file of the run can take may be created under
-// that name at once (Create): in a folder that exists already, only where
-// nothing has the name (O_EXCL), which takes fewer steps than staging and
-// linking. Folders are opened once and shared by the files created in them.
+// that name at once (Create): only where nothing has the name (O_EXCL),
+// which takes fewer steps than staging and linking. Folders are opened once
+// and shared by the files created in them; the few in use at once stay
+// open, so threads can create in different folders at the same time.
 //
-// Staging never creates a folder: until the run has made its target folder,
-// nothing is staged. It is only a shortcut, too: when it fails for any
+// Until the run has made its target folder, nothing is staged. Below it, a
+// missing folder is made ahead of its turn only when MakeFoldersAhead
+// allows it; each folder made so that the run did not reach is removed
+// again at the end, when it is empty. Staging is only a shortcut, too: when
+// it fails for any
 // reason (a file system without unnamed files, a full disk), the bytes stay
 // in memory and are written the ordinary way, which reports an error under
 // the file's real name.
 
 #include "archive/FileBuffer.h"
 #include "archive/vmVornFileDef.h"
+#include "engines/FolderBelow.h"
 #include "engines/StagedFile.h"
 
 #include <functional>
@@ -46,6 +51,15 @@ public:
     TStagingFolder(const TStagingFolder &) = delete;
     TStagingFolder &operator=(const TStagingFolder &) = delete;
 
+    // Whether the run reached the folder (a path below the root with a
+    // trailing "/") in its own turn.
+    using TReached = std::function<bool(const std::string &folder)>;
+    // Missing folders of the files are made where `mayMake` allows it (the
+    // path below the root, without a trailing "/"). When the staging folder
+    // ends, the files in flight being gone, each folder it made that
+    // `reached` denies is removed if it is empty, the deepest first.
+    void MakeFoldersAhead(TMayMakeFolder mayMake, TReached reached);
+
     // File number `file` as an unnamed file holding the bytes, stamped with
     // the time; nothing when the target folder does not exist (yet) or
     // staging fails. Safe on several threads.
@@ -60,9 +74,17 @@ public:
     std::optional<TCreatedFile> Create(size_t file, TEntryOffset entry, const TFileBuffer &data, TFileTime time);
 
 private:
+    // A folder below the root, open for creating files in it.
+    struct TOpenFolder {
+        std::shared_ptr<const std::string> path; // below the root; "." for the root itself
+        std::shared_ptr<const int> handle;
+    };
+
     // The open folder of file number `file`, reached without following a
-    // symbolic link; empty when it can't be opened (yet).
-    std::shared_ptr<const int> FolderOf(size_t file);
+    // symbolic link; without a handle when it can't be opened (yet).
+    TOpenFolder FolderOf(size_t file);
+    TOpenFolder OpenFolder(std::string subfolder);
+    void RemoveFoldersNotReached();
     // The target folder's descriptor, opened once it exists; -1 before.
     int RootHandle();
     // The folder of file number `file` relative to the target folder; "."
@@ -72,10 +94,12 @@ private:
     std::string m_Root;
     TFolderOf m_FolderOf;
     TOwnName m_OwnName;
+    TMayMakeFolder m_MayMake;
+    TReached m_Reached;
     std::mutex m_Mutex;
     int m_RootHandle = -1;
-    // The folder files were last created in, and its path below the root:
-    // files come folder by folder, so one is enough.
-    std::string m_LastSubfolder;
-    std::shared_ptr<const int> m_LastFolder;
+    // The folders files were last created in, the newest last: files come
+    // folder by folder, each thread in its own.
+    std::vector<TOpenFolder> m_Open;
+    std::vector<std::string> m_MadeAhead; // below the root, in the order made
 };

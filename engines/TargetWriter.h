@@ -36,6 +36,8 @@ public:
     // Creates the folder and its missing parents; failures are not reported
     // here (writing into the folder then fails, naming a link in the way).
     void CreateFolders(const std::string &folder);
+    // Whether CreateFolders made (or found) the folder in this run.
+    bool Made(const std::string &folder) const { return m_MadeFolders.count(folder) > 0; }
     // True when something other than a folder has the name in `folder`.
     bool Exists(const std::string &folder, const std::string &name);
     // The file's modification time, when it can be read.

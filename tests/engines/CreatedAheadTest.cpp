@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <set>
 #include <thread>
 
 namespace {
@@ -39,6 +40,10 @@ TEST(NameClashes, PathsDifferingInCaseOrBeyondAsciiAndFoldersOnTheWayClash)
     clashes.AddFile("o/art/", "walls");     // and one where the folder below it goes
     clashes.AddFile("o/art/", "brick.bmp"); // alone
     clashes.AddFile("o/", "o");             // alone: the root itself is not the run's to make
+    clashes.AddFolders("o/", "o/Maps/");
+    clashes.AddFolders("o/", "o/maps/x/");  // another folder that differs only in case
+    clashes.AddFolders("o/", "o/sky/a/");
+    clashes.AddFolders("o/", "o/sky/b/");   // one folder on the way to two
     clashes.Settle();
 
     EXPECT_TRUE(clashes.Clashes("o/", "README.txt"));
@@ -48,6 +53,13 @@ TEST(NameClashes, PathsDifferingInCaseOrBeyondAsciiAndFoldersOnTheWayClash)
     EXPECT_FALSE(clashes.Clashes("o/art/", "brick.bmp"));
     EXPECT_FALSE(clashes.Clashes("o/", "o"));
     EXPECT_FALSE(clashes.Clashes("o/art/walls/", "brick.bmp"));
+
+    // Which folders may be made ahead of their turn.
+    EXPECT_TRUE(clashes.FolderClashes("o/", "art")) << "a file may take its path";
+    EXPECT_TRUE(clashes.FolderClashes("o/", "art/walls"));
+    EXPECT_TRUE(clashes.FolderClashes("o/", "maps"));
+    EXPECT_FALSE(clashes.FolderClashes("o/", "sky"));
+    EXPECT_FALSE(clashes.FolderClashes("o/", "sky/b"));
 }
 
 TEST(StagingFolder, ACreatedFileReplacesNothingAndStaysOnlyWhenKept)
@@ -79,6 +91,49 @@ TEST(StagingFolder, ACreatedFileReplacesNothingAndStaysOnlyWhenKept)
     dropped.reset();
     EXPECT_EQ(FilesBelow(scratch.path()), (Files{{"kept.txt", "kept"}, {"old.txt", "old"}}));
     EXPECT_TRUE(fs::is_directory(scratch.path() / "sub"));
+}
+
+// Folders are made ahead so that threads can create files in several at
+// once; a run that ends early leaves none it had not reached, and never
+// removes one it did not make.
+TEST(FoldersAhead, ACancelledRunLeavesOnlyTheFoldersItReached)
+{
+    TScratchFolder scratch;
+    VornWriter writer;
+    for (int folder = 0; folder < 10; ++folder) {
+        const auto handle = writer.addDir(0, FormatStr("f%d", folder));
+        for (int file = 0; file < 5; ++file)
+            writer.addFile(handle, TextFile(FormatStr("file%d", file), "x"));
+    }
+    writer.addFile(0, TextFile("F3", "a file that some file systems take for the folder f3"));
+    const auto vorn = BuildArchive(writer, scratch.path() / "test.vmres");
+    const fs::path target = scratch.path() / "out";
+    fs::create_directories(target / "f5"); // the user's own, empty
+    TRecorder recorder;
+    TJob job;
+    TExtractEngine engine(*vorn, {}, recorder, recorder);
+    engine.SetJob(job);
+    engine.SetPrefetchLimits({2, 4096, 64ull << 20});
+    bool madeAhead = false;
+    bool clashingMadeAhead = true;
+    engine.SetStatusCallback([&](const std::string &) {
+        if (job.Cancelled())
+            return;
+        for (int i = 0; i < 1000 && !fs::exists(target / "f9/file4"); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        madeAhead = fs::exists(target / "f9/file4");
+        clashingMadeAhead = fs::exists(target / "f3");
+        job.Cancel();
+    });
+    EXPECT_TRUE(engine.ExtractEntries(target.string(), {fnFullPath, owAsk, esAll}).Cancelled);
+
+    EXPECT_TRUE(madeAhead);
+    EXPECT_FALSE(clashingMadeAhead);
+    EXPECT_EQ(FilesBelow(target), (Files{{"f0/file0", "x"}}));
+    std::set<std::string> folders;
+    for (const auto &each : fs::directory_iterator(target))
+        folders.insert(each.path().filename().string());
+    EXPECT_EQ(folders, (std::set<std::string>{"f0", "f5"}));
 }
 
 // A run whose workers have created every file they may ahead of the run's

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <span>
 
 namespace {
 
@@ -89,21 +90,27 @@ TEST(Prefetch, FilesComeInOrderWithTheirErrorsWhateverIsPassed)
     TScratchFolder scratch;
     std::vector<TEntryOffset> files;
     const auto vorn = MixedArchive(scratch.path() / "mixed.vmres", &files);
-    TDecodePrefetcher prefetcher(*vorn, files, {2, 4, 100'000});
-    for (size_t i = 0; i < files.size(); ++i) {
-        if (i % 3 == 1) {
-            prefetcher.Pass(i);
-            continue;
+    // With folders given, each thread takes a run of one folder's files.
+    std::vector<uint32_t> folders(files.size());
+    for (size_t i = 0; i < files.size(); ++i)
+        folders[i] = uint32_t(i / 7);
+    for (const std::span<const uint32_t> lanes : {std::span<const uint32_t>(), std::span<const uint32_t>(folders)}) {
+        TDecodePrefetcher prefetcher(*vorn, files, {2, 16, 100'000}, nullptr, lanes);
+        for (size_t i = 0; i < files.size(); ++i) {
+            if (i % 3 == 1) {
+                prefetcher.Pass(i);
+                continue;
+            }
+            try {
+                const TFileBuffer buffer = prefetcher.Take(i).Data;
+                EXPECT_EQ(buffer.size(), vorn->GetSize(files[i])) << i;
+                EXPECT_NE(i % 37, 5u) << "a damaged file decoded: " << i;
+            } catch (const Exception &error) {
+                EXPECT_EQ(i % 37, 5u) << error.what();
+            }
         }
-        try {
-            const TFileBuffer buffer = prefetcher.Take(i).Data;
-            EXPECT_EQ(buffer.size(), vorn->GetSize(files[i])) << i;
-            EXPECT_NE(i % 37, 5u) << "a damaged file decoded: " << i;
-        } catch (const Exception &error) {
-            EXPECT_EQ(i % 37, 5u) << error.what();
-        }
+        EXPECT_THROW(prefetcher.Take(0), std::logic_error);
     }
-    EXPECT_THROW(prefetcher.Take(0), std::logic_error);
 }
 
 TEST(Prefetch, AnEarlyEndLeavesNoThreadBehind)
