@@ -421,7 +421,7 @@ void TfrmMain::PlaceFind()
 void TfrmMain::PlaceMergedGame()
 {
     TMergedGameNode::THooks hooks;
-    hooks.OpenArchive = [this](const QString &path) { OpenFile(path); };
+    hooks.OpenArchive = [this](const QString &path, const TOpenFailed &failed) { OpenFile(path, failed); };
     hooks.GameFolder = [this] { return m_frmOptions ? m_frmOptions->GameFolder() : QString(); };
     m_Merged = new TMergedGameNode(*m_Session, *trvFolders, *m_Selection, *m_Seam, std::move(hooks), this);
     TFindController::TGameHooks find;

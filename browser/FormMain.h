@@ -95,7 +95,7 @@ public:
     using TOpenFailed = std::function<void(const std::exception &error)>;
     // Opens an archive or (".vvc") a collection. Without `failed` it returns
     // once everything is open and raises the reader's error (the command
-    // line, the game folder). With it (the open dialog, Reopen, drops) the
+    // line). With it (the open dialog, Reopen, drops, the game folder) the
     // archives are read on workers while the window goes on answering,
     // join the tree in the order they were asked for and report an error
     // to `failed` when their turn comes.

@@ -21,6 +21,7 @@
 #include <QKeyEvent>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -244,14 +245,20 @@ void TMergedGameNode::OpenGameFolder()
         m_Seam.showErrorMessage(m_Window, QStringLiteral("No archives (.vmres, .vmmap) in %1 or below it.").arg(folder));
         return;
     }
-    QStringList failed;
+    // The archives are read on workers while the window goes on answering;
+    // the game shows once the last of them has joined (or failed).
+    auto failed = std::make_shared<QStringList>();
     for (const std::string &path : archives) {
-        try {
-            m_Hooks.OpenArchive(QString::fromStdString(path));
-        } catch (const std::exception &error) {
-            failed << QString::fromStdString(path) + QStringLiteral(": ") + QString::fromUtf8(error.what());
-        }
+        const QString archive = QString::fromStdString(path);
+        m_Hooks.OpenArchive(archive, [failed, archive](const std::exception &error) {
+            *failed << archive + QStringLiteral(": ") + QString::fromUtf8(error.what());
+        });
     }
+    m_Session.Opens().Then([this, failed] { ShowGame(*failed); });
+}
+
+void TMergedGameNode::ShowGame(const QStringList &failed)
+{
     if (!failed.isEmpty())
         m_Seam.showErrorMessage(m_Window, QStringLiteral("Left out of the game view:\n") + failed.join(u'\n'));
     actGameView->setChecked(true);

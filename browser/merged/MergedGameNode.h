@@ -20,7 +20,9 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
+#include <exception>
 #include <functional>
 #include <vector>
 
@@ -41,8 +43,11 @@ class TMergedGameNode : public QObject {
 public:
     // What the node needs from the window.
     struct THooks {
-        // Opens an archive as File > Open does; raises its error.
-        std::function<void(const QString &path)> OpenArchive;
+        // Opens an archive as File > Open does: read on a worker, it joins
+        // in its turn (Opens() of the session), and a failure goes to
+        // `failed` then.
+        std::function<void(const QString &path, std::function<void(const std::exception &error)> failed)>
+            OpenArchive;
         // The game's install folder the options found; empty when none.
         std::function<QString()> GameFolder;
     };
@@ -95,6 +100,8 @@ protected:
 
 private:
     void ConnectActions();
+    // Open Game Folder's end, once its archives have joined.
+    void ShowGame(const QStringList &failed);
     void OnTreeSelectionChanged();
     void Rebuild();
     void FillFolderNodes(QTreeWidgetItem *item);

@@ -305,12 +305,22 @@ TEST_F(MergedGameTest, OpenGameFolderOpensEveryArchiveBelowItAndShowsTheGame)
     EXPECT_TRUE(m_seam.errorMessages[0].startsWith(QStringLiteral("No archives (.vmres, .vmmap) in ")));
     EXPECT_EQ(window->trvFolders->topLevelItemCount(), 0);
 
+    // The archives are read on workers: the command returns before any joins,
+    // and the game shows once all have joined, in sorted path order.
     m_seam.errorMessages.clear();
     m_seam.folderAnswer = Path(QStringLiteral("game"));
     window->MergedGame()->actOpenGameFolder->trigger();
+    EXPECT_TRUE(window->Session().OpenVorns().empty());
+    EXPECT_TRUE(m_seam.errorMessages.isEmpty());
+    window->Session().Opens().Wait();
     ASSERT_EQ(m_seam.errorMessages.size(), 1); // the broken archive, and only it
     EXPECT_TRUE(m_seam.errorMessages[0].contains(QStringLiteral("broken.vmmap")));
-    EXPECT_EQ(window->trvFolders->topLevelItem(0)->text(0), QStringLiteral("Game (2 archives)"));
+    QStringList captions;
+    for (int i = 0; i < window->trvFolders->topLevelItemCount(); ++i)
+        captions << window->trvFolders->topLevelItem(i)->text(0);
+    EXPECT_EQ(captions, Texts({"Game (2 archives)", "patch.vmres", "factory.vmres"}));
+    EXPECT_EQ(window->MergedGame()->Game().MemberPaths(),
+              (QStringList{Path(QStringLiteral("game/data/factory.vmres")), Path(QStringLiteral("game/data/patch.vmres"))}));
     EXPECT_EQ(window->trvFolders->currentItem(), window->trvFolders->topLevelItem(0));
     EXPECT_EQ(Column(window->MergedGame()->Model(), 0), (QStringList{QStringLiteral("art"), QStringLiteral("only.txt")}));
 }
