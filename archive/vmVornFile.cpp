@@ -19,6 +19,8 @@ namespace {
 
 // A raw file is read and handed on in pieces of this size.
 constexpr uint32_t RawPieceSize = 1u << 20;
+// An index that may be cancelled is read in pieces of this size.
+constexpr uint64_t IndexPieceSize = 4u << 20;
 
 constexpr uint32_t PE_SECTION_COUNT_POS = 70;
 constexpr uint32_t PE_SECTION_TABLE_POS = 312;
@@ -39,8 +41,19 @@ bool SectionNameMatches(const uint8_t *record, const char *name)
 
 } // namespace
 
+TVornFile::TVornFile(const std::string &path, const std::atomic<bool> &cancel) : m_FileName(path)
+{
+    Open(&cancel);
+}
+
 TVornFile::TVornFile(const std::string &path) : m_FileName(path)
 {
+    Open(nullptr);
+}
+
+void TVornFile::Open(const std::atomic<bool> *cancel)
+{
+    const std::string &path = m_FileName;
     // Not blocking: a FIFO is refused below instead of waiting for a writer.
     m_Handle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (m_Handle < 0)
@@ -51,7 +64,7 @@ TVornFile::TVornFile(const std::string &path) : m_FileName(path)
         throw Exception(FormatStr("Cannot open file %s: too many files are open", path.c_str()));
     }
     try {
-        Open();
+        ReadArchive(cancel);
     } catch (...) {
         ::close(m_Handle);
         m_Handle = -1;
@@ -65,7 +78,7 @@ TVornFile::~TVornFile()
         ::close(m_Handle);
 }
 
-void TVornFile::Open()
+void TVornFile::ReadArchive(const std::atomic<bool> *cancel)
 {
     struct stat info {};
     if (::fstat(m_Handle, &info) != 0 || !S_ISREG(info.st_mode))
@@ -82,7 +95,7 @@ void TVornFile::Open()
         || std::memcmp(m_Header.m_VornId.data(), "Vorn", 4) != 0)
         throw Exception("Unknown header!");
     LoadDescription();
-    LoadIndex();
+    LoadIndex(cancel);
     CheckRoot();
 }
 
@@ -121,7 +134,7 @@ void TVornFile::LoadDescription()
         m_Description[i] = char16_t(ReadU16LE(&bytes[size_t(i) * 2]));
 }
 
-void TVornFile::LoadIndex()
+void TVornFile::LoadIndex(const std::atomic<bool> *cancel)
 {
     const uint64_t start = m_Header.m_DirSetOffset;
     const uint64_t size = m_Header.m_IndexSize;
@@ -133,7 +146,15 @@ void TVornFile::LoadIndex()
     } catch (const std::bad_alloc &) {
         throw Exception(FormatStr("Not enough memory for an index of %u bytes", m_Header.m_IndexSize));
     }
-    ReadAt(start, m_Index.data(), size);
+    if (!cancel) {
+        ReadAt(start, m_Index.data(), size);
+        return;
+    }
+    for (uint64_t done = 0; done < size; done += IndexPieceSize) {
+        if (cancel->load(std::memory_order_relaxed))
+            throw EAbort();
+        ReadAt(start + done, m_Index.data() + done, std::min(IndexPieceSize, size - done));
+    }
 }
 
 void TVornFile::CheckRoot() const

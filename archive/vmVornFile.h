@@ -9,6 +9,7 @@
 #include "archive/FileBuffer.h"
 #include "archive/vmVornFileDef.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -25,6 +26,9 @@ public:
     // is an archive; an open that would eat into the reserve of descriptors
     // (OpenFileLimit.h) is refused.
     explicit TVornFile(const std::string &path);
+    // The same open, stopped with EAbort once `cancel` turns true: the index
+    // is read in pieces and the flag is checked between them.
+    TVornFile(const std::string &path, const std::atomic<bool> &cancel);
     ~TVornFile();
     TVornFile(const TVornFile &) = delete;
     TVornFile &operator=(const TVornFile &) = delete;
@@ -100,10 +104,12 @@ public:
     void CheckDecoded(TEntryOffset file, uint32_t crc, uint64_t count) const;
 
 private:
-    void Open();
+    // Opens the file, then reads it (ReadArchive); a failure closes it again.
+    void Open(const std::atomic<bool> *cancel);
+    void ReadArchive(const std::atomic<bool> *cancel);
     void CheckExecutable() const;
     void LoadDescription();
-    void LoadIndex();
+    void LoadIndex(const std::atomic<bool> *cancel);
     void CheckRoot() const;
 
     // Raises unless [position, position + length) lies inside the index.

@@ -8,9 +8,9 @@
 
 namespace {
 
-std::unique_ptr<TVornFile> ReadVornFile(const QString &path)
+std::unique_ptr<TVornFile> ReadVornFile(const QString &path, const std::atomic<bool> &cancel)
 {
-    return std::make_unique<TVornFile>(PathToLocal(path));
+    return std::make_unique<TVornFile>(PathToLocal(path), cancel);
 }
 
 } // namespace
@@ -18,7 +18,9 @@ std::unique_ptr<TVornFile> ReadVornFile(const QString &path)
 TBrowserSession::TBrowserSession(QObject *parent) : TBrowserSession(ReadVornFile, parent) {}
 
 TBrowserSession::TBrowserSession(TReadVorn read, QObject *parent)
-    : QObject(parent), m_Opens([read = std::move(read)](const QString &path) { return Read(read, path); })
+    : QObject(parent), m_Opens([read = std::move(read)](const QString &path, const std::atomic<bool> &cancel) {
+          return Read(read, path, cancel);
+      })
 {
     m_Busy.SetOnChange([this](bool busy) { emit busyChanged(busy); });
 }
@@ -53,18 +55,19 @@ std::shared_ptr<const TFolderLayout> TBrowserSession::FoldersOf(const TVornFile 
     return found == m_Folders.end() ? nullptr : found->second;
 }
 
-TOpenQueue::TArchive TBrowserSession::Read(const TReadVorn &read, const QString &path)
+TOpenQueue::TArchive TBrowserSession::Read(const TReadVorn &read, const QString &path, const std::atomic<bool> &cancel)
 {
     TOpenQueue::TArchive archive;
-    archive.vorn = read(path);
-    archive.folders = std::make_shared<const TFolderLayout>(*archive.vorn);
+    archive.vorn = read(path, cancel);
+    archive.folders = std::make_shared<const TFolderLayout>(*archive.vorn, &cancel);
     return archive;
 }
 
 TVornFile &TBrowserSession::Open(const QString &path)
 {
     m_Opens.Wait();
-    return Add(Read(ReadVornFile, path));
+    const std::atomic<bool> never = false;
+    return Add(Read(ReadVornFile, path, never));
 }
 
 TOpenQueue::TTicket TBrowserSession::BeginOpen(const QString &path, TOpened opened)

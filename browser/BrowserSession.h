@@ -40,8 +40,9 @@ public:
     // archive, or the reader's error with a null archive.
     using TOpened = std::function<void(TVornFile *vorn, std::exception_ptr error)>;
 
-    // Makes a reader for a path; raises the reader's error.
-    using TReadVorn = std::function<std::unique_ptr<TVornFile>(const QString &path)>;
+    // Makes a reader for a path; raises the reader's error. It may stop with
+    // EAbort once `cancel` turns true (the open was dropped).
+    using TReadVorn = std::function<std::unique_ptr<TVornFile>(const QString &path, const std::atomic<bool> &cancel)>;
 
     explicit TBrowserSession(QObject *parent = nullptr);
     // `read` makes the readers of BeginOpen in place of the plain TVornFile.
@@ -106,7 +107,7 @@ signals:
 
 private:
     // The archive and its folder layout, both made by `read`.
-    static TOpenQueue::TArchive Read(const TReadVorn &read, const QString &path);
+    static TOpenQueue::TArchive Read(const TReadVorn &read, const QString &path, const std::atomic<bool> &cancel);
     TVornFile &Add(TOpenQueue::TArchive archive);
 
     TArchives m_OpenVorns;

@@ -1,10 +1,18 @@
 #include "browser/FolderLayout.h"
 
+#include "archive/Exceptions.h"
 #include "archive/vmVornFile.h"
 
 #include <algorithm>
 
-TFolderLayout::TFolderLayout(const TVornFile &vorn)
+namespace {
+
+// Folders walked between two looks at the cancel flag.
+constexpr size_t FoldersBetweenChecks = 1024;
+
+} // namespace
+
+TFolderLayout::TFolderLayout(const TVornFile &vorn, const std::atomic<bool> *cancel)
 {
     const TEntryOffset root = vorn.GetRootOffset();
     m_Folders.push_back(root);
@@ -13,7 +21,9 @@ TFolderLayout::TFolderLayout(const TVornFile &vorn)
     // Iterative: a very deep index can't overflow the stack. The places are
     // handed out in the order the tree used to make its nodes.
     std::vector<uint32_t> pending{0};
-    while (!pending.empty()) {
+    for (size_t walked = 0; !pending.empty(); ++walked) {
+        if (cancel && walked % FoldersBetweenChecks == 0 && cancel->load(std::memory_order_relaxed))
+            throw EAbort();
         const uint32_t place = pending.back();
         pending.pop_back();
         const auto first = uint32_t(m_Folders.size());

@@ -8,10 +8,12 @@
 // first folder found to list it, so a damaged index that lists a folder
 // inside itself (or inside one of its subfolders) places it once and ends.
 // An index whose folders can't be read (a child count running past the
-// index, a name that can't be read) raises while the layout is made.
+// index, a name that can't be read) raises while the layout is made; so does
+// (EAbort) a walk whose `cancel` flag turns true.
 
 #include "archive/vmVornFileDef.h"
 
+#include <atomic>
 #include <cstdint>
 #include <span>
 #include <unordered_map>
@@ -21,7 +23,7 @@ class TVornFile;
 
 class TFolderLayout {
 public:
-    explicit TFolderLayout(const TVornFile &vorn);
+    explicit TFolderLayout(const TVornFile &vorn, const std::atomic<bool> *cancel = nullptr);
 
     TEntryOffset Root() const { return m_Folders.front(); }
     // Folders placed, the root among them.

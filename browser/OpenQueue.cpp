@@ -75,7 +75,7 @@ void TOpenQueue::Work()
         TArchive archive;
         std::exception_ptr error;
         try {
-            archive = m_Read(job->path);
+            archive = m_Read(job->path, job->dropped);
         } catch (...) {
             error = std::current_exception();
         }
@@ -134,6 +134,7 @@ void TOpenQueue::Forget(std::deque<TItem>::iterator item)
 {
     if (!item->job)
         return;
+    item->job->dropped = true; // a worker reading it stops
     const auto waiting = std::find(m_Waiting.begin(), m_Waiting.end(), item->job);
     if (waiting != m_Waiting.end())
         m_Waiting.erase(waiting);

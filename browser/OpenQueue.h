@@ -5,13 +5,15 @@
 // before them (remembering a collection, the open dialog's folder) queue in
 // the same line.
 //
-// Dropping a read forgets it: a worker still reading frees the archive
-// itself when it is done, nothing is handed over. The destructor drops
-// everything and waits for the workers' current reads.
+// Dropping a read forgets it: a worker still reading is told to stop (its
+// read's cancel flag turns true) and frees what it made itself, nothing is
+// handed over. The destructor drops everything and waits for the workers'
+// current reads.
 
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -34,8 +36,10 @@ public:
         std::unique_ptr<TVornFile> vorn;
         std::shared_ptr<const TFolderLayout> folders;
     };
-    // Reads the archive at a path; raises the reader's error. Runs on a worker.
-    using TRead = std::function<TArchive(const QString &path)>;
+    // Reads the archive at a path; raises the reader's error. Runs on a
+    // worker; `cancel` turns true when the read is dropped, and the read may
+    // stop then by raising.
+    using TRead = std::function<TArchive(const QString &path, const std::atomic<bool> &cancel)>;
     // The read's archive, or its error with a null archive.
     using TDone = std::function<void(TArchive archive, std::exception_ptr error)>;
     using TTicket = uint64_t;
@@ -78,6 +82,7 @@ private:
         TArchive archive;
         std::exception_ptr error;
         bool finished = false;
+        std::atomic<bool> dropped = false;
     };
     // One place in the line: a read (job set) or a step.
     struct TItem {

@@ -1,5 +1,6 @@
 #include "browser/BrowserSession.h"
 
+#include "archive/Exceptions.h"
 #include "archive/vmVornFile.h"
 #include "browser/GenFunctions.h"
 #include "browser/OpenProgress.h"
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <map>
@@ -241,7 +243,7 @@ protected:
 
     TReadGate gate;
     std::unique_ptr<TBrowserSession> session =
-        std::make_unique<TBrowserSession>([this](const QString &path) { return gate.Read(path); });
+        std::make_unique<TBrowserSession>([this](const QString &path, const std::atomic<bool> &) { return gate.Read(path); });
     TSignalLog log{*session};
     std::vector<std::string> outcomes;
 };
@@ -378,3 +380,34 @@ TEST_F(BrowserSessionOpenTest, TheProgressWindowNamesTheArchiveOpeningAndItsCanc
 
 } // namespace
 
+
+TEST_F(BrowserTest, DroppingAReadInProgressTellsItsWorkerToStop)
+{
+    // The read waits for its cancel flag (at most 10 s) and notes whether it came.
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool reading = false;
+    bool stopped = false;
+    {
+        TBrowserSession session([&](const QString &, const std::atomic<bool> &cancel) -> std::unique_ptr<TVornFile> {
+            {
+                const std::lock_guard lock(mutex);
+                reading = true;
+            }
+            changed.notify_all();
+            for (int i = 0; i < 1000 && !cancel; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            const std::lock_guard lock(mutex);
+            stopped = cancel;
+            throw EAbort();
+        });
+        session.BeginOpen(WriteSample(QStringLiteral("a.vmres")),
+                          [](TVornFile *, std::exception_ptr) { ADD_FAILURE() << "a dropped read was handed over"; });
+        {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [&] { return reading; });
+        }
+        session.CloseAll(); // as Close All and the opening window's Cancel do
+    } // the session waits for its worker's read
+    EXPECT_TRUE(stopped);
+}

@@ -2,6 +2,7 @@
 // passes through it; these tests check that what it makes is the whole tree
 // it always showed, damaged indexes included, and that the window reaches a
 // deep folder through it.
+#include "archive/Exceptions.h"
 #include "archive/vmVornFile.h"
 #include "browser/BrowserSession.h"
 #include "browser/FolderLayout.h"
@@ -149,6 +150,8 @@ TEST_F(FolderTreeTest, AFolderTreeThatCantBeReadFailsTheOpenOnTheWorker)
     const TVornFile &good = session.Open(WriteSample(QStringLiteral("a.vmres")));
     ASSERT_NE(session.FoldersOf(&good), nullptr);
     EXPECT_EQ(session.FoldersOf(&good)->Count(), 4u); // the root, art, maps, sound
+    const std::atomic<bool> cancelled = true; // a dropped open stops its walk
+    EXPECT_THROW(TFolderLayout(good, &cancelled), EAbort);
     session.Close(&good);
     EXPECT_EQ(session.FoldersOf(&good), nullptr);
 }
