@@ -10,6 +10,10 @@
 // the same number of subfolders, each of those with the same number again,
 // the files spread over the deepest ones; "flat" puts every folder in the
 // root instead.
+//   bench_window_stalls close ARCHIVE [MS]
+// times closing the window MS (default 20) ms after the archive began to
+// open on a worker: the window waits for the worker's read, which stops
+// when told to. A long MS (the archive joined) gives the close alone.
 
 #include "bench/WindowBench.h"
 #include "browser/BrowserSession.h"
@@ -65,6 +69,24 @@ void MakeFolders(size_t folders, const char *path, bool flat)
     writer.write(path);
 }
 
+// Closes the window while the archive is being read; prints how long the
+// close took and whether the archive had joined before.
+void CloseWhileOpening(const QString &path, int after)
+{
+    TRecordingSeam seam;
+    std::unique_ptr<TfrmMain> window = MakeBenchWindow(seam);
+    QElapsedTimer clock;
+    clock.start();
+    window->OpenFile(path, [](const std::exception &error) { std::fprintf(stderr, "%s\n", error.what()); });
+    while (clock.elapsed() < after)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    const bool joined = !window->Session().OpenVorns().empty();
+    const qint64 before = clock.nsecsElapsed();
+    window.reset();
+    std::printf("close %d ms into the open: %.1f ms%s\n", after, double(clock.nsecsElapsed() - before) / 1e6,
+                joined ? " (the archive had joined already)" : "");
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -73,8 +95,12 @@ int main(int argc, char **argv)
         MakeFolders(std::stoul(argv[2]), argv[3], argc == 5 && std::strcmp(argv[4], "flat") == 0);
         return 0;
     }
+    if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "close") == 0) {
+        CloseWhileOpening(QString::fromLocal8Bit(argv[2]), argc == 4 ? std::stoi(argv[3]) : 20);
+        return 0;
+    }
     if (argc != 2) {
-        std::fputs("usage: bench_window_stalls ARCHIVE | make FOLDERS OUT.vmres [flat]\n", stderr);
+        std::fputs("usage: bench_window_stalls ARCHIVE | make FOLDERS OUT.vmres [flat] | close ARCHIVE [MS]\n", stderr);
         return 2;
     }
     TRecordingSeam seam;
