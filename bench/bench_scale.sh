@@ -4,7 +4,8 @@
 #   memory  peak memory of ls, test, x, find and diff on a 1,000,000-entry
 #           archive (bench_find's names.vmres), beside its index size;
 #   files   x of its 1,000,000 files against bsdtar -xf of a tar of the same
-#           tree, each into a fresh folder, alternating, ROUNDS rounds;
+#           tree (and x of BEFORE, when given), each into a fresh folder,
+#           alternating, ROUNDS rounds;
 #   big     x against test on one 4.19 GB chunked entry, zlib and LZO,
 #           alternating, ROUNDS rounds; also x into TMPFS (default /dev/shm,
 #           when it has room) to tell the disk's share, and x of BEFORE.
@@ -66,20 +67,22 @@ if want files; then
     bsdtar -cf names.tar -C tree . && rm -rf tree
   fi
   echo "files: 1,000,000 empty files in 1,000 folders, fresh folders, $rounds rounds"
-  printf '%-6s %-14s %9s %9s %9s\n' round tool seconds "peak MB" "CPU s"
+  echo "       (load: the 1-minute load average when the command ended)"
+  printf '%-6s %-14s %9s %9s %9s %6s\n' round tool seconds "peak MB" "CPU s" load
   mkdir -p runs
+  tools=("vorntool" "bsdtar")
+  [[ -n ${BEFORE:-} ]] && tools+=("before")
   for ((r = 1; r <= rounds; r++)); do
-    order=("vorntool" "bsdtar")
-    ((r % 2 == 0)) && order=("bsdtar" "vorntool")
+    # each tool goes first in turn
+    order=("${tools[@]:r % ${#tools[@]}}" "${tools[@]:0:r % ${#tools[@]}}")
     for tool in "${order[@]}"; do
       out=runs/$tool-$r
-      if [[ $tool == vorntool ]]; then
-        result=$(measure "$vorntool" x names.vmres -o "$out" -y)
-      else
-        mkdir -p "$out"
-        result=$(measure bsdtar -xf names.tar -C "$out")
-      fi
-      printf '%-6s %-14s %9s %9s %9s\n' $r $tool $result
+      case $tool in
+        vorntool) result=$(measure "$vorntool" x names.vmres -o "$out" -y) ;;
+        before) result=$(measure "$BEFORE" x names.vmres -o "$out" -y) ;;
+        bsdtar) mkdir -p "$out" && result=$(measure bsdtar -xf names.tar -C "$out") ;;
+      esac
+      printf '%-6s %-14s %9s %9s %9s %6s\n' $r $tool $result "$(cut -d' ' -f1 /proc/loadavg)"
     done
   done
 fi
