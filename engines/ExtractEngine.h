@@ -9,7 +9,9 @@
 // status texts, folders and the files put in place follow the order of a
 // sequential run; only the decoding of the next files and writing them --
 // unnamed, or under their own names where no other step of the run can take
-// those -- may run ahead on worker threads.
+// those, in folders made for them ahead where nothing else can take those
+// -- may run ahead on worker threads. A folder made ahead that the run
+// does not reach is removed again.
 
 #include "archive/vmVornFile.h"
 #include "engines/DecodePrefetcher.h"

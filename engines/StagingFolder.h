@@ -17,10 +17,9 @@
 // missing folder is made ahead of its turn only when MakeFoldersAhead
 // allows it; each folder made so that the run did not reach is removed
 // again at the end, when it is empty. Staging is only a shortcut, too: when
-// it fails for any
-// reason (a file system without unnamed files, a full disk), the bytes stay
-// in memory and are written the ordinary way, which reports an error under
-// the file's real name.
+// it fails for any reason (a file system without unnamed files, a full
+// disk), the bytes stay in memory and are written the ordinary way, which
+// reports an error under the file's real name.
 
 #include "archive/FileBuffer.h"
 #include "archive/vmVornFileDef.h"
