@@ -30,10 +30,6 @@ void TCreatedFile::Remove()
 {
     if (!m_Folder)
         return;
-    const TFolderBelow folder = OpenFolderBelow(m_Root, *m_Folder, false);
-    if (folder.Handle >= 0) {
-        ::unlinkat(folder.Handle, m_Name.c_str(), 0);
-        ::close(folder.Handle);
-    }
+    RemoveBelow(m_Root, *m_Folder, m_Name, 0);
     m_Folder.reset();
 }

@@ -61,6 +61,15 @@ TFolderBelow OpenFolderBelow(int root, std::string_view relative, const TMayMake
     return folder;
 }
 
+void RemoveBelow(int root, std::string_view relative, const std::string &name, int flags)
+{
+    const TFolderBelow folder = OpenFolderBelow(root, relative, false);
+    if (folder.Handle < 0)
+        return;
+    ::unlinkat(folder.Handle, name.c_str(), flags);
+    ::close(folder.Handle);
+}
+
 std::string SymbolicLinkMessage(const std::string &path)
 {
     return FormatStr("\"%s\" is a symbolic link; nothing is written through it", path.c_str());

@@ -28,5 +28,10 @@ using TMayMakeFolder = std::function<bool(std::string_view path)>;
 TFolderBelow OpenFolderBelow(int root, std::string_view relative, const TMayMakeFolder &mayMake,
                              std::vector<std::string> &made);
 
+// Removes `name` (a file; an empty folder with AT_REMOVEDIR in `flags`) from
+// the folder `relative` below `root`, opened as above; does nothing when that
+// folder can't be reached.
+void RemoveBelow(int root, std::string_view relative, const std::string &name, int flags);
+
 // "<path>" is a symbolic link: the message of a file refused because of it.
 std::string SymbolicLinkMessage(const std::string &path);

@@ -34,12 +34,8 @@ void TStagingFolder::RemoveFoldersNotReached()
         if (m_Reached(m_Root + *made + "/"))
             continue;
         const size_t slash = made->rfind('/');
-        const std::string parent = slash == std::string::npos ? "." : made->substr(0, slash);
-        const TFolderBelow folder = OpenFolderBelow(m_RootHandle, parent, false);
-        if (folder.Handle < 0)
-            continue;
-        ::unlinkat(folder.Handle, made->c_str() + (slash == std::string::npos ? 0 : slash + 1), AT_REMOVEDIR);
-        ::close(folder.Handle);
+        const size_t name = slash == std::string::npos ? 0 : slash + 1;
+        RemoveBelow(m_RootHandle, std::string_view(*made).substr(0, name), made->substr(name), AT_REMOVEDIR);
     }
 }
 
