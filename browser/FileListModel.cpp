@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QPalette>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -31,10 +32,10 @@ QString TFileListModel::ColumnCaption(int column)
     return column >= 0 && column < ColumnCount ? QLatin1String(captions[column]) : QString();
 }
 
-std::vector<TVornChildItem> TFileListModel::BuildRows(const TVornFile &vorn, TEntryOffset directory) const
+std::vector<TVornChildItem> TFileListModel::BuildRows(const TVornFile &vorn,
+                                                      std::span<const TEntryOffset> children) const
 {
     std::vector<TVornChildItem> rows;
-    const std::vector<TEntryOffset> children = vorn.GetChildren(directory);
     rows.reserve(children.size());
     TFileTypeCache types;
     for (const TEntryOffset child : children) {
@@ -57,19 +58,32 @@ std::vector<TVornChildItem> TFileListModel::BuildRows(const TVornFile &vorn, TEn
     return rows;
 }
 
-void TFileListModel::FillFileList(const TVornFile *vorn, TEntryOffset directory)
+std::vector<TVornChildItem> TFileListModel::SortedRows(const TVornFile &vorn, TEntryOffset directory,
+                                                       std::span<const TEntryOffset> byName) const
 {
+    if (byName.empty() || m_SortCompare != CompareByName) {
+        std::vector<TVornChildItem> rows = BuildRows(vorn, vorn.GetChildren(directory));
+        SortRows(rows, m_SortCompare, m_SortDescending);
+        return rows;
+    }
+    std::vector<TVornChildItem> rows = BuildRows(vorn, byName);
+    if (m_SortDescending)
+        std::reverse(rows.begin(), rows.end()); // descending reverses the whole order
+    return rows;
+}
+
+void TFileListModel::FillFileList(const TVornFile *vorn, TEntryOffset directory, std::span<const TEntryOffset> byName)
+{
+    if (!m_SortCompare)
+        m_SortCompare = CompareByName;
     std::vector<TVornChildItem> rows;
     try {
         if (vorn)
-            rows = BuildRows(*vorn, directory);
+            rows = SortedRows(*vorn, directory, byName);
     } catch (...) {
         ClearRows();
         throw;
     }
-    if (!m_SortCompare)
-        m_SortCompare = CompareByName;
-    SortRows(rows, m_SortCompare, m_SortDescending);
 
     beginResetModel();
     m_Rows = std::move(rows);

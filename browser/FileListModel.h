@@ -8,6 +8,7 @@
 #include "browser/SortFunctions.h"
 #include "browser/VornChildItem.h"
 
+#include <span>
 #include <vector>
 
 class TVornFile;
@@ -22,8 +23,10 @@ public:
 
     // Lists a folder of the archive (null: no archive active), sorted with
     // the current sort state; the first listing sorts by name. A damaged
-    // index raises; the list is then empty.
-    void FillFileList(const TVornFile *vorn, TEntryOffset directory);
+    // index raises; the list is then empty. `byName`, when given, holds the
+    // folder's entries in name order (folders first): a listing by name
+    // takes that order instead of sorting.
+    void FillFileList(const TVornFile *vorn, TEntryOffset directory, std::span<const TEntryOffset> byName = {});
     // Empties the list; the archive and the folder are forgotten.
     void ClearRows();
     // Reads the lazy columns of rows first..last that have not been read.
@@ -67,7 +70,10 @@ protected:
     QString Caption(int column) const override { return ColumnCaption(column); }
 
 private:
-    std::vector<TVornChildItem> BuildRows(const TVornFile &vorn, TEntryOffset directory) const;
+    std::vector<TVornChildItem> BuildRows(const TVornFile &vorn, std::span<const TEntryOffset> children) const;
+    // The folder's rows in the current sort order.
+    std::vector<TVornChildItem> SortedRows(const TVornFile &vorn, TEntryOffset directory,
+                                           std::span<const TEntryOffset> byName) const;
     void FillDetails(TVornChildItem &row) const;
     const TVornChildItem *RowAt(const QModelIndex &index) const;
     QVariant FontFor(const TVornChildItem &row, int column) const;

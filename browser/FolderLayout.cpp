@@ -2,8 +2,10 @@
 
 #include "archive/Exceptions.h"
 #include "archive/vmVornFile.h"
+#include "browser/SortFunctions.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace {
 
@@ -38,6 +40,29 @@ TFolderLayout::TFolderLayout(const TVornFile &vorn, const std::atomic<bool> *can
         m_Places[place].firstChild = first;
         m_Places[place].childCount = uint32_t(m_Folders.size()) - first;
     }
+    SortRootByName(vorn);
+}
+
+void TFolderLayout::SortRootByName(const TVornFile &vorn)
+{
+    struct TKey {
+        bool folder;
+        std::string_view name;
+        TEntryOffset entry;
+    };
+    std::vector<TKey> keys;
+    try {
+        for (const TEntryOffset child : vorn.GetChildren(Root()))
+            keys.push_back(TKey{vorn.IsDirectory(child), vorn.GetNameView(child), child});
+    } catch (const Exception &) {
+        return; // a damaged file name: the list's own listing reports it
+    }
+    std::sort(keys.begin(), keys.end(), [](const TKey &a, const TKey &b) {
+        return a.folder != b.folder ? a.folder : CompareText(a.name, b.name) < 0;
+    });
+    m_RootByName.reserve(keys.size());
+    for (const TKey &key : keys)
+        m_RootByName.push_back(key.entry);
 }
 
 uint32_t TFolderLayout::Place(TEntryOffset folder) const

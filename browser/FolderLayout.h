@@ -10,6 +10,10 @@
 // An index whose folders can't be read (a child count running past the
 // index, a name that can't be read) raises while the layout is made; so does
 // (EAbort) a walk whose `cancel` flag turns true.
+//
+// It also puts the root's entries in the file list's name order, so that
+// listing a root of many thousands of entries needs no sort on the window's
+// thread.
 
 #include "archive/vmVornFileDef.h"
 
@@ -39,6 +43,10 @@ public:
     std::vector<TEntryOffset> PathTo(TEntryOffset folder) const;
     // Where `folder` is among its parent's subfolders; 0 for the root.
     size_t IndexInParent(TEntryOffset folder) const;
+    // The root's entries, files too, folders first and each part by name as
+    // the file list sorts them (CompareByName); empty when a name in the
+    // root can't be read, which the list then reports itself.
+    std::span<const TEntryOffset> RootByName() const { return m_RootByName; }
 
 private:
     // A placed folder: its parent's place and the range of its subfolders'
@@ -49,8 +57,10 @@ private:
         uint32_t childCount = 0;
     };
     uint32_t Place(TEntryOffset folder) const;
+    void SortRootByName(const TVornFile &vorn);
 
     std::vector<TEntryOffset> m_Folders; // by place; the root at place 0
     std::vector<TPlace> m_Places;
     std::unordered_map<TEntryOffset, uint32_t> m_PlaceOf;
+    std::vector<TEntryOffset> m_RootByName;
 };

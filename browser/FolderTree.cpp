@@ -8,6 +8,8 @@
 #include <QMenu>
 #include <QSignalBlocker>
 
+#include <algorithm>
+#include <span>
 #include <vector>
 
 namespace {
@@ -32,6 +34,9 @@ TFolderTree::TFolderTree(QWidget *parent) : QTreeWidget(parent)
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this, &TFolderTree::ShowPopupMenu);
     connect(this, &QTreeWidget::itemExpanded, this, &TFolderTree::FillFolderNodes);
+    m_SliceTimer.setSingleShot(true);
+    m_SliceTimer.setInterval(0); // after the events waiting
+    connect(&m_SliceTimer, &QTimer::timeout, this, &TFolderTree::MakeNextSlice);
     m_FolderIcon = FolderNodeIcon(); // one icon for every folder node
 }
 
@@ -106,15 +111,43 @@ const TFolderLayout *TFolderTree::LayoutOf(const QTreeWidgetItem *node) const
 
 void TFolderTree::FillFolderNodes(QTreeWidgetItem *node)
 {
+    MakeFolderNodes(node, 0);
+}
+
+void TFolderTree::MakeFolderNodes(QTreeWidgetItem *node, size_t index)
+{
     const TFolderLayout *folders = LayoutOf(node);
     if (!folders || !node->data(0, UnfilledRole).toBool())
         return; // made already, or a node of another view
-    node->setData(0, UnfilledRole, false);
+    // The nodes follow the layout's order: those made are the first ones.
+    const std::span<const TEntryOffset> subfolders = folders->Subfolders(NodeOffset(node));
+    const auto made = size_t(node->childCount());
+    const size_t end = std::min(subfolders.size(), std::max(index + 1, made + NodesPerSlice));
     TVornFile &vorn = *NodeVorn(node);
     QList<QTreeWidgetItem *> children;
-    for (const TEntryOffset folder : folders->Subfolders(NodeOffset(node)))
-        children.append(MakeFolderNode(vorn, *folders, folder));
+    children.reserve(qsizetype(end - made));
+    for (size_t i = made; i < end; ++i)
+        children.append(MakeFolderNode(vorn, *folders, subfolders[i]));
     node->addChildren(children); // one insertion for them all
+    const bool finished = end == subfolders.size();
+    const auto waiting = std::find(m_Unfinished.begin(), m_Unfinished.end(), node);
+    if (finished) {
+        node->setData(0, UnfilledRole, false);
+        if (waiting != m_Unfinished.end())
+            m_Unfinished.erase(waiting);
+    } else if (waiting == m_Unfinished.end()) {
+        m_Unfinished.push_back(node);
+        m_SliceTimer.start();
+    }
+}
+
+void TFolderTree::MakeNextSlice()
+{
+    if (m_Unfinished.empty())
+        return;
+    MakeFolderNodes(m_Unfinished.front(), 0);
+    if (!m_Unfinished.empty())
+        m_SliceTimer.start();
 }
 
 QTreeWidgetItem *TFolderTree::MakeFolderNode(TVornFile &vorn, const TFolderLayout &folders, TEntryOffset folder) const
@@ -133,12 +166,14 @@ QTreeWidgetItem *TFolderTree::MakeFolderNode(TVornFile &vorn, const TFolderLayou
 void TFolderTree::RemoveArchive(const TVornFile *vorn)
 {
     const QSignalBlocker quiet(this); // no other node is chosen meanwhile
+    std::erase_if(m_Unfinished, [vorn](const QTreeWidgetItem *node) { return NodeVorn(node) == vorn; });
     delete TopNodeOf(vorn);
     m_Layouts.erase(vorn);
 }
 
 void TFolderTree::RemoveAll()
 {
+    m_Unfinished.clear();
     clear();
     m_Layouts.clear();
 }
@@ -161,8 +196,9 @@ QTreeWidgetItem *TFolderTree::FindFolderNode(TEntryOffset folder, QTreeWidgetIte
         return nullptr; // not a folder of the tree
     QTreeWidgetItem *node = archiveNode;
     for (const TEntryOffset step : path) {
-        FillFolderNodes(node);
-        node = node->child(int(folders->IndexInParent(step))); // the nodes follow the layout's order
+        const size_t index = folders->IndexInParent(step);
+        MakeFolderNodes(node, index);
+        node = node->child(int(index)); // the nodes follow the layout's order
     }
     return node;
 }

@@ -8,7 +8,10 @@
 // for a folder below it passes through it (FindFolderNode), from the
 // archive's folder layout: an archive of many thousands of folders joins the
 // tree without making a node for each. A folder with subfolders shows its
-// expand arrow before its nodes are made.
+// expand arrow before its nodes are made. A folder with very many subfolders
+// gets them in slices between events (NodesPerSlice at a time), so the
+// window keeps answering; a search that needs a node not made yet makes the
+// nodes up to it at once.
 //
 // Another kind of node that lists an archive's folder carries that archive
 // and folder (SetNodeData). A node of another view (the merged game view)
@@ -17,8 +20,10 @@
 
 #include "archive/vmVornFileDef.h"
 
+#include <QTimer>
 #include <QTreeWidget>
 
+#include <deque>
 #include <memory>
 #include <unordered_map>
 
@@ -29,6 +34,9 @@ class TFolderTree : public QTreeWidget {
     Q_OBJECT
 
 public:
+    // Subfolder nodes made at once, and in each later slice.
+    static constexpr int NodesPerSlice = 5000;
+
     explicit TFolderTree(QWidget *parent = nullptr);
 
     // A node for the archive at the top (below the nodes of other views),
@@ -65,10 +73,20 @@ signals:
 private:
     void ShowPopupMenu(const QPoint &position);
     const TFolderLayout *LayoutOf(const QTreeWidgetItem *node) const;
-    // Makes the node's subfolder nodes unless they are made already.
+    // Makes the node's first slice of subfolder nodes unless they are made
+    // already; the others follow in slices between events.
     void FillFolderNodes(QTreeWidgetItem *node);
+    // Makes the node's subfolder nodes up to the one at `index` (and at
+    // least a slice) that are not made yet.
+    void MakeFolderNodes(QTreeWidgetItem *node, size_t index);
+    // The next slice of the node waiting longest.
+    void MakeNextSlice();
     QTreeWidgetItem *MakeFolderNode(TVornFile &vorn, const TFolderLayout &folders, TEntryOffset folder) const;
 
     std::unordered_map<const TVornFile *, std::shared_ptr<const TFolderLayout>> m_Layouts;
+    // Nodes whose subfolder nodes are partly made, oldest first; a node
+    // leaves before it is deleted.
+    std::deque<QTreeWidgetItem *> m_Unfinished;
+    QTimer m_SliceTimer;
     QIcon m_FolderIcon;
 };

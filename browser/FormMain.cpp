@@ -7,6 +7,7 @@
 #include "browser/Constants.h"
 #include "browser/FileListModel.h"
 #include "browser/FileListView.h"
+#include "browser/FolderLayout.h"
 #include "browser/FoldersPanel.h"
 #include "browser/FormProperties.h"
 #include "browser/FormSaveVVC.h"
@@ -729,7 +730,12 @@ void TfrmMain::FillFileList(TEntryOffset directory)
 {
     TBusyCursor hourglass;
     m_Session->ShowFolder(directory);
-    m_Model->FillFileList(m_Session->ActiveVorn(), directory);
+    // The root's name order is worked out with the read: a root of many
+    // thousands of entries is listed without a sort here.
+    const TVornFile *vorn = m_Session->ActiveVorn();
+    const std::shared_ptr<const TFolderLayout> folders = m_Session->FoldersOf(vorn);
+    const bool root = folders && directory == folders->Root();
+    m_Model->FillFileList(vorn, directory, root ? folders->RootByName() : std::span<const TEntryOffset>());
 }
 
 void TfrmMain::lsvMainColumnClick(int column)
