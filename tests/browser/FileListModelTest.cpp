@@ -1,5 +1,6 @@
 #include "archive/vmVornFile.h"
 #include "browser/FileListModel.h"
+#include "browser/FolderLayout.h"
 #include "browser/GenFunctions.h"
 #include "tests/browser/BrowserFixture.h"
 
@@ -134,6 +135,25 @@ TEST_F(FileListModelTest, FirstListingSortsFoldersFirstByName)
     EXPECT_EQ(Names(), (QStringList{QStringLiteral("Alpha"), QStringLiteral("beta"), QStringLiteral("$secret.txt"),
                                     QStringLiteral("kilo.dat"), QStringLiteral("Kilo1.dat"), QStringLiteral("odd.bin"),
                                     QStringLiteral("One.dat"), QStringLiteral("packed.gas"), QStringLiteral("zero.txt")}));
+}
+
+TEST_F(FileListModelTest, TheRootsNameOrderFromTheReadServesListingsByNameOnly)
+{
+    // The layout's order is the list's own; by name either way round it is
+    // taken as given (a turned one shows it), any other order sorts.
+    const TFolderLayout folders(*m_vorn);
+    const TEntryOffset root = m_vorn->GetRootOffset();
+    const QStringList byName = Names();
+    m_model.FillFileList(m_vorn.get(), root, folders.RootByName());
+    EXPECT_EQ(Names(), byName);
+    std::vector<TEntryOffset> turned(folders.RootByName().begin(), folders.RootByName().end());
+    std::rotate(turned.begin(), turned.begin() + 3, turned.end());
+    ASSERT_TRUE(m_model.ChooseSortColumn(M::ColName)); // descending
+    m_model.FillFileList(m_vorn.get(), root, turned);
+    EXPECT_EQ(Names().first(3), (QStringList{byName[2], byName[1], byName[0]}));
+    ASSERT_TRUE(m_model.ChooseSortColumn(M::ColSize));
+    m_model.FillFileList(m_vorn.get(), root, turned);
+    EXPECT_EQ(Names().first(3), (QStringList{QStringLiteral("Alpha"), QStringLiteral("beta"), QStringLiteral("zero.txt")}));
 }
 
 TEST_F(FileListModelTest, NameClicksInvertThenRestoreAndOtherColumnsStartAscending)

@@ -23,9 +23,7 @@ protected:
     {
         m_vorn = std::make_unique<TVornFile>(path);
         m_tree = std::make_unique<TFolderTree>();
-        QTreeWidgetItem *top = m_tree->AddArchiveNode(*m_vorn, QStringLiteral("x.vmres"));
-        m_tree->AddFolderNodes(top, std::make_shared<const TFolderLayout>(*m_vorn));
-        return top;
+        return AddOther(*m_vorn);
     }
 
     static QStringList Texts(const QTreeWidgetItem *node)
@@ -46,6 +44,30 @@ protected:
     }
 
     static QStringList Words(const char *text) { return QString::fromLatin1(text).split(u' '); }
+
+    // Lets the tree make its pending slices; `node` has `count` children then.
+    static void RunSlices(const QTreeWidgetItem *node, int count)
+    {
+        for (int pass = 0; pass < 1000 && node->childCount() < count; ++pass)
+            QCoreApplication::processEvents();
+    }
+
+    // Folders f0, f1, ... side by side: more than two slices of nodes.
+    static constexpr int ManyFolders = 2 * TFolderTree::NodesPerSlice + 3;
+    std::string WriteFlat(const QString &name) const
+    {
+        VornWriter writer;
+        for (int i = 0; i < ManyFolders; ++i)
+            writer.addDir(0, "f" + std::to_string(i));
+        return Write(writer, name).toStdString();
+    }
+
+    QTreeWidgetItem *AddOther(TVornFile &vorn)
+    {
+        QTreeWidgetItem *node = m_tree->AddArchiveNode(vorn, QStringLiteral("x.vmres"));
+        m_tree->AddFolderNodes(node, std::make_shared<const TFolderLayout>(vorn));
+        return node;
+    }
 
     static bool ShowsArrow(const QTreeWidgetItem *node)
     {
@@ -92,6 +114,41 @@ TEST_F(FolderTreeTest, SubfolderNodesAreMadeWhenExpandedOrReached)
     EXPECT_EQ(m_tree->FindFolderNode(writer.entryOffset(e), top), top->child(1));
     EXPECT_EQ(m_tree->FindFolderNode(writer.entryOffset(file), top), nullptr);
     EXPECT_EQ(m_tree->FindFolderNode(m_vorn->GetRootOffset(), top), top);
+}
+
+TEST_F(FolderTreeTest, ManySubfoldersComeInSlicesAndAFolderReachedEarlyIsMadeAtOnce)
+{
+    QTreeWidgetItem *top = Add(WriteFlat(QStringLiteral("flat.vmres")));
+    const std::vector<TEntryOffset> folders = m_vorn->GetChildren(m_vorn->GetRootOffset());
+    EXPECT_EQ(top->childCount(), TFolderTree::NodesPerSlice);
+    const int late = TFolderTree::NodesPerSlice + 7; // its slice is not made yet
+    QTreeWidgetItem *node = m_tree->FindFolderNode(folders[late], top);
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(node->text(0), QStringLiteral("f%1").arg(late));
+    top->setExpanded(true);
+    RunSlices(top, ManyFolders);
+    ASSERT_EQ(top->childCount(), ManyFolders);
+    EXPECT_EQ(top->child(late), node);
+    EXPECT_EQ(TFolderTree::NodeOffset(top->child(ManyFolders - 1)), folders.back());
+}
+
+TEST_F(FolderTreeTest, ClosingArchivesWhileTheirSlicesArePending)
+{
+    QTreeWidgetItem *first = Add(WriteFlat(QStringLiteral("one.vmres")));
+    TVornFile second(WriteFlat(QStringLiteral("two.vmres")));
+    TVornFile third(WriteFlat(QStringLiteral("three.vmres")));
+    QTreeWidgetItem *other = AddOther(second);
+    AddOther(third);
+    // The first is finished by a search and the third closed: the second
+    // still gets all its nodes.
+    m_tree->FindFolderNode(m_vorn->GetChildren(m_vorn->GetRootOffset()).back(), first);
+    m_tree->RemoveArchive(&third);
+    RunSlices(other, ManyFolders);
+    EXPECT_EQ(other->childCount(), ManyFolders);
+    AddOther(third);
+    m_tree->RemoveAll();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_tree->topLevelItemCount(), 0);
 }
 
 TEST_F(FolderTreeTest, ALoopingIndexPlacesEachFolderOnce)
