@@ -129,23 +129,28 @@ void TFolderTree::MakeFolderNodes(QTreeWidgetItem *node, size_t index)
     for (size_t i = made; i < end; ++i)
         children.append(MakeFolderNode(vorn, *folders, subfolders[i]));
     node->addChildren(children); // one insertion for them all
-    const bool finished = end == subfolders.size();
-    const auto waiting = std::find(m_Unfinished.begin(), m_Unfinished.end(), node);
-    if (finished) {
+    if (end == subfolders.size()) {
         node->setData(0, UnfilledRole, false);
-        if (waiting != m_Unfinished.end())
-            m_Unfinished.erase(waiting);
-    } else if (waiting == m_Unfinished.end()) {
-        m_Unfinished.push_back(node);
+        return;
+    }
+    const TUnfinished self{&vorn, NodeOffset(node)};
+    if (std::find(m_Unfinished.begin(), m_Unfinished.end(), self) == m_Unfinished.end()) {
+        m_Unfinished.push_back(self);
         m_SliceTimer.start();
     }
 }
 
 void TFolderTree::MakeNextSlice()
 {
-    if (m_Unfinished.empty())
-        return;
-    MakeFolderNodes(m_Unfinished.front(), 0);
+    while (!m_Unfinished.empty()) {
+        const TUnfinished next = m_Unfinished.front();
+        QTreeWidgetItem *node = FindFolderNode(next.folder, TopNodeOf(next.vorn));
+        if (node && node->data(0, UnfilledRole).toBool()) {
+            MakeFolderNodes(node, 0);
+            break;
+        }
+        m_Unfinished.pop_front(); // finished, or gone with its archive
+    }
     if (!m_Unfinished.empty())
         m_SliceTimer.start();
 }
@@ -166,14 +171,12 @@ QTreeWidgetItem *TFolderTree::MakeFolderNode(TVornFile &vorn, const TFolderLayou
 void TFolderTree::RemoveArchive(const TVornFile *vorn)
 {
     const QSignalBlocker quiet(this); // no other node is chosen meanwhile
-    std::erase_if(m_Unfinished, [vorn](const QTreeWidgetItem *node) { return NodeVorn(node) == vorn; });
     delete TopNodeOf(vorn);
     m_Layouts.erase(vorn);
 }
 
 void TFolderTree::RemoveAll()
 {
-    m_Unfinished.clear();
     clear();
     m_Layouts.clear();
 }

@@ -84,9 +84,16 @@ private:
     QTreeWidgetItem *MakeFolderNode(TVornFile &vorn, const TFolderLayout &folders, TEntryOffset folder) const;
 
     std::unordered_map<const TVornFile *, std::shared_ptr<const TFolderLayout>> m_Layouts;
-    // Nodes whose subfolder nodes are partly made, oldest first; a node
-    // leaves before it is deleted.
-    std::deque<QTreeWidgetItem *> m_Unfinished;
+    // A folder whose subfolder nodes are partly made. The tree keeps no
+    // pointer to its node: the node may go with its archive meanwhile. A
+    // folder leaves the line when its turn comes after it was finished or
+    // its node went.
+    struct TUnfinished {
+        const TVornFile *vorn;
+        TEntryOffset folder;
+        bool operator==(const TUnfinished &) const = default;
+    };
+    std::deque<TUnfinished> m_Unfinished; // oldest first
     QTimer m_SliceTimer;
     QIcon m_FolderIcon;
 };

@@ -121,7 +121,7 @@ TEST_F(FolderTreeTest, ManySubfoldersComeInSlicesAndAFolderReachedEarlyIsMadeAtO
     QTreeWidgetItem *top = Add(WriteFlat(QStringLiteral("flat.vmres")));
     const std::vector<TEntryOffset> folders = m_vorn->GetChildren(m_vorn->GetRootOffset());
     EXPECT_EQ(top->childCount(), TFolderTree::NodesPerSlice);
-    const int late = TFolderTree::NodesPerSlice + 7; // its slice is not made yet
+    const int late = ManyFolders - 1; // its slice is not made yet
     QTreeWidgetItem *node = m_tree->FindFolderNode(folders[late], top);
     ASSERT_NE(node, nullptr);
     EXPECT_EQ(node->text(0), QStringLiteral("f%1").arg(late));
@@ -129,7 +129,7 @@ TEST_F(FolderTreeTest, ManySubfoldersComeInSlicesAndAFolderReachedEarlyIsMadeAtO
     RunSlices(top, ManyFolders);
     ASSERT_EQ(top->childCount(), ManyFolders);
     EXPECT_EQ(top->child(late), node);
-    EXPECT_EQ(TFolderTree::NodeOffset(top->child(ManyFolders - 1)), folders.back());
+    EXPECT_EQ(TFolderTree::NodeOffset(top->child(0)), folders.front());
 }
 
 TEST_F(FolderTreeTest, ClosingArchivesWhileTheirSlicesArePending)
@@ -137,15 +137,15 @@ TEST_F(FolderTreeTest, ClosingArchivesWhileTheirSlicesArePending)
     QTreeWidgetItem *first = Add(WriteFlat(QStringLiteral("one.vmres")));
     TVornFile second(WriteFlat(QStringLiteral("two.vmres")));
     TVornFile third(WriteFlat(QStringLiteral("three.vmres")));
-    QTreeWidgetItem *other = AddOther(second);
-    AddOther(third);
-    // The first is finished by a search and the third closed: the second
-    // still gets all its nodes.
+    AddOther(second);
+    QTreeWidgetItem *last = AddOther(third);
+    // The first is finished by a search and the second closed while they
+    // wait: the third still gets all its nodes.
     m_tree->FindFolderNode(m_vorn->GetChildren(m_vorn->GetRootOffset()).back(), first);
-    m_tree->RemoveArchive(&third);
-    RunSlices(other, ManyFolders);
-    EXPECT_EQ(other->childCount(), ManyFolders);
-    AddOther(third);
+    m_tree->RemoveArchive(&second);
+    RunSlices(last, ManyFolders);
+    EXPECT_EQ(last->childCount(), ManyFolders);
+    AddOther(second);
     m_tree->RemoveAll();
     QCoreApplication::processEvents();
     EXPECT_EQ(m_tree->topLevelItemCount(), 0);
