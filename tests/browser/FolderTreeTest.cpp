@@ -209,6 +209,18 @@ TEST_F(FolderTreeTest, AFolderTreeThatCantBeReadFailsTheOpenOnTheWorker)
     EXPECT_EQ(session.FoldersOf(&good)->Count(), 4u); // the root, art, maps, sound
     const std::atomic<bool> cancelled = true; // a dropped open stops its walk
     EXPECT_THROW(TFolderLayout(good, &cancelled), EAbort);
+
+    // A file name in the root that can't be read opens as before; the root
+    // just has no name order (listing the root reports the name).
+    VornWriter named;
+    named.addDir(0, "d");
+    const auto file = named.addFile(0, FileSpec{.name = "n.txt", .data = TextBytes("n")});
+    Bytes damaged = named.build();
+    PutU16(damaged, named.indexStart() + named.entryOffset(file) + FILEENTRY_NAME_POS, 0xFFFF);
+    WriteBytes(Path(QStringLiteral("name.vmres")).toStdString(), damaged);
+    const TVornFile &withBadName = session.Open(Path(QStringLiteral("name.vmres")));
+    EXPECT_TRUE(session.FoldersOf(&withBadName)->RootByName().empty());
+    EXPECT_EQ(session.FoldersOf(&withBadName)->Count(), 2u);
     session.Close(&good);
     EXPECT_EQ(session.FoldersOf(&good), nullptr);
 }
