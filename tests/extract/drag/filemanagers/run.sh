@@ -34,7 +34,9 @@ trap cleanup EXIT
 exec 3>"$work/display"
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+# Bounded generously: beside a build, the server can take seconds to start.
+for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "FAIL Xvfb did not start: $(tail -3 "$work/xvfb.log" | tr '\n' ' ')"; exit 1; }
 export DISPLAY=:$(head -1 "$work/display")
 eval "$(dbus-launch --sh-syntax)"
 export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
@@ -44,6 +46,11 @@ chmod 700 "$XDG_RUNTIME_DIR"
 unset XDG_CURRENT_DESKTOP DESKTOP_SESSION GNOME_DESKTOP_SESSION_ID KDE_FULL_SESSION
 openbox >"$work/openbox.log" 2>&1 &
 wm_pid=$!
+# The window manager is up once it has named its check window on the root.
+for _ in $(seq 300); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+  sleep 0.1
+done
 sleep 1
 
 # --- the archives and what they hold ---------------------------------------

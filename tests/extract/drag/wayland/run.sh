@@ -43,7 +43,8 @@ trap cleanup EXIT
 exec 3>"$work/display"
 Xvfb -displayfd 3 -screen 0 1440x900x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+# Bounded generously: beside a build, the server can take seconds to start.
+for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || skip "Xvfb did not start"
 export DISPLAY=:$(head -1 "$work/display")
 export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
@@ -56,7 +57,7 @@ export WAYLAND_DISPLAY=wayland-vv
 (cd "$work" && exec weston --backend=x11-backend.so --socket=$WAYLAND_DISPLAY --use-pixman \
   --idle-time=0 --width=1400 --height=860 --debug) >"$work/weston.log" 2>&1 &
 weston_pid=$!
-for _ in $(seq 100); do
+for _ in $(seq 300); do
   weston-debug scene-graph 2>/dev/null | grep -q "panel for output" && break
   kill -0 $weston_pid 2>/dev/null || break
   sleep 0.1
