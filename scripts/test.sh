@@ -37,18 +37,22 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVV_WERROR=ON "$
 cmake --build build -j "$jobs"
 
 # One sanitizer build serves three checks: the core's tests (label "core"),
-# the viewers under the leak checker and the window's main test programs.
+# the viewers under the leak checker and the window's main test programs
+# (with the folder tree's and the file list's, which make and drop nodes and
+# rows as folders are reached and archives close).
 sanitizer_checks() {
   stage "Sanitizer build"
   cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVV_SANITIZE=ON -DVV_WERROR=ON "${line_tables[@]}"
-  cmake --build build-asan -j "$jobs" --target core_tests viewers_test FormMainTest FormMainExtractTest test_extract_gui
+  cmake --build build-asan -j "$jobs" --target core_tests viewers_test \
+    FormMainTest FormMainExtractTest FolderTreeTest FileListModelTest test_extract_gui
   stage "Archive core, viewers and window under AddressSanitizer + UndefinedBehaviorSanitizer"
   QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan -L core --output-on-failure -j "$jobs"
   QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
     LSAN_OPTIONS="suppressions=$PWD/tests/viewers/lsan-plugin-buffers.supp:print_suppressions=0" \
     build-asan/tests/viewers/viewers_test --gtest_brief=1
-  for window_test in browser/FormMainTest browser/FormMainExtractTest extract/test_extract_gui; do
+  for window_test in browser/FormMainTest browser/FormMainExtractTest browser/FolderTreeTest \
+    browser/FileListModelTest extract/test_extract_gui; do
     QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
       "build-asan/tests/$window_test" --gtest_brief=1
   done
