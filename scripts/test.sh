@@ -40,54 +40,32 @@ cmake --build build -j "$jobs"
 # the viewers under the leak checker and the window's main test programs
 # (with the folder tree's and the file list's, which make and drop nodes and
 # rows as folders are reached and archives close).
-sanitizer_checks() {
-  stage "Sanitizer build"
-  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVV_SANITIZE=ON -DVV_WERROR=ON "${line_tables[@]}"
-  cmake --build build-asan -j "$jobs" --target core_tests viewers_test \
-    FormMainTest FormMainExtractTest FolderTreeTest FileListModelTest test_extract_gui
-  stage "Archive core, viewers and window under AddressSanitizer + UndefinedBehaviorSanitizer"
-  QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    ctest --test-dir build-asan -L core --output-on-failure -j "$jobs"
-  QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
-    LSAN_OPTIONS="suppressions=$PWD/tests/viewers/lsan-plugin-buffers.supp:print_suppressions=0" \
-    build-asan/tests/viewers/viewers_test --gtest_brief=1
-  for window_test in browser/FormMainTest browser/FormMainExtractTest browser/FolderTreeTest \
-    browser/FileListModelTest extract/test_extract_gui; do
-    QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
-      "build-asan/tests/$window_test" --gtest_brief=1
-  done
-  stage_times
-}
+stage "Sanitizer build"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVV_SANITIZE=ON -DVV_WERROR=ON "${line_tables[@]}"
+cmake --build build-asan -j "$jobs" --target core_tests viewers_test \
+  FormMainTest FormMainExtractTest FolderTreeTest FileListModelTest test_extract_gui
+stage "Archive core, viewers and window under AddressSanitizer + UndefinedBehaviorSanitizer"
+QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan -L core --output-on-failure -j "$jobs"
+QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
+  LSAN_OPTIONS="suppressions=$PWD/tests/viewers/lsan-plugin-buffers.supp:print_suppressions=0" \
+  build-asan/tests/viewers/viewers_test --gtest_brief=1
+for window_test in browser/FormMainTest browser/FormMainExtractTest browser/FolderTreeTest \
+  browser/FileListModelTest extract/test_extract_gui; do
+  QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+    "build-asan/tests/$window_test" --gtest_brief=1
+done
 
-fuzzer_checks() {
-  stage "Fuzzer build (clang)"
-  cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVV_FUZZ=ON \
-    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ "${line_tables[@]}"
-  cmake --build build-fuzz -j "$jobs"
-  stage "Fuzzing the archive reader for ${fuzz_seconds}s"
-  bash tests/fuzz/run-fuzzer.sh build-fuzz "$fuzz_seconds"
-  stage_times
-}
-
-# The sanitizer and fuzzer checks need processor time, the drag-out stages
-# mostly wait on windows and pointer events: those checks run beside them at
-# low priority, the fuzzer's above the sanitizer build so that its bounded
-# run gets about a core. Each writes its own log, shown once it has ended.
-# They run in process groups of their own, ended with the script.
-beside_pids=() beside_logs=()
-stop_beside() {
-  for pid in "${beside_pids[@]}"; do kill -- -"$pid" 2>/dev/null || true; done
-}
-trap stop_beside EXIT
-start_beside() { # NICENESS LOG FUNCTION
-  set -m
-  (renice -n "$1" -p "$BASHPID" >/dev/null; timings=() stage_name=""; "$3") >"$2" 2>&1 &
-  set +m
-  beside_pids+=($!) beside_logs+=("$2")
-}
-mkdir -p build/beside
-start_beside 10 build/beside/fuzzer.log fuzzer_checks
-start_beside 15 build/beside/sanitizer.log sanitizer_checks
+stage "Fuzzer build (clang)"
+cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVV_FUZZ=ON \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ "${line_tables[@]}"
+cmake --build build-fuzz -j "$jobs"
+# The bounded fuzz run keeps one core busy at low priority while the drag-out
+# stages run: those mostly wait on windows and pointer events. Builds stay
+# out of their way: with both cores compiling beside them, the window
+# manager and the file managers fell behind the tests' pauses.
+nice -n 10 bash tests/fuzz/run-fuzzer.sh build-fuzz "$fuzz_seconds" >build-fuzz/fuzz.log 2>&1 &
+fuzz_pid=$!
 
 stage "Drag-out onto real file managers (pcmanfm, Thunar, pcmanfm-qt)"
 timeout 900 bash tests/extract/drag/filemanagers/run.sh build
@@ -95,23 +73,11 @@ timeout 900 bash tests/extract/drag/filemanagers/run.sh build
 stage "Copy and drag-out under Wayland (weston, wl-paste, pcmanfm-qt, Thunar)"
 timeout 300 bash tests/extract/drag/wayland/run.sh build
 
-# The full suite runs alone: its tests and the sanitizer's share no folders
-# by design, but a failure is easier to read without the other one running.
-stage "Waiting for the fuzzer and the sanitizer checks (beside the stages above)"
-beside_failed=0
-for i in "${!beside_pids[@]}"; do
-  status=0
-  wait "${beside_pids[$i]}" || status=$?
-  if [ "$status" -ne 0 ]; then
-    echo "== ${beside_logs[$i]}: failed (exit $status) =="
-    cat "${beside_logs[$i]}"
-    beside_failed=1
-  else
-    echo "== ${beside_logs[$i]}: passed; its end =="
-    tail -n 30 "${beside_logs[$i]}"
-  fi
-done
-beside_pids=()
+stage "Fuzzing the archive reader for ${fuzz_seconds}s (beside the drag-out stages)"
+fuzz_status=0
+wait "$fuzz_pid" || fuzz_status=$?
+tail -n 15 build-fuzz/fuzz.log
+[ "$fuzz_status" -eq 0 ]
 
 stage "Full test suite"
 ctest --test-dir build --output-on-failure -j "$jobs"
@@ -119,7 +85,6 @@ ctest --test-dir build --output-on-failure -j "$jobs"
 stage "Install tree and Debian package"
 bash tests/packaging/check-install.sh build
 
-echo "== Time per stage (the fuzzer's and the sanitizer's in their logs above) =="
+echo "== Time per stage =="
 stage_times
 echo "total ${SECONDS}s"
-[ "$beside_failed" -eq 0 ]
