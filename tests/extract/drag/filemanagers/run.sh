@@ -47,10 +47,10 @@ unset XDG_CURRENT_DESKTOP DESKTOP_SESSION GNOME_DESKTOP_SESSION_ID KDE_FULL_SESS
 openbox >"$work/openbox.log" 2>&1 &
 wm_pid=$!
 # The window manager is up once it has named its check window on the root.
-for _ in $(seq 300); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
-  sleep 0.1
-done
+wm_up() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
+for _ in $(seq 300); do wm_up && break; sleep 0.1; done
+# Without it every case fails for reasons of its own: say so once, with its log.
+wm_up || { echo "FAIL openbox did not start: $(tail -5 "$work/openbox.log" | tr '\n' ' ')"; exit 1; }
 sleep 1
 
 # --- the archives and what they hold ---------------------------------------
@@ -556,5 +556,6 @@ for fm in "${managers[@]}"; do
   twice same_name_case "$fm"
 done
 
+kill -0 "$wm_pid" 2>/dev/null || echo "NOTE openbox ended during the run: $(tail -5 "$work/openbox.log" | tr '\n' ' ')"
 echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]
