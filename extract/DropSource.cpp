@@ -5,7 +5,9 @@
 #include "extract/SameNameFolders.h"
 #include "extract/WaylandDropWatch.h"
 
+#include <QDir>
 #include <QDrag>
+#include <QFile>
 #include <QFileInfo>
 #include <QTimer>
 #include <QGuiApplication>
@@ -125,8 +127,28 @@ void TDropFileSource::NoteButtonReleased()
     // The release is still queued (Qt hears it once for each of its
     // windows): input waits while the files are written, or the drag would
     // drop before they exist. The window still repaints.
-    if (m_urlsReadDuringHover && m_feedbackEffect != Qt::IgnoreAction && !m_files.isEmpty())
+    if (m_urlsReadDuringHover && m_feedbackEffect != Qt::IgnoreAction && !m_files.isEmpty() &&
+        !m_state->Rendered) {
+        m_state->WrittenAtRelease = true;
         WriteForUrlList(QEventLoop::ExcludeUserInputEvents);
+    }
+}
+
+std::function<void()> TDropFileSource::UndoWriteAtRelease() const
+{
+    return [files = m_files, state = m_state] {
+        if (!state->WrittenAtRelease)
+            return;
+        state->WrittenAtRelease = false;
+        // Only the offered names: each is a file or a folder written whole.
+        for (const QString &path : files) {
+            const QFileInfo offered(path);
+            if (offered.isDir() && !offered.isSymLink())
+                QDir(path).removeRecursively();
+            else
+                QFile::remove(path);
+        }
+    };
 }
 
 QVariant TDropFileSource::DirectSaveAnswer() const
@@ -213,8 +235,13 @@ TDragResult Execute(QWidget *source, std::unique_ptr<TDropFileSource> dfs)
         data->SetReleaseWatched(true);
         dropWatch.emplace(data, [data] { data->NoteDropDelivered(); });
     }
+    const std::function<void()> undoWriteAtRelease = data->UndoWriteAtRelease();
     data->SetDragRunning(true);
     const Qt::DropAction chosen = drag->exec(offered);
+    // No action chosen: no drop went out (X11 sends none unless the target
+    // accepted), so nothing written for it will be taken.
+    if (chosen == Qt::IgnoreAction)
+        undoWriteAtRelease();
     dropWatch.reset();
     QCoreApplication::instance()->removeEventFilter(&releaseWatch);
     if (x11)

@@ -12,7 +12,8 @@
 //   Targets choose: pcmanfm-qt takes direct save, Thunar and pcmanfm take
 //   the URL list whenever it is offered too.
 // A drag that is cancelled, or released where nothing takes files, writes
-// nothing, because no one asks for the data then.
+// nothing, because no one asks for the data then; files written at the
+// release for a target that then did not get the drop are removed again.
 
 #include <QEventLoop>
 #include <QMimeData>
@@ -89,6 +90,12 @@ public:
     // True once OnDrop has been called for the URL list.
     bool Rendered() const { return m_state->Rendered; }
 
+    // Removes the files written at the release (see NoteButtonReleased)
+    // when the drag then ends without a drop: the target had not accepted
+    // in time after all, so no one takes them. Taken before the drag runs,
+    // since the platform may delete this object by the time it returns.
+    std::function<void()> UndoWriteAtRelease() const;
+
     QStringList formats() const override;
 
 protected:
@@ -101,6 +108,7 @@ private:
         TWriter Writer;
         bool Rendered = false;
         bool Writing = false;
+        bool WrittenAtRelease = false;
     };
 
     bool DropHasHappened() const;

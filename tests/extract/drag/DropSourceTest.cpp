@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -288,6 +289,38 @@ TEST_F(DropFileSourceData, UrlsReadDuringTheHoverAreWrittenAtTheReleaseOverATarg
     EXPECT_EQ(TreeOf(probe.TempFolder).size(), 4);
     EXPECT_EQ(accepted->urls(), ExpectedUrls());
     EXPECT_EQ(probe.Calls, 1);
+}
+
+TEST_F(DropFileSourceData, AWriteAtTheReleaseIsUndoneForADragThatEndsWithoutADrop)
+{
+    // The target had answered "accept" but the release went out before its
+    // last answer: the drag ends refused and no one takes the files.
+    QFile kept(probe.TempFolder + QStringLiteral("/kept.txt"));
+    ASSERT_TRUE(kept.open(QIODevice::WriteOnly));
+    kept.close();
+    auto dfs = MakeSource();
+    dfs->SetDragRunning(true);
+    dfs->SetReleaseWatched(true);
+    dfs->SetFeedbackEffect(Qt::MoveAction);
+    const std::function<void()> undo = dfs->UndoWriteAtRelease();
+    EXPECT_EQ(dfs->urls(), ExpectedUrls());
+    dfs->NoteButtonReleased();
+    dfs->NoteButtonReleased(); // heard once for each window: nothing more
+    EXPECT_EQ(probe.Calls, 1);
+    dfs.reset(); // the platform may have deleted the drag's data
+    undo();
+    EXPECT_EQ(TreeOf(probe.TempFolder), QStringList{QStringLiteral("kept.txt")});
+
+    // Files written for a request after the release are the target's: the
+    // drop went out, so they stay.
+    auto asked = MakeSource();
+    asked->SetDragRunning(true);
+    asked->SetReleaseWatched(true);
+    const std::function<void()> undoAsked = asked->UndoWriteAtRelease();
+    asked->NoteButtonReleased();
+    EXPECT_EQ(asked->urls(), ExpectedUrls());
+    undoAsked();
+    EXPECT_EQ(TreeOf(probe.TempFolder).size(), 5);
 }
 
 TEST_F(DropFileSourceData, UnderWaylandOnlyAnAcceptedDropOfTheDragMakesARequestWrite)
