@@ -15,10 +15,6 @@ stage() {
   stage_start=$SECONDS
   [ -z "$stage_name" ] || echo "== $stage_name =="
 }
-stage_times() {
-  stage ""
-  printf '%s\n' "${timings[@]}"
-}
 
 stage "Packages"
 bash scripts/deps.sh
@@ -85,6 +81,7 @@ ctest --test-dir build --output-on-failure -j "$jobs"
 stage "Install tree and Debian package"
 bash tests/packaging/check-install.sh build
 
+stage ""
 echo "== Time per stage =="
-stage_times
+printf '%s\n' "${timings[@]}"
 echo "total ${SECONDS}s"

@@ -64,9 +64,6 @@ done
 cp -a "$work/ref/three" "$work/ref/three4"
 rm "$work/ref/three/file3.bin"
 
-# Name, size and modification time of every file below a folder, and the
-# folders, one a line, sorted.
-
 wait_window() { # NAME_PATTERN -> window id
   local id
   for _ in $(seq 100); do
@@ -177,8 +174,6 @@ wait_landed() { # TARGET REFERENCE SECONDS
   done
   sleep 1
 }
-
-
 
 compare_landed() { # CASE TARGET REFERENCE
   if ! diff <(listing "$3") <(listing "$2") >"$work/diff.txt"; then
