@@ -108,7 +108,7 @@ archive = vorn.open(sys.argv[1])
 assert archive.test().ok and len(archive.walk()) > 0, "the demo archive"
 print("python:", vorn.__file__, len(archive.walk()), "entries")' "$demo" || fail "the installed Python module"
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
 xvfb_pid=$!
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$work/display")

@@ -32,7 +32,11 @@ trap cleanup EXIT
 
 # --- the desktop: a free display, a window manager, a session bus ---------
 exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# -noreset: by default the server starts over whenever its last client
+# leaves, and a client that connects just then (openbox right after
+# dbus-launch's own connection closed) is dropped and fails to open the
+# display. Under load that happened in about one start of ten.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 # Bounded generously: beside a build, the server can take seconds to start.
 for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done

@@ -41,7 +41,9 @@ trap cleanup EXIT
 
 # --- Xvfb, weston on it, a session bus --------------------------------------
 exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1440x900x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# -noreset: weston must not be dropped by a server that starts over when an
+# earlier client leaves (see the X11 drag-out script).
+Xvfb -displayfd 3 -screen 0 1440x900x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 # Bounded generously: beside a build, the server can take seconds to start.
 for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
