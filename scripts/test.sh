@@ -57,9 +57,8 @@ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVV_FUZZ=ON
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ "${line_tables[@]}"
 cmake --build build-fuzz -j "$jobs"
 # The bounded fuzz run keeps one core busy at low priority while the drag-out
-# stages run: those mostly wait on windows and pointer events. Builds stay
-# out of their way: with both cores compiling beside them, the window
-# manager and the file managers fell behind the tests' pauses.
+# stages run: those mostly wait on windows and pointer events. The builds
+# run before them, so the file managers keep the other core.
 nice -n 10 bash tests/fuzz/run-fuzzer.sh build-fuzz "$fuzz_seconds" >build-fuzz/fuzz.log 2>&1 &
 fuzz_pid=$!
 

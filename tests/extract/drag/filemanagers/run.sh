@@ -38,7 +38,7 @@ exec 3>"$work/display"
 # display. Under load that happened in about one start of ten.
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
-# Bounded generously: beside a build, the server can take seconds to start.
+# Bounded generously: on a loaded machine the server can take seconds to start.
 for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || { echo "FAIL Xvfb did not start: $(tail -3 "$work/xvfb.log" | tr '\n' ' ')"; exit 1; }
 export DISPLAY=:$(head -1 "$work/display")

@@ -45,7 +45,7 @@ exec 3>"$work/display"
 # earlier client leaves (see the X11 drag-out script).
 Xvfb -displayfd 3 -screen 0 1440x900x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
-# Bounded generously: beside a build, the server can take seconds to start.
+# Bounded generously: on a loaded machine the server can take seconds to start.
 for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || skip "Xvfb did not start"
 export DISPLAY=:$(head -1 "$work/display")
